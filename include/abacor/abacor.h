@@ -1,3 +1,8 @@
 #pragma once
 // Umbrella header: everything a host needs from Abacor.
 #include "abacor/export.h"
+#include "abacor/data_provider.h"
+#include "abacor/index_calculator.h"
+#include "abacor/index_obj_creator.h"
+#include "abacor/index_parser.h"
+#include "abacor/parser_helper.h"
