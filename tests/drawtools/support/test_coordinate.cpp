@@ -2,6 +2,16 @@
 
 #include <cmath>
 
+float TestCoordinate::Py(double price) const {
+  const double scaled = logScale ? std::log(price) : price;
+  return static_cast<float>(originY - pixelsPerPrice * scaled);
+}
+
+double TestCoordinate::Price(float py) const {
+  const double scaled = (originY - py) / pixelsPerPrice;
+  return logScale ? std::exp(scaled) : scaled;
+}
+
 int TestCoordinate::TimeOf(float bar) { return 20260000 + static_cast<int>(std::floor(bar)); }
 
 bool TestCoordinate::PixelToPrice(float py, double* price) {
@@ -11,7 +21,7 @@ bool TestCoordinate::PixelToPrice(float py, double* price) {
 }
 
 bool TestCoordinate::PriceToPixel(double price, float* py) {
-  if (refusePriceToPixel) return false;
+  if (refusePriceToPixel || (logScale && !(price > 0.0))) return false;
   const float row = Py(price);
   if (!InsideY(row)) return false;
   *py = hostile ? static_cast<float>(hostileValue) : row;

@@ -14,6 +14,9 @@ class TestCoordinate : public ITarnGraphCoordinate {
   float barWidth = 10.0f;
   float originY = 500.0f;
   double pixelsPerPrice = 10.0;
+  // Logarithmic price scale: the row follows log(price) instead of price
+  // (prices at or below 0 are then not convertible).
+  bool logScale = false;
 
   // The convertible pixel area.
   float minPx = -100000.0f;
@@ -45,9 +48,9 @@ class TestCoordinate : public ITarnGraphCoordinate {
 
   // Direct conversions for building expectations.
   float Px(float bar) const { return originX + barWidth * bar; }
-  float Py(double price) const { return static_cast<float>(originY - pixelsPerPrice * price); }
+  float Py(double price) const;
   float Bar(float px) const { return (px - originX) / barWidth; }
-  double Price(float py) const { return (originY - py) / pixelsPerPrice; }
+  double Price(float py) const;
   static int TimeOf(float bar);
 
   bool PixelToPrice(float py, double* price) override;
