@@ -160,13 +160,15 @@ bool TarnGraphShapeBase::OnAddPoint(float px, float py) {
   selectedHotPoint = -1;
   TarnGraphPoint p{-1.0f, 0.0, 0};
   if (ComputePoint(px, py, static_cast<int>(anchors.size()), &p)) {
+    currentPoint = p;
+    dirty = true;
+    // The point placed is the one the preview showed (snapped, constrained).
+    ApplyConstraints();
     try {
-      anchors.push_back(p);
+      anchors.push_back(currentPoint);
     } catch (...) {
       return false;
     }
-    currentPoint = p;
-    dirty = true;
     ApplyConstraints();
   }
   return IsComplete();
