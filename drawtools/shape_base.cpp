@@ -16,6 +16,53 @@ const std::string kEmptyString;
 // A point the host handed us is usable only when its coordinates are finite.
 bool IsFinite(const TarnGraphPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+bool AllFinite(const std::vector<TarnPoint>& points) {
+  for (const auto& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return false;
+  }
+  return true;
+}
+
+// Whether every point of every item of a drawing is finite.
+bool IsFiniteDrawing(const TarnDrawInfo::GraphDrawInfo& g) {
+  for (const auto& c : g.curves) {
+    for (const auto& l : c.lines) {
+      if (!AllFinite(l.points.GetPoint())) return false;
+    }
+  }
+  for (const auto& b : g.bezierCurves) {
+    for (const auto& v : b.curves) {
+      if (!AllFinite(v.GetPoint())) return false;
+    }
+  }
+  for (const auto& r : g.rectangles) {
+    for (const auto& c : r.corners) {
+      if (!AllFinite({c.first, c.second})) return false;
+    }
+  }
+  for (const auto& e : g.elipses) {
+    for (const auto& v : e.elipses) {
+      if (!AllFinite(v.GetPoint())) return false;
+    }
+  }
+  for (const auto& c : g.crosses) {
+    for (const auto& i : c.crosses) {
+      if (!AllFinite({i.center})) return false;
+    }
+  }
+  for (const auto& t : g.texts) {
+    for (const auto& i : t.items) {
+      if (!AllFinite({i.position, i.linkTarget})) return false;
+    }
+  }
+  for (const auto& t : g.tdxIcons) {
+    for (const auto& i : t.icons) {
+      if (!AllFinite({i.position})) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 void TarnGraphShapeBase::SetLineWidth(int width) {
@@ -149,6 +196,13 @@ bool TarnGraphShapeBase::BuildDrawings() {
   }
   BuildDrawInfo(points);
   dirty = false;
+  // Arithmetic on extreme anchors can overflow: such a drawing is dropped.
+  for (const auto& g : drawings) {
+    if (!IsFiniteDrawing(g)) {
+      drawings.clear();
+      break;
+    }
+  }
   return true;
 }
 

@@ -105,3 +105,31 @@ INSTANTIATE_TEST_SUITE_P(Panes, ToolsRobustness,
                                            Pane::kTinyArea));
 
 }  // namespace
+
+namespace {
+
+// Anchors at the edge of the float range make the channel, period lines and
+// ellipse overflow: such drawings are dropped instead of drawn with inf.
+TEST(ToolsRobustnessExtreme, OverflowingGeometryDrawsNothing) {
+  const float huge = 3.0e38f;
+  TestCoordinate pane;
+  pane.barWidth = 1e-30f;  // keeps pixel columns finite
+  struct Case {
+    int type;
+    std::vector<std::pair<float, double>> points;
+  };
+  const Case cases[] = {
+      {TARN_GRAPH_LINE_AISLE, {{huge, 10}, {0, 20}, {huge, 30}}},
+      {TARN_GRAPH_LINE_PERIOD, {{huge, 10}, {0, 20}}},
+      {TARN_GRAPH_SHAPE_ELIPSE, {{huge, 10}, {huge, 10}, {huge, 12}}},
+  };
+  for (const auto& c : cases) {
+    ToolHandle tool(c.type);
+    tool->SetCoordinate(&pane);
+    tool->SetPoints(Anchors(c.points));
+    EXPECT_EQ(NonFinitePoints(tool->GetDrawInfo()), 0) << c.type;
+    for (const auto& p : PointsOf(tool.get())) EXPECT_TRUE(std::isfinite(p.x)) << c.type;
+  }
+}
+
+}  // namespace
