@@ -1,8 +1,6 @@
 #include "drawtools/shape_base.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
 #include "abacor/graph_interface.h"
 #include "drawtools/geometry.h"
