@@ -124,7 +124,7 @@ void TarnGraphShapeBase::SetCoordinate(ITarnGraphCoordinate* coord) {
 // The tool's style setting swaps 2 and 3 relative to the renderer's codes.
 TarnDrawInfo::LINE_STYLE TarnGraphShapeBase::GetDrawLineStyle() {
   switch (lineStyle) {
-    case 0: return TarnDrawInfo::LINE_STYLE_NONE;
+    case 0: return TarnDrawInfo::LINE_STYLE_DEFAULT;
     case 2: return TarnDrawInfo::LINE_STYLE_DOT;
     case 3: return TarnDrawInfo::LINE_STYLE_DASH;
     case 4: return TarnDrawInfo::LINE_STYLE_DASH_DOT;
