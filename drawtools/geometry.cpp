@@ -68,25 +68,6 @@ bool GetMinPrice(ITarnGraphCoordinate* coord, double* price) {
   return true;
 }
 
-bool GetPlotBottom(ITarnGraphCoordinate* coord, float* py) {
-  float v = *py;
-  if (!coord || !coord->GetPlotBottom(&v) || !std::isfinite(v)) return false;
-  *py = v;
-  return true;
-}
-
-double GetPriceUnit(ITarnGraphCoordinate* coord) {
-  double unit = 1.0;
-  if (!coord || !coord->GetPriceUnit(&unit) || !std::isfinite(unit) || !(unit > 0.0)) return 1.0;
-  return unit;
-}
-
-float GetBarWidth(ITarnGraphCoordinate* coord) {
-  float width = 1.0f;
-  if (!coord || !coord->GetBarWidth(&width) || !std::isfinite(width) || !(width > 0.0f)) return 1.0f;
-  return width;
-}
-
 bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* py) {
   float a = 0.0f;
   float b = 0.0f;

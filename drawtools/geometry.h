@@ -21,11 +21,6 @@ bool BarToPixel(ITarnGraphCoordinate* coord, float x, float* px);
 bool BarToTime(ITarnGraphCoordinate* coord, float x, int* time);
 bool GetMaxPrice(ITarnGraphCoordinate* coord, double* price);
 bool GetMinPrice(ITarnGraphCoordinate* coord, double* price);
-bool GetPlotBottom(ITarnGraphCoordinate* coord, float* py);
-// The instrument's price step and the pixels per bar: 1.0 unless the host
-// supplies a usable (finite, positive) value.
-double GetPriceUnit(ITarnGraphCoordinate* coord);
-float GetBarWidth(ITarnGraphCoordinate* coord);
 
 // Both pixel coordinates of a chart point, or false.
 bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* py);

@@ -33,21 +33,6 @@ TEST(Geometry, CheckedConversionsRefuseNonFiniteAnswersAndKeepTheOutput) {
   EXPECT_DOUBLE_EQ(price, 2.0);
 }
 
-// Unit and bar width fall back to 1.0 when the host has no usable value
-// (a zero unit would divide the range captions by zero).
-TEST(Geometry, PriceUnitAndBarWidthFallBackToOne) {
-  TestCoordinate coord;
-  EXPECT_DOUBLE_EQ(GetPriceUnit(&coord), 0.01);
-  EXPECT_FLOAT_EQ(GetBarWidth(&coord), 10.0f);
-  coord.barWidth = 0.0f;
-  EXPECT_FLOAT_EQ(GetBarWidth(&coord), 1.0f);
-  EXPECT_DOUBLE_EQ(GetPriceUnit(nullptr), 1.0);
-  EXPECT_FLOAT_EQ(GetBarWidth(nullptr), 1.0f);
-  float bottom = -1.0f;
-  EXPECT_TRUE(GetPlotBottom(&coord, &bottom));
-  EXPECT_FLOAT_EQ(bottom, coord.maxPy);
-}
-
 TEST(Geometry, ParallelPointOnALinearScale) {
   TestCoordinate coord;
   TarnPoint r;
