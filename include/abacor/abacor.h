@@ -6,3 +6,6 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "abacor/parser_helper.h"
+#include "abacor/draw_info.h"
+#include "abacor/graph_interface.h"
+#include "abacor/graph_shape.h"
