@@ -5,6 +5,8 @@
 
 #include "abacor/graph_interface.h"
 #include "drawtools/catalogue.h"
+#include "drawtools/fibonacci_tools.h"
+#include "drawtools/gann_tools.h"
 #include "drawtools/geometric_shapes.h"
 #include "drawtools/line_tools.h"
 #include "drawtools/shape_base.h"
@@ -38,13 +40,13 @@ constexpr std::array<GraphCatalogueRow, kCatalogueSize> kCatalogue = {{
     {TARN_GRAPH_PATTERN_ABCD, "TarnGraphPatternABCD", 4, nullptr},
     {TARN_GRAPH_PATTERN_XABCD, "TarnGraphPatternXABCD", 5, nullptr},
     {TARN_GRAPH_PATTERN_TRIANGLE, "TarnGraphPatternTriangle", 4, nullptr},
-    {TARN_GRAPH_COMPLEX_SPEED_RESISTANCE, "TarnGraphComplexSpeedResistance", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_GANN_BOX, "TarnGraphComplexGannBox", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_GANN_FAN, "TarnGraphComplexGannFan", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_FIB_CHANNEL, "TarnGraphComplexFibChannel", 3, nullptr},
-    {TARN_GRAPH_COMPLEX_DIGESTION_POINT, "TarnGraphComplexDigestionPoint", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_FIB_TIME_ZONE, "TarnGraphComplexFibTimeZone", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_GOLDEN_SECTION, "TarnGraphComplexGoldenSection", 2, nullptr},
+    {TARN_GRAPH_COMPLEX_SPEED_RESISTANCE, "TarnGraphComplexSpeedResistance", 2, &CreateTool<TarnGraphComplexSpeedResistance>},
+    {TARN_GRAPH_COMPLEX_GANN_BOX, "TarnGraphComplexGannBox", 2, &CreateTool<TarnGraphComplexGannBox>},
+    {TARN_GRAPH_COMPLEX_GANN_FAN, "TarnGraphComplexGannFan", 2, &CreateTool<TarnGraphComplexGannFan>},
+    {TARN_GRAPH_COMPLEX_FIB_CHANNEL, "TarnGraphComplexFibChannel", 3, &CreateTool<TarnGraphComplexFibChannel>},
+    {TARN_GRAPH_COMPLEX_DIGESTION_POINT, "TarnGraphComplexDigestionPoint", 2, &CreateTool<TarnGraphComplexDigestionPoint>},
+    {TARN_GRAPH_COMPLEX_FIB_TIME_ZONE, "TarnGraphComplexFibTimeZone", 2, &CreateTool<TarnGraphComplexFibTimeZone>},
+    {TARN_GRAPH_COMPLEX_GOLDEN_SECTION, "TarnGraphComplexGoldenSection", 2, &CreateTool<TarnGraphComplexGoldenSection>},
     {TARN_GRAPH_RANGE_DATE, "TarnGraphRangeDate", 2, nullptr},
     {TARN_GRAPH_RANGE_PRICE, "TarnGraphRangePrice", 2, nullptr},
     {TARN_GRAPH_RANGE_DATE_AND_PRICE, "TarnGraphRangeDateAndPrice", 2, nullptr},

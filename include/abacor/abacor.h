@@ -9,3 +9,4 @@
 #include "abacor/draw_info.h"
 #include "abacor/graph_interface.h"
 #include "abacor/graph_shape.h"
+#include "abacor/tool_settings.h"
