@@ -1,25 +1,26 @@
-// The tool factory. Rows without a creator make a line segment until their
-// tool class exists; so does any value missing from the catalogue.
+// The tool factory. Any value missing from the catalogue makes a line
+// segment.
 #include <algorithm>
 #include <array>
 
 #include "abacor/graph_interface.h"
+#include "drawtools/arrow_tools.h"
 #include "drawtools/catalogue.h"
-#include "drawtools/fibonacci_tools.h"
 #include "drawtools/fibonacci_tools.h"
 #include "drawtools/formation_tools.h"
 #include "drawtools/gann_tools.h"
-#include "drawtools/gann_tools.h"
 #include "drawtools/geometric_shapes.h"
 #include "drawtools/line_tools.h"
+#include "drawtools/marker_tools.h"
 #include "drawtools/pattern_tools.h"
+#include "drawtools/range_tools.h"
 #include "drawtools/shape_base.h"
 
 namespace {
 
 constexpr size_t kCatalogueSize = 58;
 
-// type, class, anchor points, creator (null: not available yet).
+// type, class, anchor points, creator.
 constexpr std::array<GraphCatalogueRow, kCatalogueSize> kCatalogue = {{
     {TARN_GRAPH_LINE_SEGMENT, "TarnGraphLineSegment", 2, &CreateTool<TarnGraphLineSegment>},
     {TARN_GRAPH_LINE_SEGMENT_HORIZONTAL, "TarnGraphLineSegmentHorizontal", 2, &CreateTool<TarnGraphLineSegmentHorizontal>},
@@ -51,12 +52,12 @@ constexpr std::array<GraphCatalogueRow, kCatalogueSize> kCatalogue = {{
     {TARN_GRAPH_COMPLEX_DIGESTION_POINT, "TarnGraphComplexDigestionPoint", 2, &CreateTool<TarnGraphComplexDigestionPoint>},
     {TARN_GRAPH_COMPLEX_FIB_TIME_ZONE, "TarnGraphComplexFibTimeZone", 2, &CreateTool<TarnGraphComplexFibTimeZone>},
     {TARN_GRAPH_COMPLEX_GOLDEN_SECTION, "TarnGraphComplexGoldenSection", 2, &CreateTool<TarnGraphComplexGoldenSection>},
-    {TARN_GRAPH_RANGE_DATE, "TarnGraphRangeDate", 2, nullptr},
-    {TARN_GRAPH_RANGE_PRICE, "TarnGraphRangePrice", 2, nullptr},
-    {TARN_GRAPH_RANGE_DATE_AND_PRICE, "TarnGraphRangeDateAndPrice", 2, nullptr},
-    {TARN_GRAPH_ARROW, "TarnGraphArrow", 2, nullptr},
-    {TARN_GRAPH_RISE_ARROW, "TarnGraphRiseArrow", 1, nullptr},
-    {TARN_GRAPH_DROP_ARROW, "TarnGraphDropArrow", 1, nullptr},
+    {TARN_GRAPH_RANGE_DATE, "TarnGraphRangeDate", 2, &CreateTool<TarnGraphRangeDate>},
+    {TARN_GRAPH_RANGE_PRICE, "TarnGraphRangePrice", 2, &CreateTool<TarnGraphRangePrice>},
+    {TARN_GRAPH_RANGE_DATE_AND_PRICE, "TarnGraphRangeDateAndPrice", 2, &CreateTool<TarnGraphRangeDateAndPrice>},
+    {TARN_GRAPH_ARROW, "TarnGraphArrow", 2, &CreateTool<TarnGraphArrow>},
+    {TARN_GRAPH_RISE_ARROW, "TarnGraphRiseArrow", 1, &CreateTool<TarnGraphRiseArrow>},
+    {TARN_GRAPH_DROP_ARROW, "TarnGraphDropArrow", 1, &CreateTool<TarnGraphDropArrow>},
     {TARN_GRAPH_TRIPLE_BOTTOM, "TarnGraphTripleBottom", 7, &CreateTool<TarnGraphTripleBottom>},
     {TARN_GRAPH_HORN_BOTTOM, "TarnGraphHornBottom", 7, &CreateTool<TarnGraphHornBottom>},
     {TARN_GRAPH_DOUBLE_BOTTOM, "TarnGraphDoubleBottom", 5, &CreateTool<TarnGraphDoubleBottom>},
@@ -77,8 +78,8 @@ constexpr std::array<GraphCatalogueRow, kCatalogueSize> kCatalogue = {{
     {TARN_GRAPH_BEARISH_CONTINUOUS_WEDGE, "TarnGraphBearishContinuousWedge", 5, &CreateTool<TarnGraphBearishContinuousWedge>},
     {TARN_GRAPH_BEARISH_CONTINUOUS_TRIANGLE, "TarnGraphBearishContinuousTriangle", 5, &CreateTool<TarnGraphBearishContinuousTriangle>},
     {TARN_GRAPH_ARC_TOP, "TarnGraphArcTop", 3, &CreateTool<TarnGraphArcTop>},
-    {TARN_GRAPH_MARKER_TEXT, "TarnGraphMarkerText", 2, nullptr},
-    {TARN_GRAPH_MARKER_PRICE, "TarnGraphMarkerPrice", 2, nullptr},
+    {TARN_GRAPH_MARKER_TEXT, "TarnGraphMarkerText", 2, &CreateTool<TarnGraphMarkerText>},
+    {TARN_GRAPH_MARKER_PRICE, "TarnGraphMarkerPrice", 2, &CreateTool<TarnGraphMarkerPrice>},
 }};
 static_assert(kCatalogue.size() == kCatalogueSize, "one row per tool type");
 
