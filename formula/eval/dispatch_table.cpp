@@ -1,0 +1,181 @@
+#include "formula/eval/dispatch_table.h"
+
+#include <array>
+
+#include "formula/eval/builtin_stub.h"
+#include "formula/eval/function_table.h"
+
+namespace {
+
+// One slot per line: {implementation, function id},  // slot NAME
+constexpr DispatchEntry DispatchTable[] = {
+    {nullptr, 0},  // 0 MAX
+    {nullptr, 1},  // 1 MIN
+    {nullptr, 2},  // 2 MOD
+    {nullptr, 3},  // 3 ACOS
+    {nullptr, 4},  // 4 ASIN
+    {nullptr, 5},  // 5 ATAN
+    {nullptr, 6},  // 6 COS
+    {nullptr, 7},  // 7 SIN
+    {nullptr, 8},  // 8 TAN
+    {nullptr, 9},  // 9 EXP
+    {nullptr, 10},  // 10 LN
+    {nullptr, 11},  // 11 LOG
+    {nullptr, 12},  // 12 SQRT
+    {nullptr, 13},  // 13 ABS
+    {nullptr, 14},  // 14 POW
+    {nullptr, 15},  // 15 CEILING
+    {nullptr, 16},  // 16 FLOOR
+    {nullptr, 17},  // 17 INTPART
+    {nullptr, 18},  // 18 BETWEEN
+    {nullptr, 19},  // 19 FRACPART
+    {nullptr, 20},  // 20 ROUND
+    {nullptr, 21},  // 21 ROUND2
+    {nullptr, 22},  // 22 SIGN
+    {nullptr, 23},  // 23 RAND
+    {nullptr, 499},  // 24 RGB
+    {nullptr, 40},  // 25 CROSS
+    {nullptr, 41},  // 26 LONGCROSS
+    {nullptr, 42},  // 27 UPNDAY
+    {nullptr, 43},  // 28 DOWNNDAY
+    {nullptr, 44},  // 29 NDAY
+    {nullptr, 45},  // 30 EXIST
+    {nullptr, 46},  // 31 EVERY
+    {nullptr, 47},  // 32 LAST
+    {nullptr, 48},  // 33 NOT
+    {nullptr, 70},  // 34 IF
+    {nullptr, 71},  // 35 IFN
+    {nullptr, 72},  // 36 VALUEWHEN
+    {nullptr, 90},  // 37 DATETODAY
+    {nullptr, 91},  // 38 DAYTODATE
+    {nullptr, 92},  // 39 TIMETOSEC
+    {nullptr, 93},  // 40 SECTOTIME
+    {nullptr, 94},  // 41 PERIOD
+    {nullptr, 95},  // 42 DATE
+    {nullptr, 96},  // 43 TIME
+    {nullptr, 97},  // 44 TIME2
+    {nullptr, 98},  // 45 YEAR
+    {nullptr, 99},  // 46 MONTH
+    {nullptr, 100},  // 47 WEEKOFYEAR
+    {nullptr, 101},  // 48 WEEKDAY
+    {nullptr, 102},  // 49 DAY
+    {nullptr, 103},  // 50 HOUR
+    {nullptr, 104},  // 51 MINUTE
+    {nullptr, 105},  // 52 TOTALFZNUM
+    {nullptr, 106},  // 53 FROMOPEN
+    {nullptr, 110},  // 54 BACKSET
+    {nullptr, 111},  // 55 ALIGNRIGHT
+    {nullptr, 112},  // 56 BARSCOUNT
+    {nullptr, 113},  // 57 BARSLAST
+    {nullptr, 114},  // 58 BARSNEXT
+    {nullptr, 115},  // 59 BARSSINCEN
+    {nullptr, 116},  // 60 BARSSINCE
+    {nullptr, 117},  // 61 COUNT
+    {nullptr, 118},  // 62 BARSLASTCOUNT
+    {nullptr, 119},  // 63 HHV
+    {nullptr, 120},  // 64 HHVBARS
+    {nullptr, 121},  // 65 HOD
+    {nullptr, 122},  // 66 LLV
+    {nullptr, 123},  // 67 LLVBARS
+    {nullptr, 124},  // 68 LOD
+    {nullptr, 126},  // 69 REF
+    {nullptr, 127},  // 70 REFV
+    {nullptr, 128},  // 71 REFX
+    {nullptr, 129},  // 72 REFXV
+    {nullptr, 130},  // 73 REFDATE
+    {ConstantStub, 131},  // 74 CALCSTOCKINDEX
+    {nullptr, 132},  // 75 SUM
+    {nullptr, 133},  // 76 MULAR
+    {nullptr, 134},  // 77 FILTER
+    {nullptr, 135},  // 78 FILTERX
+    {ConstantStub, 136},  // 79 TFILT
+    {nullptr, 137},  // 80 TFILTER
+    {nullptr, 138},  // 81 TTFILTER
+    {nullptr, 139},  // 82 SUMBARS
+    {nullptr, 140},  // 83 MA
+    {nullptr, 141},  // 84 SMA
+    {nullptr, 142},  // 85 TMA
+    {nullptr, 143},  // 86 MEMA
+    {nullptr, 144},  // 87 EMA
+    {nullptr, 145},  // 88 EXPMA
+    {nullptr, 146},  // 89 EXPMEMA
+    {nullptr, 147},  // 90 WMA
+    {nullptr, 148},  // 91 DMA
+    {nullptr, 149},  // 92 AMA
+    {nullptr, 150},  // 93 XMA
+    {nullptr, 151},  // 94 CONST
+    {nullptr, 152},  // 95 TOPRANGE
+    {nullptr, 153},  // 96 LOWRANGE
+    {nullptr, 154},  // 97 FINDHIGH
+    {nullptr, 155},  // 98 FINDHIGHBARS
+    {nullptr, 156},  // 99 FINDLOW
+    {nullptr, 157},  // 100 FINDLOWBARS
+    {nullptr, 158},  // 101 ZTPRICE
+    {nullptr, 159},  // 102 DTPRICE
+    {nullptr, 160},  // 103 DRAWNULL
+    {nullptr, 161},  // 104 BARSTATUS
+    {nullptr, 162},  // 105 CURRBARSCOUNT
+    {nullptr, 163},  // 106 TOTALBARSCOUNT
+    {nullptr, 164},  // 107 ISLASTBAR
+    {nullptr, 165},  // 108 TR
+    {nullptr, 166},  // 109 SMMA
+    {nullptr, 181},  // 110 DEVSQ
+    {nullptr, 180},  // 111 AVEDEV
+    {nullptr, 185},  // 112 VARP
+    {nullptr, 183},  // 113 VAR
+    {nullptr, 184},  // 114 STD
+    {nullptr, 182},  // 115 STDP
+    {nullptr, 186},  // 116 FORCAST
+    {nullptr, 187},  // 117 SLOPE
+    {nullptr, 188},  // 118 COVAR
+    {nullptr, 189},  // 119 RELATE
+    {ConstantStub, 190},  // 120 BETA
+    {ConstantStub, 191},  // 121 BETAEX
+    {nullptr, 192},  // 122 VOLAT
+    {ConstantStub, 193},  // 123 IVOLAT
+    {ConstantStub, 210},  // 124 COST
+    {nullptr, 211},  // 125 PEAK
+    {nullptr, 212},  // 126 PEAKBARS
+    {nullptr, 213},  // 127 SAR
+    {nullptr, 214},  // 128 SARTURN
+    {nullptr, 215},  // 129 TROUGH
+    {nullptr, 216},  // 130 TROUGHBARS
+    {ConstantStub, 217},  // 131 WINNER
+    {ConstantStub, 218},  // 132 LWINNER
+    {ConstantStub, 219},  // 133 PWINNER
+    {ConstantStub, 220},  // 134 COSTEX
+    {ConstantStub, 221},  // 135 PPART
+    {nullptr, 222},  // 136 ZIG
+    {nullptr, 223},  // 137 ZIGA
+    {ConstantStub, 224},  // 138 NEWSAR
+};
+static_assert(sizeof(DispatchTable) / sizeof(DispatchTable[0]) == DISPATCH_SLOT_COUNT,
+              "the dispatch table has 139 slots");
+
+// Walks the slots in order, so a later slot with the same id would win.
+constexpr std::array<int16_t, FUNCTION_ID_LIMIT> BuildSlotIndex() {
+  std::array<int16_t, FUNCTION_ID_LIMIT> index{};
+  for (auto& v : index) v = -1;
+  for (int32_t slot = 0; slot < DISPATCH_SLOT_COUNT; ++slot) {
+    index[DispatchTable[slot].id] = static_cast<int16_t>(slot);
+  }
+  return index;
+}
+
+constexpr std::array<int16_t, FUNCTION_ID_LIMIT> SlotIndex = BuildSlotIndex();
+
+constexpr bool EverySlotIdIsAFunction() {
+  for (const DispatchEntry& e : DispatchTable) {
+    if (FunctionRowById(e.id) < 0) return false;
+  }
+  return true;
+}
+static_assert(EverySlotIdIsAFunction(), "every slot serves a function of the function-info table");
+
+}  // namespace
+
+const DispatchEntry* DispatchSlot(int32_t slot) {
+  return slot >= 0 && slot < DISPATCH_SLOT_COUNT ? &DispatchTable[slot] : nullptr;
+}
+
+int32_t DispatchSlotOfId(int32_t id) { return id >= 0 && id < FUNCTION_ID_LIMIT ? SlotIndex[id] : -1; }
