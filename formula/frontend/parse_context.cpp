@@ -234,7 +234,7 @@ int32_t ParseContext::RewriteStatement() {
         outputNameTable.push_back(".....");
         ++outputCount;
     }
-    CollectDependencies();
+    CollectDependencies(isVariable ? -1 : s);
     if (!isVariable) ApplyAttributes(s);
     lastToken = static_cast<int32_t>(statementTokens.size()) - 1;
     statementTokens.push_back(0);
@@ -254,7 +254,7 @@ void ParseContext::EraseTokens(size_t index, size_t count) {
 }
 
 // A statement depends on the parameters it names and on those of every name it uses.
-void ParseContext::CollectDependencies() {
+void ParseContext::CollectDependencies(int32_t outputIndex) {
     for (size_t k = 1; k < statementTokens.size(); ++k) {
         if (!IsNameId(statementTokens[k])) continue;
         auto it = nameParams.find(statementTokens[k]);
@@ -264,6 +264,10 @@ void ParseContext::CollectDependencies() {
     int32_t first = statementTokens.front();
     nameParams[first] = statementParams;
     for (int32_t p : statementParams) AddUnique(paramUsers[p], first);
+    if (outputIndex >= 0) {
+        if (outputParamLists.size() <= static_cast<size_t>(outputIndex)) outputParamLists.resize(outputIndex + 1);
+        outputParamLists[outputIndex] = statementParams;
+    }
     statementParams.clear();
 }
 

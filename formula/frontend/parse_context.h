@@ -73,6 +73,8 @@ public:
     bool syntaxOk = false;
     std::string script;
 
+    // Parameter indexes each output depends on, by output index (drawing outputs included).
+    std::vector<std::vector<int32_t>> outputParamLists;
     // Absolute text position of every formulaTokens entry (for script-writer errors).
     std::vector<int32_t> formulaTokenPositions;
 
@@ -95,7 +97,7 @@ private:
     int32_t RewriteStatement();
     void InsertToken(size_t index, int32_t id, int32_t position);
     void EraseTokens(size_t index, size_t count);
-    void CollectDependencies();
+    void CollectDependencies(int32_t outputIndex);
     void ApplyAttributes(int32_t s);
     void ApplyAttribute(int32_t s, int32_t id);
     int32_t CheckStatement();
