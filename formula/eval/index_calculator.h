@@ -49,6 +49,10 @@ public:
                      std::vector<TarnDrawInfo::GraphDrawInfo>& out) override;
     bool ReleaseDrawInfo(std::vector<TarnDrawInfo::GraphDrawInfo>& records) override;
 
+    // The published price snapshot (null when no output needs one or nothing
+    // is published yet); for the drawing builders, which hold the read lock.
+    const PriceSnapshot* PublishedSnapshot() const { return m_readSnapshot.get(); }
+
 private:
     using Range = std::pair<int32_t, int32_t>;
 
