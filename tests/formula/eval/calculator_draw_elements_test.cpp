@@ -12,6 +12,7 @@
 #include "formula/eval/function_table.h"
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
+#include "support/program_builder.h"
 #include "support/fake_index_parser.h"
 
 namespace {
@@ -54,11 +55,11 @@ const std::vector<DrawCase> kCases = {
 std::unique_ptr<CCalculateInfo> MakeDrawProgram(const DrawCase& c, bool conditionsFalse) {
     ProgramBuilder b;
     const int32_t args = FunctionArgCount(c.drawId);
-    std::vector<TestOperand> operands;
+    std::vector<Operand> operands;
     for (int32_t a = 0; a < args; ++a) {
         const bool zero = conditionsFalse && c.conditions.count(a + 1) != 0;
-        b.Define(OPK_VAR_SERIES, a, Num(zero ? 0.0f : static_cast<float>(a + 1)));
-        operands.push_back(b.OutputSeries(OPK_VAR_SERIES, a));
+        b.Assign(OPK_VAR_SERIES, a, Num(zero ? 0.0f : static_cast<float>(a + 1)));
+        operands.push_back(b.SeriesVar(OPK_VAR_SERIES, a, true));
     }
     b.Output(c.drawId, operands);
     return b.Take();
@@ -128,11 +129,11 @@ INSTANTIATE_TEST_SUITE_P(AllDrawIds, DrawElementsTest, ::testing::ValuesIn(kCase
 // false, the second price alone makes the range.
 TEST(DrawElementsConditionTest, DrawLineConditionsGateTheirOwnPrice) {
     ProgramBuilder b;
-    std::vector<TestOperand> operands;
+    std::vector<Operand> operands;
     const float values[] = {0.0f, 2.0f, 1.0f, 4.0f, 0.0f};
     for (int32_t a = 0; a < 5; ++a) {
-        b.Define(OPK_VAR_SERIES, a, Num(values[a]));
-        operands.push_back(b.OutputSeries(OPK_VAR_SERIES, a));
+        b.Assign(OPK_VAR_SERIES, a, Num(values[a]));
+        operands.push_back(b.SeriesVar(OPK_VAR_SERIES, a, true));
     }
     b.Output(515, operands);
     BarProvider provider(10);

@@ -10,6 +10,7 @@
 #include "formula/eval/value.h"
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
+#include "support/program_builder.h"
 #include "support/fake_index_parser.h"
 
 namespace {
@@ -23,10 +24,10 @@ struct SnapshotCase {
 
 std::unique_ptr<CCalculateInfo> MakeStyledProgram(const SnapshotCase& c) {
     ProgramBuilder b;
-    const TestOperand close = b.Field(kClose);
-    b.Define(OPK_OUTPUT_SERIES, 0, b.Op(OP_ADD, close, Num(0.0f)));
-    const TestOperand style{OPK_NUMBER, OperandValue::FromLow32(c.style)};
-    const TestOperand series = b.OutputSeries(OPK_OUTPUT_SERIES, 0);
+    const Operand close = b.FieldVar(kClose);
+    b.Assign(OPK_OUTPUT_SERIES, 0, ProgramBuilder::Op(OP_ADD, close, Num(0.0f)));
+    const Operand style{OPK_NUMBER, OperandValue::FromLow32(c.style)};
+    const Operand series = b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);
     switch (c.drawId) {
         case 501: b.Output(501, {style, series, Num(0.0f), Num(0.0f)}); break;
         case 502: b.Output(502, {style, Num(0.0f), series}); break;

@@ -94,7 +94,7 @@ TEST_F(CalculatorTest, ZeroBarsFailsAndLeavesNoRange) {
 
 TEST_F(CalculatorTest, RangeIsClippedToTotalBarCount) {
     Attach(MakeLineProgram());
-    provider.totalCount = 60;
+    provider.totalBarCount = 60;
     ASSERT_TRUE(calc->Calculate(50, 5000, false));
     EXPECT_EQ(CalcRange(), Range(50, 59));
     ASSERT_TRUE(calc->PublishResults());
@@ -418,11 +418,11 @@ TEST(CalculatorFactoryTest, ReleaseNullsThePointer) {
 
 TEST_F(CalculatorTest, FailingTotalBarCountFailsTheRange) {
     Attach(MakeLineProgram());
-    provider.totalFails = true;
+    provider.totalBarCountFails = true;
     EXPECT_FALSE(calc->Calculate(0, 99, false));
     EXPECT_EQ(CalcRange(), Range(-1, -1));
     EXPECT_FALSE(calc->PublishResults());
-    provider.totalFails = false;
+    provider.totalBarCountFails = false;
     EXPECT_TRUE(calc->Calculate(0, 99, false));
 }
 
