@@ -197,7 +197,13 @@ void CIndexCalculator::ReleaseReadSide() {
 bool CIndexCalculator::Calculate(int32_t first, int32_t last, bool force) {
     return NoThrow([&] {
         Lock calc(m_calcLock);
-        return CalculateLocked(first, last, force);
+        try {
+            return CalculateLocked(first, last, force);
+        } catch (...) {
+            // A run cut short (out of memory) leaves nothing half calculated.
+            FullReset();
+            return false;
+        }
     });
 }
 
@@ -430,7 +436,7 @@ bool CIndexCalculator::PublishOutputs(int32_t n) {
         for (int32_t i = 0; i < outputs; ++i) {
             const ExprRecord* record = program->FindOutputRecord(i);
             const DrawElements* list = ElementsOf(record);
-            if (list != nullptr) CopyOutputRange(*record, *list, first, last);
+            if (list != nullptr) CopyOutputRange(*program, *record, *list, first, last);
         }
     }
     m_published = true;
@@ -438,12 +444,11 @@ bool CIndexCalculator::PublishOutputs(int32_t n) {
     return true;
 }
 
-void CIndexCalculator::CopyOutputRange(const ExprRecord& record, const DrawElements& list,
-                                       int32_t first, int32_t last) {
-    const CCalculateInfo* program = Program();
+void CIndexCalculator::CopyOutputRange(const CCalculateInfo& program, const ExprRecord& record,
+                                       const DrawElements& list, int32_t first, int32_t last) {
     for (int32_t k = 0; k < list.elementCount; ++k) {
         SeriesKey key;
-        if (!program->FindOutputSeriesKey(&record, list.elements[static_cast<size_t>(k)], &key)) {
+        if (!program.FindOutputSeriesKey(&record, list.elements[static_cast<size_t>(k)], &key)) {
             continue;
         }
         const double* from = m_store->GetSeries(key.kind, key.slot, true, 0);
