@@ -414,6 +414,38 @@ TEST(CalculatorFactoryTest, ReleaseNullsThePointer) {
     IndexObjCreator::ReleaseIndexCalculatorObj(nullptr);
 }
 
+// A calculator the host made itself: the library nulls the pointer but never
+// destroys what it did not create.
+class HostCalculator final : public IIndexCalculator {
+public:
+    bool SetIndexParser(IIndexParser*) override { return false; }
+    bool SetDataProvider(IIndexDataProvider*) override { return false; }
+    bool Calculate(int32_t, int32_t, bool) override { return false; }
+    bool Stop() override { return false; }
+    bool PublishResults() override { return false; }
+    bool ReleaseResults() override { return false; }
+    bool GetCalculatedRange(int32_t*, int32_t*) override { return false; }
+    bool GetOutputArgValue(int32_t, int32_t, int32_t, double*) override { return false; }
+    bool GetOutputValues(int32_t, int32_t, int32_t, double*, bool*) override { return false; }
+    bool GetOutputValue(int32_t, int32_t, double*) override { return false; }
+    bool GetValueRange(int32_t, int32_t, const std::set<int32_t>&, double*, double*) override {
+        return false;
+    }
+    bool GetDrawInfo(int32_t, int32_t, int32_t, const std::set<int32_t>&,
+                     std::vector<TarnDrawInfo::GraphDrawInfo>&) override {
+        return false;
+    }
+    bool ReleaseDrawInfo(std::vector<TarnDrawInfo::GraphDrawInfo>&) override { return false; }
+};
+
+TEST(CalculatorFactoryTest, ReleaseLeavesAForeignObjectAlone) {
+    HostCalculator host;
+    IIndexCalculator* p = &host;
+    IndexObjCreator::ReleaseIndexCalculatorObj(&p);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_FALSE(host.Stop());  // still alive (a stack object freed would trip the sanitizers)
+}
+
 // ---- hostile hosts ------------------------------------------------------------
 
 TEST_F(CalculatorTest, FailingTotalBarCountFailsTheRange) {
