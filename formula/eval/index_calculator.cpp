@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "abacor/data_provider.h"
+#include "abacor/draw_info.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/assignment_index.h"
 #include "formula/eval/calc_context.h"
@@ -160,6 +161,14 @@ bool CIndexCalculator::ComputeNeedsPriceSnapshot() const {
     return false;
 }
 
+// The program differs from the one the store was filled from: another
+// object, or the same address holding a recompiled program.
+bool CIndexCalculator::ProgramChanged() const {
+    const CCalculateInfo* program = Program();
+    if (program != m_storeProgram) return true;
+    return program != nullptr && m_assignmentIndex != nullptr && !m_assignmentIndex->Fits(*program);
+}
+
 // ---- resets -----------------------------------------------------------------
 
 void CIndexCalculator::FullReset() {
@@ -216,7 +225,7 @@ bool CIndexCalculator::CalculateLocked(int32_t first, int32_t last, bool force) 
         return false;
     }
     // A recompiled program names its series afresh: nothing cached survives.
-    if (Program() != m_storeProgram) {
+    if (ProgramChanged()) {
         FullReset();
         RefreshProgramFlags();
     }
@@ -326,7 +335,7 @@ void CIndexCalculator::FillContext(CalcContext& ctx, CCalculateInfo* program) {
     ctx.defaultValue = 0.0;
     ctx.rangeFirst = m_rangeFirst;
     ctx.rangeLast = m_rangeLast;
-    if (m_assignmentIndex == nullptr || m_assignmentIndex->Program() != program) {
+    if (m_assignmentIndex == nullptr || !m_assignmentIndex->Fits(*program)) {
         m_assignmentIndex = std::make_unique<AssignmentIndex>(*program);
     }
     ctx.assignmentIndex = m_assignmentIndex.get();
@@ -593,10 +602,10 @@ bool CIndexCalculator::GetDrawInfo(int32_t first, int32_t last, int32_t step,
                                    std::vector<TarnDrawInfo::GraphDrawInfo>& out) {
     (void)step;
     (void)hidden;
-    (void)out;
     return NoThrow([&] {
         Lock read(m_readLock);
-        if (Program() == nullptr) return false;
+        const CCalculateInfo* program = Program();
+        if (program == nullptr) return false;
         int32_t total = -1;
         if (m_published) {
             total = m_publishedTotalBars;
@@ -608,11 +617,16 @@ bool CIndexCalculator::GetDrawInfo(int32_t first, int32_t last, int32_t step,
             last = total - 1;
             first = std::min(first, last);
         }
-        return first >= 0 && last >= 0 && first <= last;
+        if (first < 0 || last < 0 || first > last) return false;
+        out.clear();
+        out.reserve(program->m_outputs.size());
+        return true;
     });
 }
 
 bool CIndexCalculator::ReleaseDrawInfo(std::vector<TarnDrawInfo::GraphDrawInfo>& records) {
-    (void)records;
-    return true;
+    return NoThrow([&] {
+        std::vector<TarnDrawInfo::GraphDrawInfo>().swap(records);
+        return true;
+    });
 }

@@ -57,6 +57,7 @@ private:
     using Range = std::pair<int32_t, int32_t>;
 
     CCalculateInfo* Program() const;
+    bool ProgramChanged() const;
 
     // Calculation side; callers hold m_calcLock.
     bool CalculateLocked(int32_t first, int32_t last, bool force);

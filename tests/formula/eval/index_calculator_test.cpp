@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "abacor/draw_info.h"
 #include "abacor/index_calculator.h"
 #include "abacor/index_obj_creator.h"
 #include "formula/eval/value.h"
@@ -412,6 +413,35 @@ TEST(CalculatorFactoryTest, ReleaseNullsThePointer) {
     EXPECT_EQ(p, nullptr);
     IndexObjCreator::ReleaseIndexCalculatorObj(&p);
     IndexObjCreator::ReleaseIndexCalculatorObj(nullptr);
+}
+
+TEST_F(CalculatorTest, DrawInfoChecksItsRangeAgainstTheTotalBarCount) {
+    std::vector<TarnDrawInfo::GraphDrawInfo> out(2);
+    EXPECT_FALSE(calc->GetDrawInfo(0, 10, 0, {}, out));  // no parser yet
+    EXPECT_EQ(out.size(), 2u);
+    Attach(MakeLineProgram());
+    provider.totalBarCount = 50;
+    // Before a publish the provider's total counts; a range beyond it is clipped.
+    EXPECT_TRUE(calc->GetDrawInfo(40, 500, 0, {}, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(calc->GetDrawInfo(10, 5, 0, {}, out));
+    EXPECT_FALSE(calc->GetDrawInfo(-1, 5, 0, {}, out));
+    provider.totalBarCountFails = true;
+    EXPECT_FALSE(calc->GetDrawInfo(0, 5, 0, {}, out));
+
+    // After a publish the total taken then counts.
+    provider.totalBarCountFails = false;
+    ASSERT_TRUE(calc->Calculate(0, 99, false));
+    ASSERT_TRUE(calc->PublishResults());
+    provider.totalBarCountFails = true;
+    out.resize(3);
+    EXPECT_TRUE(calc->GetDrawInfo(0, 5, 0, {}, out));
+    EXPECT_TRUE(out.empty());
+
+    out.resize(4);
+    EXPECT_TRUE(calc->ReleaseDrawInfo(out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(out.capacity(), 0u);
 }
 
 // A calculator the host made itself: the library nulls the pointer but never
