@@ -1,6 +1,8 @@
 // Geometric outline shapes.
 #include "drawtools/geometric_shapes.h"
 
+#include <cmath>
+
 #include "drawtools/draw_info_builder.h"
 #include "drawtools/geometry.h"
 
@@ -83,6 +85,7 @@ void TarnGraphShapeElipse::ApplyConstraints() {
   }
   anchors[1].y = p0.y;
   const float middle = (p0.x + anchors[1].x) * 0.5f;
+  if (!std::isfinite(middle)) return;
   if (anchors.size() >= 3) {
     anchors[2].x = middle;
   } else {

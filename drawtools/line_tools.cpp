@@ -2,7 +2,7 @@
 // and puts all its lines into one curve record.
 #include "drawtools/line_tools.h"
 
-#include <cmath>
+#include <utility>
 
 #include "drawtools/draw_info_builder.h"
 #include "drawtools/geometry.h"
@@ -18,9 +18,9 @@ void AddInfiniteLine(GraphDrawInfoBuilder& builder, int id, const TarnPoint& a, 
 }
 
 // Draws all points as one polyline with the given extensions.
-void BuildPolyline(TarnGraphShapeBase& shape, std::vector<TarnPoint> points, bool extendEnd,
-                   TarnDrawInfo::CurveDrawInfo curve, std::vector<GraphDrawInfo>& drawings) {
-  shape.RemoveDuplicatePoints(points);
+void BuildPolyline(std::vector<TarnPoint> points, bool extendEnd, const TarnDrawInfo::CurveDrawInfo& curve,
+                   std::vector<GraphDrawInfo>& drawings) {
+  TarnGraphShapeBase::RemoveDuplicatePoints(points);
   if (points.size() < 2) return;
   GraphDrawInfo info;
   GraphDrawInfoBuilder builder(&info);
@@ -34,7 +34,7 @@ void BuildPolyline(TarnGraphShapeBase& shape, std::vector<TarnPoint> points, boo
 // ---- Segments ---------------------------------------------------------------
 
 void TarnGraphLineSegment::BuildDrawInfo(std::vector<TarnPoint> points) {
-  BuildPolyline(*this, std::move(points), false, MainCurve(), drawings);
+  BuildPolyline(std::move(points), false, MainCurve(), drawings);
 }
 
 void TarnGraphLineSegment::ApplyConstraints() {
@@ -62,7 +62,7 @@ void TarnGraphLineSegmentVertical::ApplyConstraints() {
 // ---- Ray and infinite lines -------------------------------------------------
 
 void TarnGraphLineRay::BuildDrawInfo(std::vector<TarnPoint> points) {
-  BuildPolyline(*this, std::move(points), true, MainCurve(), drawings);
+  BuildPolyline(std::move(points), true, MainCurve(), drawings);
 }
 
 void TarnGraphLineRay::ApplyConstraints() {

@@ -1,8 +1,6 @@
 #include "drawtools/shape_base.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
 
 #include "abacor/graph_interface.h"
 #include "drawtools/geometry.h"
@@ -15,6 +13,53 @@ const std::string kEmptyString;
 
 // A point the host handed us is usable only when its coordinates are finite.
 bool IsFinite(const TarnGraphPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+bool AllFinite(const std::vector<TarnPoint>& points) {
+  for (const auto& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) return false;
+  }
+  return true;
+}
+
+// Whether every point of every item of a drawing is finite.
+bool IsFiniteDrawing(const TarnDrawInfo::GraphDrawInfo& g) {
+  for (const auto& c : g.curves) {
+    for (const auto& l : c.lines) {
+      if (!AllFinite(l.points.GetPoint())) return false;
+    }
+  }
+  for (const auto& b : g.bezierCurves) {
+    for (const auto& v : b.curves) {
+      if (!AllFinite(v.GetPoint())) return false;
+    }
+  }
+  for (const auto& r : g.rectangles) {
+    for (const auto& c : r.corners) {
+      if (!AllFinite({c.first, c.second})) return false;
+    }
+  }
+  for (const auto& e : g.elipses) {
+    for (const auto& v : e.elipses) {
+      if (!AllFinite(v.GetPoint())) return false;
+    }
+  }
+  for (const auto& c : g.crosses) {
+    for (const auto& i : c.crosses) {
+      if (!AllFinite({i.center})) return false;
+    }
+  }
+  for (const auto& t : g.texts) {
+    for (const auto& i : t.items) {
+      if (!AllFinite({i.position, i.linkTarget})) return false;
+    }
+  }
+  for (const auto& t : g.tdxIcons) {
+    for (const auto& i : t.icons) {
+      if (!AllFinite({i.position})) return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -79,7 +124,7 @@ void TarnGraphShapeBase::SetCoordinate(ITarnGraphCoordinate* coord) {
 // The tool's style setting swaps 2 and 3 relative to the renderer's codes.
 TarnDrawInfo::LINE_STYLE TarnGraphShapeBase::GetDrawLineStyle() {
   switch (lineStyle) {
-    case 0: return TarnDrawInfo::LINE_STYLE_NONE;
+    case 0: return TarnDrawInfo::LINE_STYLE_DEFAULT;
     case 2: return TarnDrawInfo::LINE_STYLE_DOT;
     case 3: return TarnDrawInfo::LINE_STYLE_DASH;
     case 4: return TarnDrawInfo::LINE_STYLE_DASH_DOT;
@@ -149,6 +194,13 @@ bool TarnGraphShapeBase::BuildDrawings() {
   }
   BuildDrawInfo(points);
   dirty = false;
+  // Arithmetic on extreme anchors can overflow: such a drawing is dropped.
+  for (const auto& g : drawings) {
+    if (!IsFiniteDrawing(g)) {
+      drawings.clear();
+      break;
+    }
+  }
   return true;
 }
 
@@ -160,13 +212,15 @@ bool TarnGraphShapeBase::OnAddPoint(float px, float py) {
   selectedHotPoint = -1;
   TarnGraphPoint p{-1.0f, 0.0, 0};
   if (ComputePoint(px, py, static_cast<int>(anchors.size()), &p)) {
+    currentPoint = p;
+    dirty = true;
+    // The point placed is the one the preview showed (snapped, constrained).
+    ApplyConstraints();
     try {
-      anchors.push_back(p);
+      anchors.push_back(currentPoint);
     } catch (...) {
       return false;
     }
-    currentPoint = p;
-    dirty = true;
     ApplyConstraints();
   }
   return IsComplete();

@@ -19,7 +19,7 @@ enum COLOR_TYPE : int32_t {
 // Line styles 0..5, rendered by the host. 1 is an ordinary line, 2 the style
 // of auxiliary guide lines; the dash patterns are the renderer's.
 enum LINE_STYLE : int32_t {
-  LINE_STYLE_NONE = 0,
+  LINE_STYLE_DEFAULT = 0,
   LINE_STYLE_SOLID = 1,
   LINE_STYLE_DASH = 2,
   LINE_STYLE_DOT = 3,
@@ -81,7 +81,7 @@ struct CurveLine {
 // Polylines; closed and filled with fillColor when fillStyle is not 0.
 struct CurveDrawInfo {
   float lineWidth = 0.0f;
-  LINE_STYLE lineStyle = LINE_STYLE_NONE;
+  LINE_STYLE lineStyle = LINE_STYLE_DEFAULT;
   FILL_STYLE fillStyle = FILL_STYLE_NONE;
   TarnColor lineColor;
   TarnColor fillColor;
@@ -91,7 +91,7 @@ struct CurveDrawInfo {
 // Bézier paths: start point, control point(s), end point (at least 3 points).
 struct BezierCurveDrawInfo {
   float lineWidth = 0.0f;
-  LINE_STYLE lineStyle = LINE_STYLE_NONE;
+  LINE_STYLE lineStyle = LINE_STYLE_DEFAULT;
   FILL_STYLE fillStyle = FILL_STYLE_NONE;
   TarnColor lineColor;
   TarnColor fillColor;
@@ -106,7 +106,7 @@ struct RectangleCorners {
 
 struct RectangleDrawInfo {
   float lineWidth = 0.0f;
-  LINE_STYLE lineStyle = LINE_STYLE_NONE;
+  LINE_STYLE lineStyle = LINE_STYLE_DEFAULT;
   FILL_STYLE fillStyle = FILL_STYLE_NONE;
   TarnColor lineColor;
   TarnColor fillColor;
@@ -119,7 +119,7 @@ struct RectangleDrawInfo {
 // ellipse that fixes the vertical semi-axis).
 struct ElipseDrawInfo {
   float lineWidth = 0.0f;
-  LINE_STYLE lineStyle = LINE_STYLE_NONE;
+  LINE_STYLE lineStyle = LINE_STYLE_DEFAULT;
   FILL_STYLE fillStyle = FILL_STYLE_NONE;
   TarnColor lineColor;
   TarnColor fillColor;
@@ -133,7 +133,7 @@ struct CrossItem {
 
 struct CrossDrawInfo {
   float lineWidth = 0.0f;
-  LINE_STYLE lineStyle = LINE_STYLE_NONE;
+  LINE_STYLE lineStyle = LINE_STYLE_DEFAULT;
   TarnColor lineColor;
   std::vector<CrossItem> crosses;
 };

@@ -15,7 +15,7 @@ struct stGoldenSectionSettings;
 // An anchor point: x bar position (negative: not placed), y price, time the
 // host's time value of the bar at x.
 struct TarnGraphPoint {
-  float x = -1.0f;
+  float x = 0.0f;
   double y = 0.0;
   int32_t time = 0;
 };

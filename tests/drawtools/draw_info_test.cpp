@@ -107,7 +107,7 @@ TEST(DrawInfoFactories, FillRecordsStartWidths) {
   const TarnColor c = GetColorByID(static_cast<COLOR_TYPE>(7));
   const CurveDrawInfo curve = GetCurveFill(c, FILL_STYLE_SOLID);
   EXPECT_EQ(curve.lineWidth, 1.0f);
-  EXPECT_EQ(curve.lineStyle, LINE_STYLE_NONE);
+  EXPECT_EQ(curve.lineStyle, LINE_STYLE_DEFAULT);
   EXPECT_TRUE(SameColor(curve.fillColor, c));
   EXPECT_TRUE(SameColor(curve.lineColor, GetEmptyColor()));
   EXPECT_EQ(curve.fillStyle, FILL_STYLE_SOLID);

@@ -399,6 +399,21 @@ TEST_F(ShapeBaseTest, AngleSnapWithoutOtherAnchorKeepsThePoint) {
   EXPECT_NEAR(coord.Py(tool.Current().y), 100.0f, 1e-3);
 }
 
+// The click places the point the preview showed: snapped like it.
+TEST_F(ShapeBaseTest, AngleSnapAppliesToThePlacedPointToo) {
+  ProbeTool tool;
+  tool.SetCoordinate(&coord);
+  tool.SetAngleSnap(true);
+  tool.OnAddPoint(100, 100);
+  tool.OnPreviewPoint(110, 103);
+  EXPECT_NEAR(coord.Py(tool.Current().y), 100.0f, 1e-3);
+  ASSERT_TRUE(tool.OnAddPoint(110, 103));
+  const auto pts = Anchors(tool);
+  EXPECT_NEAR(coord.Px(pts[1].x), 100.0f + std::sqrt(109.0f), 1e-3);
+  EXPECT_NEAR(coord.Py(pts[1].y), 100.0f, 1e-3);
+  EXPECT_NEAR(coord.Px(pts[0].x), 100.0f, 1e-4);
+}
+
 // A coordinate object that answers NaN never crashes a tool: points are
 // not placed, drags fail and nothing is drawn.
 TEST_F(ShapeBaseTest, HostileCoordinateNeverPlacesNonFinitePoints) {

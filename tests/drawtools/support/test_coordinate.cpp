@@ -24,7 +24,7 @@ bool TestCoordinate::PriceToPixel(double price, float* py) {
   if (refusePriceToPixel || (logScale && !(price > 0.0))) return false;
   const float row = Py(price);
   if (!InsideY(row)) return false;
-  *py = hostile ? static_cast<float>(hostileValue) : row;
+  *py = hostile || hostileToPixel ? static_cast<float>(hostileValue) : row;
   return true;
 }
 
@@ -38,7 +38,7 @@ bool TestCoordinate::BarToPixel(float x, float* px) {
   if (refuseBarToPixel) return false;
   const float column = Px(x);
   if (!InsideX(column)) return false;
-  *px = hostile ? static_cast<float>(hostileValue) : column;
+  *px = hostile || hostileToPixel ? static_cast<float>(hostileValue) : column;
   return true;
 }
 

@@ -44,6 +44,8 @@ class TestCoordinate : public ITarnGraphCoordinate {
   bool refusePaneServices = false;  // plot bottom, price unit, bar width
   // Hostile mode: every conversion "succeeds" with this value.
   bool hostile = false;
+  // Only the chart-to-pixel conversions answer hostileValue.
+  bool hostileToPixel = false;
   double hostileValue = std::numeric_limits<double>::quiet_NaN();
 
   // SnapPoint: declines unless snapEnabled; then answers snapTo.
