@@ -120,7 +120,7 @@ void ChartDocument::DrawLegend(SvgWriter& svg, const PaneGeometry& geo, Pane& pa
         std::string css = "#e8e8e8";
         double opacity = 1;
         if (parser->GetOutputColor(i, &colour))
-            palette.Resolve(TarnDrawInfo::GetColorByValue(static_cast<int>(colour)), &css, &opacity);
+            palette.Resolve(TarnDrawInfo::GetColorByValue(colour), &css, &opacity);
         svg.Text(x, geo.Plot().top + 14, text,
                  "fill=\"" + css + "\" font-size=\"11\" font-family=\"DejaVu Sans, sans-serif\"");
         x += 7.0 * text.size() + 14;

@@ -37,8 +37,8 @@ int ChartCommand(int argc, char** argv) {
     ToolSet tools;
     if (args.Has("--tools")) {
         if (!tools.Load(args.Get("--tools"), &error)) return Fail(error);
-        chart.SetOverlay([&tools](SvgWriter& svg, const PaneGeometry& geo, const Palette& palette) {
-            tools.Render(svg, geo, palette);
+        chart.SetOverlay([&tools, &bars](SvgWriter& svg, const PaneGeometry& geo, const Palette& palette) {
+            tools.Render(svg, geo, bars.Bars(), palette);
         });
     }
     std::string svg;
