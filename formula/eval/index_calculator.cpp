@@ -405,12 +405,17 @@ bool CIndexCalculator::PublishResults() {
         if (m_store == nullptr) return false;
         const int32_t n = m_store->BarCount();
         if (m_needsPriceSnapshot && !PublishSnapshot()) return false;
-        if (m_readStore != nullptr && m_readStore->BarCount() != n) m_readStore.reset();
+        if (m_readStore != nullptr && m_readStore->BarCount() != n) {
+            m_readStore.reset();
+            m_pendingOutputRanges.assign(1, Range{0, n - 1});
+        }
         if (m_readStore == nullptr) {
             if (n < 1) return false;
-            // A new read store starts as a full copy of the calculation store.
             m_readStore = std::make_unique<SeriesStore>(n);
-            m_pendingOutputRanges.assign(1, Range{0, n - 1});
+            // A new read store receives the whole calculated range, not only
+            // what changed since the last publish; outside that range the
+            // calculation store holds nothing.
+            if (m_rangeFirst >= 0) m_pendingOutputRanges.assign(1, Range{m_rangeFirst, m_rangeLast});
         }
         return PublishOutputs(n);
     });

@@ -140,6 +140,16 @@ TEST_F(CalculatorTest, ResultsAreReadableOnlyAfterPublishing) {
     EXPECT_DOUBLE_EQ(v, LineOracle(99) + 3.0);
 }
 
+TEST_F(CalculatorTest, PublishAfterReleaseRestoresTheWholeCalculatedRange) {
+    Attach(MakeLineProgram());
+    ASSERT_TRUE(calc->Calculate(0, 49, false));
+    ASSERT_TRUE(calc->PublishResults());
+    ASSERT_TRUE(calc->ReleaseResults());
+    ASSERT_TRUE(calc->Calculate(40, 99, false));  // computes bars 50 to 99 only
+    ASSERT_TRUE(calc->PublishResults());
+    ExpectLineValues(0, 99);
+}
+
 TEST_F(CalculatorTest, DrawTextHasNoLineValuesButItsArgumentsAreReadable) {
     Attach(MakeTextProgram());
     ASSERT_TRUE(calc->Calculate(0, 99, false));
