@@ -59,6 +59,7 @@ inline bool Begin(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   }
   if (rec->count != count || rec->values == nullptr || rec->kinds == nullptr) return false;
   *call = Call{rec, ctx, offset, static_cast<int32_t>(b)};
+  *code = EVAL_OK;
   return true;
 }
 
