@@ -106,6 +106,36 @@ TEST_F(RecursiveSeriesTest, LargerStridesAndAscendingWalksAgree) {
   delete deep;
 }
 
+TEST(EvaluationGuardTest, MutualRecursionAskedFarAhead) {
+  // X := LINK + 1 where LINK at bar j is Y at bar j - 1; Y := X * 0.5.
+  const int32_t bars = 200000;
+  TestDataProvider provider;
+  provider.barCount = provider.totalBarCount = bars;
+  ProgramBuilder b;
+  const Operand x = b.SeriesVar(OPK_VAR_SERIES, 0);
+  const Operand y = b.SeriesVar(OPK_VAR_SERIES, 1);
+  b.Assign(OPK_VAR_SERIES, 0, ProgramBuilder::Op(OP_ADD, b.FieldVar(LINK), Num(1)));
+  b.Assign(OPK_VAR_SERIES, 1, ProgramBuilder::Op(OP_MUL, x, Num(0.5f)));
+  TestRun run(b.Program(), provider);
+  provider.fieldHook = [&](int32_t, int32_t bar, double* v) {
+    if (bar == 0) {
+      *v = 0.0;
+      return true;
+    }
+    return EvaluateOperand(&run.ctx, y.kind, y.value, v, run.ctx.bar - (bar - 1)) == EVAL_OK;
+  };
+  double expectedX = 0.0;
+  std::vector<double> oracle(bars);
+  for (int32_t i = 0; i < bars; ++i) {
+    expectedX = (i == 0 ? 0.0 : expectedX * 0.5) + 1.0;
+    oracle[i] = expectedX;
+  }
+  double v = 0.0;
+  ASSERT_EQ(run.Eval(y, bars - 1, &v), EVAL_OK);
+  EXPECT_EQ(v, oracle[bars - 1] * 0.5);
+  for (int32_t i = 0; i < bars; i += 1013) EXPECT_EQ(run.Cell(OPK_VAR_SERIES, 0, i), oracle[i]) << i;
+}
+
 TEST(EvaluationGuardTest, ForwardChainIsCutByTheDepthLimit) {
   // Reading LINK at bar j evaluates X at bar j + 1, so asking bar 0 would
   // recurse once per bar up to the last one. The depth limit cuts it.
@@ -153,8 +183,8 @@ TEST(EvaluationGuardTest, DeeplyNestedRecordIsCutByTheDepthLimit) {
 
 TEST(EvaluationGuardTest, LongChainOfDistinctVariablesKeepsItsValues) {
   // V0 := CLOSE; Vk := V(k-1) + 1 for 200 variables, asked at the last bar
-  // first: the chain is deeper than the point where earlier cells are filled
-  // first, and every value stays as the plain definition says.
+  // first: a deep nest of cells, but none recursive, so evaluation stays
+  // exactly lazy.
   const int32_t bars = 50;
   const int32_t chain = 200;
   TestDataProvider provider;
@@ -171,6 +201,10 @@ TEST(EvaluationGuardTest, LongChainOfDistinctVariablesKeepsItsValues) {
   double v = 0.0;
   ASSERT_EQ(run.Eval(last, bars - 1, &v), EVAL_OK);
   EXPECT_EQ(v, close[bars - 1] + chain - 1);
+  // No series refers to itself, so no earlier cell was computed on the way.
+  for (int32_t k = 0; k < chain; ++k) {
+    EXPECT_TRUE(IsUncomputed(run.Cell(OPK_VAR_SERIES, k, bars - 2))) << k;
+  }
   for (int32_t bar = 0; bar < bars; ++bar) {
     ASSERT_EQ(run.Eval(last, bar, &v), EVAL_OK);
     EXPECT_EQ(v, close[bar] + chain - 1) << bar;

@@ -430,8 +430,18 @@ TEST_F(EvaluatorTest, AssignmentIndexGivesTheSameDefinitions) {
       EXPECT_EQ(v, (10.0 + bar + 1) * 2) << bar;
     }
   }
+  EXPECT_TRUE(index.Fits(b.Program()));
+  // A changed target or a new assignment makes the index stale.
+  b.Assign(OPK_VAR_SERIES, 7, Num(1));
+  EXPECT_FALSE(index.Fits(b.Program()));
+  b.Program().m_assignments.back()->target = OperandValue::FromIndex(0);
+  AssignmentIndex rebuilt(b.Program());
+  EXPECT_TRUE(rebuilt.Fits(b.Program()));
+  b.Program().m_assignments.back()->target = OperandValue::FromIndex(1);
+  EXPECT_FALSE(rebuilt.Fits(b.Program()));
   // An index of another program is ignored.
   ProgramBuilder other;
+  EXPECT_FALSE(AssignmentIndex(other.Program()).Fits(b.Program()));
   AssignmentIndex foreign(other.Program());
   TestRun run(b.Program(), provider);
   run.ctx.assignmentIndex = &foreign;

@@ -216,6 +216,16 @@ TEST_F(OutputCheckTest, RefusesOtherOperands) {
   EXPECT_EQ(CheckOutput(300, {v}), EVAL_BAD_ARGUMENT);        // unknown function
 }
 
+TEST_F(OutputCheckTest, DeepTreesAreCheckedWithoutRecursion) {
+  const Operand v = b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);
+  Operand deep = v;
+  for (int i = 0; i < 200000; ++i) deep = ProgramBuilder::Op(OP_ADD, deep, v);
+  EXPECT_EQ(CheckOutput(500, {deep}), EVAL_OK);
+  Operand bad = Zero();
+  for (int i = 0; i < 200000; ++i) bad = ProgramBuilder::Op(OP_ADD, v, bad);
+  EXPECT_EQ(CheckOutput(500, {bad}), EVAL_BAD_ARGUMENT);
+}
+
 TEST_F(OutputCheckTest, RefusesMalformedStatements) {
   const Operand v = b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);
   const int32_t i = b.Output(500, {v});
