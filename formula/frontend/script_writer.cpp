@@ -1,0 +1,249 @@
+#include "formula/frontend/script_writer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "formula/frontend/keyword_tables.h"
+#include "formula/frontend/messages.h"
+#include "formula/frontend/parse_context.h"
+
+namespace {
+
+struct StyleWordRow {
+    int32_t style;
+    const char* word;
+};
+constexpr StyleWordRow kDrawStyleWords[] = {
+    {1, "ployVOLStick"},  {2, "ployStick"},      {3, "ployCircledot"}, {4, "ployLinestick"},
+    {5, "ployCrossdot"},  {6, "ployColorstick"}, {10, "ployDotline"},  {13, "ployPointdot"},
+    {14, "ploySar"},      {15, "ployRTVOLStick"},
+};
+static_assert(sizeof(kDrawStyleWords) / sizeof(kDrawStyleWords[0]) == 10, "10 draw style words");
+
+// Output descriptors by style: column descriptors carry no line width.
+struct DescriptorRow {
+    int32_t style;
+    const char* head;  // text before the name
+    bool column;
+};
+constexpr DescriptorRow kDescriptors[] = {
+    {1, ".column(cltVolStick,0,", true},      {2, ".column(cltStick,0,", true},
+    {3, ".circular(citCircle,", false},       {4, ".column(cltLineStick,0,", true},
+    {5, ".circular(citCross,", false},        {6, ".column(cltColorStick,0,", true},
+    {10, ".circular(citDotLine,", false},     {13, ".circular(citPoint,", false},
+    {14, ".circular(citSar,", false},         {15, ".column(cltRTVolStick,0,", true},
+};
+static_assert(sizeof(kDescriptors) / sizeof(kDescriptors[0]) == 10, "10 styled descriptors");
+
+constexpr char kDrawingOutputName[] = ".....";
+constexpr char kLineEnd[] = "\r\n";
+
+bool IsOutputName(int32_t id) { return id >= TOKEN_OUTPUT && id < TOKEN_CONSTANT; }
+
+// Cuts text before its last `)` (when it has one).
+void CutBeforeLastClose(std::string& text) {
+    size_t close = text.rfind(')');
+    if (close != std::string::npos) text.resize(close);
+}
+
+template <typename T>
+T At(const std::vector<T>& list, int32_t i, T fallback) {
+    return i >= 0 && static_cast<size_t>(i) < list.size() ? list[i] : fallback;
+}
+
+}  // namespace
+
+std::string ColourText(uint32_t colour) {
+    auto k = static_cast<int32_t>(colour);
+    if (k < 0) return "RGB(254,254,254)";
+    return "RGB(" + std::to_string(k & 0xFF) + "," + std::to_string((k >> 8) & 0xFF) + "," +
+           std::to_string((k >> 16) & 0xFF) + ")";
+}
+
+const char* DrawStyleWord(int32_t style) {
+    for (const StyleWordRow& row : kDrawStyleWords) {
+        if (row.style == style) return row.word;
+    }
+    return "ployNomal";
+}
+
+std::string ScriptWriter::WriteScript() {
+    ctx_.scriptFields.clear();
+    ctx_.paramListText.clear();
+    std::vector<std::pair<int32_t, int32_t>> statements;  // first and last token of each statement
+    int32_t first = 0;
+    for (int32_t k = 0; k < static_cast<int32_t>(ctx_.formulaTokens.size()); ++k) {
+        if (ctx_.formulaTokens[k] != TOKEN_STATEMENT_END) continue;
+        statements.emplace_back(first, k - 1);
+        first = k + 1;
+    }
+    for (bool final : {false, true}) {
+        if (final && ctx_.paramCount > 0) {
+            ctx_.paramListText = "(";
+            for (size_t p = 0; p < ctx_.paramNameTable.size(); ++p) {
+                ctx_.paramListText += (p == 0 ? "" : ",") + ctx_.paramNameTable[p];
+            }
+            ctx_.paramListText += ")";
+        }
+        std::string script;
+        ctx_.outputCursor = 0;
+        for (const auto& range : statements) {
+            std::string line = WriteStatement(range.first, range.second, ctx_.outputCursor, final);
+            if (!final && !ctx_.scriptErrors.empty()) return std::string();
+            script += line;
+            // The analysis numbered named, anonymous and drawing outputs; the cursor follows it.
+            int32_t head = range.first <= range.second ? ctx_.formulaTokens[range.first] : 0;
+            if (IsOutputName(head) || IsDrawFunction(head)) ++ctx_.outputCursor;
+        }
+        if (final) {
+            FillSummaries();
+            return script;
+        }
+    }
+    return std::string();
+}
+
+void ScriptWriter::FillSummaries() {
+    ctx_.summaryParamNames = ctx_.paramNameTable;
+    ctx_.summaryParamValues.clear();
+    for (const std::string& value : ctx_.paramValueTexts) {
+        ctx_.summaryParamValues.push_back(std::strtof(value.c_str(), nullptr));
+    }
+    ctx_.summaryVariableNames = ctx_.variableNameTable;
+    ctx_.summaryFieldNames = ctx_.scriptFields;
+    ctx_.summaryOutputNames = ctx_.outputNameTable;
+}
+
+// statement := token* ; each token in its written form, with nothing between them
+std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t outputCursor, bool final) {
+    std::string out;
+    std::vector<std::string> extraLines;
+    int32_t defined = -1;
+    const std::vector<int32_t>& tokens = ctx_.formulaTokens;
+    last = std::min(last, static_cast<int32_t>(tokens.size()) - 1);
+    for (int32_t k = std::max(first, 0); k <= last; ++k) {
+        int32_t id = tokens[k];
+        if (IsDrawFunction(id)) {
+            k = WriteDrawCall(k, last, outputCursor, final, out, extraLines);
+            continue;
+        }
+        if (id == TOKEN_DEFINE_OUTPUT && final && k > first && IsOutputName(tokens[k - 1])) {
+            defined = tokens[k - 1] - TOKEN_OUTPUT;
+        }
+        if (id >= TOKEN_FIELD_FIRST && id <= TOKEN_FIELD_LAST) {
+            const char* field = FieldNameOf(id);
+            bool known = false;
+            for (const std::string& name : ctx_.scriptFields) known = known || name == field;
+            if (field != nullptr && !known) ctx_.scriptFields.emplace_back(field);
+        }
+        std::string written = WrittenForm(id);
+        if (written.empty()) {
+            WriteUnwritable(k, out);
+        } else {
+            out += written;
+        }
+    }
+    if (!final) return out;
+    if (!out.empty()) out += std::string(";") + kLineEnd;
+    if (defined >= 0) out += WriteOutputDescriptor(defined);
+    std::string extras;
+    for (const std::string& line : extraLines) extras += line;
+    return extras + out;
+}
+
+// draw call := drawname '(' arg (',' arg)* ')' ; each argument becomes an extra variable
+int32_t ScriptWriter::WriteDrawCall(int32_t k, int32_t last, int32_t s, bool final, std::string& out,
+                                    std::vector<std::string>& extraLines) {
+    int32_t id = ctx_.formulaTokens[k];
+    out += DrawNameOf(id);
+    out += "(";
+    int32_t count = std::max(ArgCountOf(id), 0);
+    int32_t from = k + 2;  // after the `(`
+    for (int32_t a = 0; a < count; ++a) {
+        bool lastArgument = a + 1 == count;
+        int32_t end = lastArgument ? last : ArgumentEnd(from, last);
+        std::string argument = from <= end ? WriteStatement(from, end, s, false) : std::string();
+        if (lastArgument) CutBeforeLastClose(argument);
+        if (final) {
+            std::string variable = NewDrawVariable();
+            extraLines.push_back(variable + "=" + argument + ";" + kLineEnd);
+            argument = variable;
+        }
+        out += argument + ",";
+        from = end + 2;  // past the comma
+    }
+    out += ColourText(At(ctx_.colours, s, 0xFFFFFFFFu)) + "," + std::to_string(At(ctx_.lineWidths, s, 1)) + "," +
+           DrawStyleWord(At(ctx_.styles, s, 0)) + ")";
+    if (id == TOKEN_DRAWTEXT || id == TOKEN_DRAWNUMBER) {
+        CutBeforeLastClose(out);
+        out += id == TOKEN_DRAWTEXT ? ",0)" : ",1)";
+    }
+    return last;
+}
+
+int32_t ScriptWriter::ArgumentEnd(int32_t from, int32_t last) const {
+    int32_t level = 0;
+    for (int32_t k = from; k <= last; ++k) {
+        int32_t id = ctx_.formulaTokens[k];
+        if (id == TOKEN_OPEN) ++level;
+        if (id == TOKEN_CLOSE) --level;
+        if (id == TOKEN_COMMA && level == 0) return k - 1;
+    }
+    return last;
+}
+
+std::string ScriptWriter::WrittenForm(int32_t id) const {
+    const char* word = ScriptWordOf(id);
+    if (word != nullptr) return word;
+    if (id >= TOKEN_TEXT) {
+        size_t n = static_cast<size_t>(id - TOKEN_TEXT);
+        return n < ctx_.texts.size() ? "\"" + ctx_.texts[n] + "\"" : std::string();
+    }
+    const std::vector<std::string>* table = nullptr;
+    int32_t base = 0;
+    if (id >= TOKEN_CONSTANT) {
+        table = &ctx_.constantTexts;
+        base = TOKEN_CONSTANT;
+    } else if (id >= TOKEN_OUTPUT) {
+        table = &ctx_.outputNameTable;
+        base = TOKEN_OUTPUT;
+    } else if (id >= TOKEN_VARIABLE) {
+        table = &ctx_.variableNameTable;
+        base = TOKEN_VARIABLE;
+    }
+    if (table == nullptr) return std::string();
+    size_t n = static_cast<size_t>(id - base);
+    return n < table->size() ? (*table)[n] : std::string();
+}
+
+// A token without a written form leaves a message; the first one becomes the script error.
+void ScriptWriter::WriteUnwritable(int32_t k, std::string& out) {
+    const char* keyword = FirstKeywordOf(ctx_.formulaTokens[k]);
+    std::string message = keyword != nullptr ? std::string(keyword) + kMsgNotSupported : kMsgSyntaxError;
+    out += message;
+    if (ctx_.scriptErrors.empty()) ctx_.scriptErrors[k] = message;
+}
+
+std::string ScriptWriter::NewDrawVariable() {
+    std::string name = ".tempdrawparam" + std::to_string(ctx_.drawParamCount++);
+    ctx_.variableIds[name] = TOKEN_VARIABLE + ctx_.variableCount++;
+    ctx_.variableNameTable.push_back(name);
+    return name;
+}
+
+std::string ScriptWriter::WriteOutputDescriptor(int32_t n) const {
+    if (n < 0 || static_cast<size_t>(n) >= ctx_.outputNameTable.size()) return std::string();
+    if (ctx_.outputNameTable[n] == kDrawingOutputName) return std::string();
+    int32_t style = At(ctx_.styles, n, 0);
+    if (style < 0) return std::string();
+    std::string name = ctx_.outputNameTable[n] + ctx_.paramListText;
+    std::string colour = ColourText(At(ctx_.colours, n, 0xFFFFFFFFu));
+    std::string width = "," + std::to_string(At(ctx_.lineWidths, n, 1));
+    for (const DescriptorRow& row : kDescriptors) {
+        if (row.style != style) continue;
+        if (row.column) return row.head + name + "," + colour + ");" + kLineEnd;
+        return row.head + name + "," + colour + width + ");" + kLineEnd;
+    }
+    return ".curveline(" + name + "," + colour + width + ");" + kLineEnd;
+}
