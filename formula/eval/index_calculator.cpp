@@ -10,6 +10,7 @@
 #include "formula/eval/calc_context.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/draw_elements.h"
+#include "formula/eval/draw_output.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/function_table.h"
 #include "formula/eval/price_snapshot.h"
@@ -586,12 +587,10 @@ bool CIndexCalculator::GetValueRange(int32_t first, int32_t last, const std::set
 bool CIndexCalculator::GetDrawInfo(int32_t first, int32_t last, int32_t step,
                                    const std::set<int32_t>& hidden,
                                    std::vector<TarnDrawInfo::GraphDrawInfo>& out) {
-    (void)step;
-    (void)hidden;
-    (void)out;
     return NoThrow([&] {
         Lock read(m_readLock);
-        if (Program() == nullptr) return false;
+        CCalculateInfo* program = Program();
+        if (program == nullptr) return false;
         int32_t total = -1;
         if (m_published) {
             total = m_publishedTotalBars;
@@ -603,11 +602,20 @@ bool CIndexCalculator::GetDrawInfo(int32_t first, int32_t last, int32_t step,
             last = total - 1;
             first = std::min(first, last);
         }
-        return first >= 0 && last >= 0 && first <= last;
+        if (first < 0 || last < 0 || first > last) return false;
+        // The drawings come from published results only: the calculation
+        // store and range belong to a calculation that may be running.
+        DrawSource source;
+        source.program = program;
+        source.parser = m_parser;
+        source.readStore = m_readStore.get();
+        source.snapshot = m_readSnapshot.get();
+        source.ready = m_published && m_dataProvider != nullptr && m_readStore != nullptr;
+        return BuildDrawInfo(source, first, last, step, hidden, out);
     });
 }
 
 bool CIndexCalculator::ReleaseDrawInfo(std::vector<TarnDrawInfo::GraphDrawInfo>& records) {
-    (void)records;
+    ReleaseDrawRecords(records);
     return true;
 }
