@@ -60,7 +60,8 @@ SHostWnd* FindHost(const std::string& alias) {
   return nullptr;
 }
 
-// "NAME" or "ALIAS:NAME". Clicks and typing reach only visible windows.
+// "NAME" or "ALIAS:NAME"; "root" is a window's widget tree itself. Clicks
+// and typing reach only visible windows.
 SWindow* FindWidget(const std::string& spec, bool visibleOnly, std::ostream& out) {
   size_t colon = spec.find(':');
   std::string alias = colon == std::string::npos ? "" : FullAlias(spec.substr(0, colon));
@@ -68,6 +69,7 @@ SWindow* FindWidget(const std::string& spec, bool visibleOnly, std::ostream& out
   for (SHostWnd* h : HostsInSearchOrder()) {
     if (!alias.empty() && AliasOf(h) != alias) continue;
     if (visibleOnly && !h->IsWindowVisible()) continue;
+    if (name == L"root" && h->GetRoot() != nullptr) return h->GetRoot();
     if (SWindow* w = h->FindChildByName(name.c_str())) return w;
   }
   out << "error: no widget " << spec << "\n";
