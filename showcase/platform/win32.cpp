@@ -6,6 +6,7 @@
 #include <set>
 
 #include "showcase/platform/journal.h"
+#include "showcase/platform/text.h"
 
 namespace {
 
@@ -153,6 +154,7 @@ BOOL DestroyWindow(HWND hWnd) {
     if (kv.second.parent == hWnd) children.push_back(reinterpret_cast<HWND>(kv.first));
   }
   for (HWND child : children) DestroyWindow(child);
+  StandInCall("WindowDestroyed(" + WideToUtf8(Find(hWnd)->alias) + ")");
   Windows().records.erase(reinterpret_cast<uintptr_t>(hWnd));
   return TRUE;
 }
