@@ -6,7 +6,9 @@
 //   change-skin          IMgr_Skin::ChangeSkin fails
 //   skin-missing=ID      the skin file of that skin does not exist
 //   crash-save=STAGE     the process kills itself while saving the
-//                        configuration: half-written, written, renamed
+//                        configuration: half-written, written, renamed;
+//                        "pause" instead stops half-way, after creating
+//                        <file>.saving, until something kills it
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "showcase/platform/ledger.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -45,6 +46,19 @@ bool ReadFile(const std::string& path, std::string* text) {
   return true;
 }
 
+// A save cut short by a crash leaves its temporary file behind; the real
+// file is intact, so the leftover is simply removed.
+void RemoveLeftovers(const std::string& path) {
+  std::string dir = DirOf(path);
+  std::string prefix = path.substr(dir.size() + 1) + ".tmp.";
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (dirent* e = readdir(d)) {
+    if (std::string(e->d_name).compare(0, prefix.size(), prefix) == 0) unlink((dir + "/" + e->d_name).c_str());
+  }
+  closedir(d);
+}
+
 // Missing file: empty store. Unparsable file: empty store, logged.
 void LoadStore(const std::string& path, LedgerStore* store) {
   store->clear();
@@ -58,6 +72,14 @@ void LoadStore(const std::string& path, LedgerStore* store) {
 
 void CrashIfAsked(const char* stage) {
   if (Faults().crashSave == stage) raise(SIGKILL);
+}
+
+// Half-way through a save: tell the outside world and wait to be killed.
+void PauseIfAsked(const std::string& path) {
+  if (Faults().crashSave != "pause") return;
+  int fd = open((path + ".saving").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd >= 0) close(fd);
+  for (;;) pause();
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -155,6 +177,7 @@ bool LedgerWriteAtomically(const std::string& path, const std::string& text) {
   size_t half = text.size() / 2;
   bool ok = WriteAll(fd, text.substr(0, half));
   CrashIfAsked("half-written");
+  PauseIfAsked(path);
   ok = ok && WriteAll(fd, text.substr(half));
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
@@ -188,6 +211,8 @@ void IMgr_Cfg_App::SetFilePath(LPCWSTR path) {
 bool IMgr_Cfg_App::LoadData() {
   StandInCall("IMgr_Cfg_App::LoadData");
   if (State().appPath.empty()) return false;
+  RemoveLeftovers(State().appPath);
+  RemoveLeftovers(State().userPath);
   LoadStore(State().appPath, &State().app);
   LoadStore(State().userPath, &State().user);
   return true;

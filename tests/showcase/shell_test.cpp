@@ -2,6 +2,10 @@
 // the configuration file's survival.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -261,6 +265,32 @@ TEST_P(CrashDuringSave, LeavesAParsableConfiguration) {
   EXPECT_EQ(Stored(c, 90611), 1);
   bool renamed = std::string(GetParam()) == "renamed";
   EXPECT_EQ(c.count(20611), renamed ? 1u : 0u);  // only the new file has the zoom written at start-up
+
+  // The next run starts from that file and clears the crashed save's leftovers.
+  vit.SetEnv("VITRINE_FAULTS", "");
+  ASSERT_EQ(vit.Run("").exitCode, 0);
+  EXPECT_EQ(Stored(vit.AppConfig(), 20501), 1);
+  int rc = std::system(("ls " + vit.Home() + " > " + vit.Home() + "/listing.txt").c_str());
+  ASSERT_EQ(rc, 0);
+  EXPECT_EQ(vit.ReadFile("listing.txt").find(".tmp."), std::string::npos) << vit.ReadFile("listing.txt");
+}
+
+// Killed from outside while the new file is half written.
+TEST(VitrineShell, KilledInTheMiddleOfASaveKeepsTheOldFile) {
+  VitrineRunner vit;
+  vit.WriteConfig("app.cfg", {{20501, {"int", 2}}, {90611, {"int", 1}}, {20621, {"int", 1}}});
+  vit.SetEnv("VITRINE_FAULTS", "crash-save=pause");
+  int pid = vit.Start("");
+  ASSERT_GT(pid, 0);
+  const std::string marker = vit.Home() + "/app.cfg.saving";
+  for (int i = 0; i < 2000 && access(marker.c_str(), F_OK) != 0; ++i) usleep(5000);
+  ASSERT_EQ(access(marker.c_str(), F_OK), 0) << "the save never started";
+  kill(pid, SIGKILL);
+  EXPECT_EQ(vit.Wait(pid).signal, SIGKILL);
+  StoredConfig c;
+  ASSERT_TRUE(vit.ReadConfig("app.cfg", &c)) << vit.ReadFile("app.cfg");
+  EXPECT_EQ(Stored(c, 20501), 2);
+  EXPECT_EQ(c.count(20611), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stages, CrashDuringSave, ::testing::Values("half-written", "written", "renamed"));

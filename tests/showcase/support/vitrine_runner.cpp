@@ -48,14 +48,35 @@ VitrineRunner::~VitrineRunner() {
   (void)rc;
 }
 
-VitrineRun VitrineRunner::Run(const std::string& commands) {
+std::string VitrineRunner::Command(const std::string& commands) {
   WriteRaw("commands.txt", commands);
-  std::string cmd = "env -i PATH=/usr/bin:/bin HOME=" + ShellQuote(m_home);
+  std::string cmd = "exec env -i PATH=/usr/bin:/bin HOME=" + ShellQuote(m_home);
   for (const auto& kv : m_env) cmd += " " + kv.first + "=" + ShellQuote(kv.second);
   cmd += " " + ShellQuote(VITRINE_EXE) + " < " + ShellQuote(m_home + "/commands.txt") + " > " +
          ShellQuote(m_home + "/output.txt") + " 2>&1";
-  // The shell reports a child killed by signal N as exit status 128 + N.
-  int status = std::system(cmd.c_str());
+  return cmd;
+}
+
+VitrineRun VitrineRunner::Run(const std::string& commands) { return Collect(std::system(Command(commands).c_str())); }
+
+int VitrineRunner::Start(const std::string& commands) {
+  std::string cmd = Command(commands);
+  pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
+
+VitrineRun VitrineRunner::Wait(int pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return Collect(status);
+}
+
+// A shell may report a child killed by signal N as exit status 128 + N.
+VitrineRun VitrineRunner::Collect(int status) {
   VitrineRun run;
   run.output = Slurp(m_home + "/output.txt");
   if (WIFEXITED(status)) {

@@ -29,6 +29,9 @@ class VitrineRunner {
 
   void SetEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
   VitrineRun Run(const std::string& commands);
+  // Starts the program without waiting; Wait collects it.
+  int Start(const std::string& commands);
+  VitrineRun Wait(int pid);
 
   const std::string& Home() const { return m_home; }
   std::string ReadFile(const std::string& name) const;
@@ -42,6 +45,9 @@ class VitrineRunner {
   void WriteRaw(const std::string& name, const std::string& text) const;
 
  private:
+  std::string Command(const std::string& commands);
+  VitrineRun Collect(int status);
+
   std::string m_home;
   std::map<std::string, std::string> m_env;
 };
