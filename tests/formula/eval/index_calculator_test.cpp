@@ -446,7 +446,7 @@ TEST_F(CalculatorTest, DrawInfoChecksItsRangeAgainstTheTotalBarCount) {
     provider.totalBarCountFails = true;
     out.resize(3);
     EXPECT_TRUE(calc->GetDrawInfo(0, 5, 0, {}, out));
-    ASSERT_EQ(out.size(), 1u) << "the line output, and nothing left of the old contents";
+    ASSERT_EQ(out.size(), 2u) << "one drawing per line output, nothing left of the old contents";
     EXPECT_EQ(out[0].curves.size(), 1u);
 
     out.resize(4);
