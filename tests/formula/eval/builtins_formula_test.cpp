@@ -170,6 +170,20 @@ TEST_F(FormulaFixture, CrossAndRunTests) {
   ExpectOutput(5, Each([](int32_t b) { return WindowAll(b, 2, Up); }));
 }
 
+bool Down(int32_t b) { return kClose[b] < kOpen[b]; }
+
+// Two calls of one run test in one statement keep separate counts.
+TEST_F(FormulaFixture, EachCallKeepsItsOwnCount) {
+  Compile("T1:EXIST(CLOSE>OPEN,3)+EXIST(CLOSE<OPEN,2)*10;\r\nT2:UPNDAY(CLOSE,1)+UPNDAY(OPEN,1)*10;\r\n");
+  Calculate(0, 4);
+  Calculate(3, 9);
+  ExpectOutput(0, Each([](int32_t b) { return WindowAny(b, 3, Up) + WindowAny(b, 2, Down) * 10; }));
+  ExpectOutput(1, Each([](int32_t b) {
+    if (b == 0) return INV;
+    return (kClose[b] > kClose[b - 1] ? 1.0 : 0.0) + (kOpen[b] > kOpen[b - 1] ? 10.0 : 0.0);
+  }));
+}
+
 TEST_F(FormulaFixture, RunTestsCalculatedPieceByPieceMatchOneRun) {
   Compile(kRunTests);
   CalculateAll();
