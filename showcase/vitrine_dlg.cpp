@@ -307,27 +307,27 @@ void VitrineDlg::InitTree() {
 }
 
 void VitrineDlg::InitEdits() {
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"edt_test1")) {
+  if (SWindow* e = FindChildByName(L"edt_test1")) {
     e->SetAttribute(L"cueText", L"多行输入框1NIM风格");
     e->SetAttribute(L"tip", L"看到提示就对了哈哈");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"tarnedt_tests4")) {
+  if (SWindow* e = FindChildByName(L"tarnedt_tests4")) {
     e->SetAttribute(L"cueText", L"密码输入框");
     e->SetAttribute(L"password", L"1");
     e->SetAttribute(L"passwordChar", L"*");
     e->SetAttribute(L"text", L"mock305");
     e->SetAttribute(L"tip", L"看到提示就对了");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"PasswdEdit_test3")) {
+  if (SWindow* e = FindChildByName(L"PasswdEdit_test3")) {
     e->SetAttribute(L"password", L"false");
     e->SetAttribute(L"numcount", L"8");
     e->SetAttribute(L"visible", L"0");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"tarnedit_com_imgbtn")) {
+  if (SWindow* e = FindChildByName(L"tarnedit_com_imgbtn")) {
     e->SetAttribute(L"visible", L"false");
     e->SetAttribute(L"display", L"false");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"tarneditmcom_imgbtn")) {
+  if (SWindow* e = FindChildByName(L"tarneditmcom_imgbtn")) {
     e->SetAttribute(L"text", L"默认风格+滚动条+部分属性（代码中设置）");
     e->SetAttribute(L"display", L"true");
     e->SetAttribute(L"visible", L"false");
