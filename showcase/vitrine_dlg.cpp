@@ -35,7 +35,6 @@ constexpr UINT kMsgLanguageChanged = 2075;
 constexpr UINT kMsgSkinChanged = 2076;
 constexpr UINT kMsgWidgetsRetranslate = 1899;
 constexpr UINT kMsgWidgetsReskin = 2027;
-constexpr WPARAM kSysCommandMinimize = SC_MINIMIZE;
 constexpr DWORD kMainStyle = 0x94080000;  // popup, visible, clip siblings, system menu
 
 constexpr std::array<const wchar_t*, 6> kTabNames = {
@@ -420,7 +419,7 @@ void VitrineDlg::OnBtnClose(EventArgs*) {
 }
 
 void VitrineDlg::OnBtnMin(EventArgs*) {
-  SendMessageW(WM_SYSCOMMAND, kSysCommandMinimize, 0);
+  SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   UpdateBubbleIfAny();
 }
 
