@@ -293,4 +293,63 @@ TEST(BuiltinIncremental, GrowingAndRecomputingEqualsAFullCalculation) {
   }
 }
 
+// ---- Hostile runs -----------------------------------------------------------
+
+// Periods that change between runs (0, negative, fractional, far beyond the
+// data) and a total bar count that shrinks and grows again: every run ends
+// and a full calculation afterwards matches a fresh calculator.
+TEST(BuiltinEndToEnd, ChangingParametersAndShrinkingTotalsNeitherCrashNorHang) {
+  const char* const formulas[] = {
+      "A:MA(CLOSE,P);",        "A:SUM(CLOSE,P);",        "A:EMA(CLOSE,P);",          "A:SMA(CLOSE,P,1);",
+      "A:WMA(CLOSE,P);",       "A:SMMA(CLOSE,P);",       "A:XMA(CLOSE,P);",          "A:MEMA(CLOSE,P);",
+      "A:EXPMEMA(CLOSE,P);",   "A:EXPMA(CLOSE,P);",      "A:DMA(CLOSE,P/10);",       "A:AMA(CLOSE,P/10);",
+      "A:TMA(CLOSE,P/10,0.5);", "A:HHV(HIGH,P);",        "A:LLVBARS(LOW,P);",        "A:HOD(CLOSE,P);",
+      "A:COUNT(CLOSE>OPEN,P);", "A:MULAR(CLOSE/OPEN,P);", "A:BARSSINCEN(CLOSE>OPEN,P);", "A:FILTER(CLOSE>OPEN,P);",
+      "A:REF(CLOSE,P);",       "A:REFV(CLOSE,P);",       "A:REFX(CLOSE,P);",         "A:REFXV(CLOSE,P);",
+      "A:SUMBARS(CLOSE,P);",   "A:BACKSET(CLOSE>OPEN,P);", "A:FINDHIGH(CLOSE,P,P,P);", "A:FINDLOWBARS(CLOSE,1,P,2);",
+      "A:STD(CLOSE,P);",       "A:VARP(CLOSE,P);",       "A:AVEDEV(CLOSE,P);",       "A:FORCAST(CLOSE,P);",
+      "A:SLOPE(CLOSE,P);",     "A:COVAR(CLOSE,OPEN,P);", "A:RELATE(CLOSE,OPEN,P);",  "A:VOLAT(CLOSE,P);",
+      "A:SAR(P,2,20);",        "A:SARTURN(5,P,20);",     "A:ZIG(3,P);",              "A:ZIGA(CLOSE,P);",
+      "A:PEAK(3,5,P);",        "A:TROUGHBARS(3,P,1);",   "A:CONST(REF(CLOSE,P));",   "A:ALIGNRIGHT(REFV(CLOSE,P));",
+      "A:BARSNEXT(CLOSE>OPEN+P/10);", "A:TOPRANGE(REF(HIGH,P));",
+  };
+  const float values[] = {5, 0, -3, 1, 2.5f, 1e9f, -1e9f, 3e38f, 7};
+  constexpr int32_t kBars = 60;
+  TestDataProvider provider;
+  FillRandomBars(&provider, kBars, 11);
+  provider.anchorOffset.clear();
+  for (const char* formula : formulas) {
+    ParserPtr parser = NewParser();
+    ASSERT_TRUE(parser->Compile(formula, {"P"}, {5.0f})) << formula;
+    CalcPtr calc = NewCalculator();
+    calc->SetIndexParser(parser.get());
+    calc->SetDataProvider(&provider);
+    ASSERT_TRUE(calc->Calculate(0, kBars - 1, false)) << formula;
+    for (float value : values) {
+      ASSERT_TRUE(parser->SetParamValue(0, value)) << formula;
+      provider.totalBarCount = kBars;
+      EXPECT_TRUE(calc->Calculate(40, kBars - 1, false)) << formula << " " << value;
+      EXPECT_TRUE(calc->Calculate(kBars - 1, kBars - 1, true)) << formula << " " << value;
+      provider.totalBarCount = 45;
+      EXPECT_TRUE(calc->Calculate(30, kBars - 1, true)) << formula << " " << value;
+      provider.totalBarCount = 1;
+      calc->Calculate(0, 10, true);
+      provider.totalBarCount = kBars;
+      EXPECT_TRUE(calc->Calculate(50, kBars - 1, true)) << formula << " " << value;
+      calc->PublishResults();
+      EXPECT_EQ(Output(*calc, kBars).size(), static_cast<size_t>(kBars)) << formula;
+    }
+    // A full calculation starts from scratch whatever the runs before left.
+    ASSERT_TRUE(calc->Calculate(0, kBars - 1, false));
+    ASSERT_TRUE(calc->PublishResults());
+    CalcPtr fresh = NewCalculator();
+    fresh->SetIndexParser(parser.get());
+    fresh->SetDataProvider(&provider);
+    ASSERT_TRUE(fresh->Calculate(0, kBars - 1, false));
+    ASSERT_TRUE(fresh->PublishResults());
+    std::string where;
+    EXPECT_TRUE(SameBits(Output(*calc, kBars), Output(*fresh, kBars), &where)) << formula << ": " << where;
+  }
+}
+
 }  // namespace
