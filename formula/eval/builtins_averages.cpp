@@ -22,9 +22,9 @@ int32_t FullSum(const Call& c, int32_t x, int32_t n, double* sum, bool* ok) {
   return EVAL_OK;
 }
 
-// Start of the warm-up averages: entry, n (element 3), and INVALID while
-// fewer than n bars exist (X at b is still evaluated once). *n = 1 asks for
-// X at b unchanged.
+// Start of the warm-up averages: entry, n (element 3), and INVALID for a
+// period below 1 or while fewer than n bars exist (X at b is still evaluated
+// once then). True when the average goes on.
 bool BeginWarmUp(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, Call* c, int32_t* n,
                  int32_t* code) {
   if (!builtin::Begin(rec, out, ctx, offset, 4, c, code)) return false;
