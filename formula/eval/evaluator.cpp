@@ -13,9 +13,10 @@ namespace {
 // Nested evaluations (records and variables) beyond this yield INVALID_VALUE,
 // so that no program can exhaust the call stack.
 constexpr int32_t MAX_EVAL_DEPTH = 3000;
-// When series cells nest this deep, the missing earlier cells of a series are
-// computed in ascending order before the asked one, so that a recursive
-// series asked for far ahead does not recurse once per bar.
+// When series cells nest this deep and a series asks for its own earlier cell,
+// its missing earlier cells are computed in ascending order before the asked
+// one, so that a recursive series asked for far ahead does not recurse once
+// per bar.
 constexpr int32_t PREFILL_SERIES_DEPTH = 24;
 // A cell whose definition is running; reading it again (a variable that
 // depends on itself at the same bar) yields INVALID_VALUE.
@@ -164,44 +165,58 @@ int32_t FindDefinition(const CalcContext* ctx, OperandKind kind, int32_t slot) {
   return -1;
 }
 
-// Runs definition `s` for cell `bar` of series `cells`, marking the cell while
-// its definition runs. A cell left unwritten stays UNCOMPUTED.
-void RunDefinitionAt(CalcContext* ctx, const Statement* s, double* cells, int32_t bar) {
-  cells[bar] = ValueFromBits(IN_PROGRESS_BITS);
+// One series whose cells are being computed: its key, its array and the
+// assignment that defines it.
+struct SeriesDefinition {
+  SeriesKey key;
+  double* cells;
+  const Statement* statement;
+};
+
+// Runs the definition for one cell, marking the cell while it runs. A cell
+// left unwritten stays UNCOMPUTED.
+void RunDefinitionAt(CalcContext* ctx, const SeriesDefinition& d, int32_t bar) {
+  SeriesStore* store = ctx->store;
+  d.cells[bar] = ValueFromBits(IN_PROGRESS_BITS);
+  store->AddBusyCells(d.key.kind, d.key.slot, 1);
   const int32_t savedBar = ctx->bar;
   ctx->bar = bar;
   {
     DepthScope series(&ctx->seriesDepth);
-    RunAssignment(ctx, s);
+    RunAssignment(ctx, d.statement);
   }
   ctx->bar = savedBar;
-  if (IsInProgress(cells[bar])) cells[bar] = UNCOMPUTED;
+  store->AddBusyCells(d.key.kind, d.key.slot, -1);
+  if (IsInProgress(d.cells[bar])) d.cells[bar] = UNCOMPUTED;
 }
 
 // Computes the run of UNCOMPUTED cells just below `bar` in ascending order, so
 // that each of them finds its predecessor ready. Stops at the first cell that
 // stays UNCOMPUTED (a failing definition) or when cancelled.
-void PrefillEarlierCells(CalcContext* ctx, const Statement* s, double* cells, int32_t bar) {
-  if (bar < 1 || !IsUncomputed(cells[bar - 1])) return;
+void PrefillEarlierCells(CalcContext* ctx, const SeriesDefinition& d, int32_t bar) {
+  if (bar < 1 || !IsUncomputed(d.cells[bar - 1])) return;
   int32_t first = bar - 1;
-  while (first > 0 && IsUncomputed(cells[first - 1])) --first;
+  while (first > 0 && IsUncomputed(d.cells[first - 1])) --first;
   for (int32_t c = first; c < bar; ++c) {
     if (ctx->Cancelled()) return;
-    if (!IsUncomputed(cells[c])) continue;
-    RunDefinitionAt(ctx, s, cells, c);
-    if (IsUncomputed(cells[c])) return;
+    if (!IsUncomputed(d.cells[c])) continue;
+    RunDefinitionAt(ctx, d, c);
+    if (IsUncomputed(d.cells[c])) return;
   }
 }
 
-// Computes one UNCOMPUTED cell of series (kind, slot); ComputeSeriesAt with
-// the self-dependence and depth guards.
-void ComputeCell(CalcContext* ctx, OperandKind kind, int32_t slot, double* cells, int32_t bar) {
+// Computes one UNCOMPUTED cell of series (kind, slot): ComputeSeriesAt with
+// the self-dependence and depth guards. A series that deep inside a nest of
+// cells asks for its own earlier cell (a recursion across bars) first gets
+// its missing earlier cells filled in ascending order.
+void ComputeCell(CalcContext* ctx, SeriesKey key, double* cells, int32_t bar) {
   ctx->useOutputVars = false;
-  const int32_t found = FindDefinition(ctx, kind, slot);
+  const int32_t found = FindDefinition(ctx, key.kind, key.slot);
   if (found < 0) return;
-  const Statement* s = ctx->program->m_assignments[found];
-  if (ctx->seriesDepth >= PREFILL_SERIES_DEPTH) PrefillEarlierCells(ctx, s, cells, bar);
-  if (IsUncomputed(cells[bar])) RunDefinitionAt(ctx, s, cells, bar);
+  const SeriesDefinition d{key, cells, ctx->program->m_assignments[found]};
+  const bool recursive = ctx->store->BusyCells(key.kind, key.slot) > 0;
+  if (recursive && ctx->seriesDepth >= PREFILL_SERIES_DEPTH) PrefillEarlierCells(ctx, d, bar);
+  if (IsUncomputed(cells[bar])) RunDefinitionAt(ctx, d, bar);
 }
 
 int32_t EvaluateSeries(CalcContext* ctx, OperandKind kind, int32_t slot, int32_t bar, double* out) {
@@ -210,7 +225,7 @@ int32_t EvaluateSeries(CalcContext* ctx, OperandKind kind, int32_t slot, int32_t
   double* cells = store->GetSeries(kind, slot, true, 0);
   if (cells == nullptr) return EVAL_BAD_ARGUMENT;
   if (store->BarCount() < ctx->barCount || bar < 0 || bar >= store->BarCount()) return EVAL_BAD_ARGUMENT;
-  if (IsUncomputed(cells[bar])) ComputeCell(ctx, kind, slot, cells, bar);
+  if (IsUncomputed(cells[bar])) ComputeCell(ctx, SeriesKey{kind, slot}, cells, bar);
   *out = IsInProgress(cells[bar]) ? INVALID_VALUE : cells[bar];
   return EVAL_OK;
 }

@@ -71,3 +71,13 @@ void SeriesStore::FreeSeries(int32_t kind, int32_t slot) {
   delete[] e.cells;
   e = Entry{};
 }
+
+int32_t SeriesStore::BusyCells(int32_t kind, int32_t slot) const {
+  const Entry* e = Find(kind, slot);
+  return e != nullptr ? e->busy : 0;
+}
+
+void SeriesStore::AddBusyCells(int32_t kind, int32_t slot, int32_t delta) {
+  if (Find(kind, slot) == nullptr) return;
+  m_tables[kind][slot].busy += delta;
+}

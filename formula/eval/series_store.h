@@ -32,11 +32,17 @@ class SeriesStore {
   // Releases the array of (kind, slot) and empties its entry.
   void FreeSeries(int32_t kind, int32_t slot);
 
+  // Number of cells of (kind, slot) whose definition is running right now
+  // (kept by the evaluator); 0 for a missing array.
+  int32_t BusyCells(int32_t kind, int32_t slot) const;
+  void AddBusyCells(int32_t kind, int32_t slot, int32_t delta);
+
  private:
   struct Entry {
     double* cells = nullptr;
     int32_t length = 0;
     bool explicitLength = false;
+    int32_t busy = 0;
   };
 
   const Entry* Find(int32_t kind, int32_t slot) const;

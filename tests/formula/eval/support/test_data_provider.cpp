@@ -23,9 +23,9 @@ bool TestDataProvider::GetTotalBarCount(int32_t* count) {
 bool TestDataProvider::GetFieldValue(int32_t fieldId, int32_t bar, double* value) {
   ++fieldReads;
   if (failingReads.count({fieldId, -1}) != 0 || failingReads.count({fieldId, bar}) != 0) return false;
-  if (fieldHook) return fieldHook(fieldId, bar, value);
   auto it = fields.find(fieldId);
-  if (it == fields.end() || bar < 0 || static_cast<size_t>(bar) >= it->second.size()) return false;
+  if (it == fields.end()) return fieldHook ? fieldHook(fieldId, bar, value) : false;
+  if (bar < 0 || static_cast<size_t>(bar) >= it->second.size()) return false;
   *value = it->second[bar];
   return true;
 }

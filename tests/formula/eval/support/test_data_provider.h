@@ -24,7 +24,7 @@ class TestDataProvider : public IIndexDataProvider {
   // Reads that fail: (field id, bar); bar -1 makes every bar of the field fail.
   std::set<std::pair<int32_t, int32_t>> failingReads;
   std::set<int32_t> failingScalars;
-  // Replaces field reads when set (for providers that compute on the fly).
+  // Answers reads of fields that have no array (values computed on the fly).
   std::function<bool(int32_t field, int32_t bar, double* value)> fieldHook;
   // Anchor bars: GetAnchorBar(bar, direction) gives anchorOffset[direction]
   // bars before (0) or after (1) the bar; leaves the preset when unset.

@@ -1,0 +1,52 @@
+#pragma once
+// Renders draw records (TarnDrawInfo::GraphDrawInfo) into an SVG pane, item by
+// item in the records' draw order.
+#include <cstdint>
+#include <string>
+
+#include <abacor/draw_info.h>
+
+#include "chart_geometry.h"
+#include "svg_writer.h"
+
+namespace abacor_host {
+
+// Colours behind the palette ids of TarnColor.
+class Palette {
+public:
+    explicit Palette(bool riseIsGreen = false) : riseIsGreen_(riseIsGreen) {}
+    // CSS colour and opacity of a TarnColor; false for the empty colour.
+    bool Resolve(const TarnDrawInfo::TarnColor& colour, std::string* css, double* opacity) const;
+
+private:
+    bool riseIsGreen_;
+};
+
+class DrawRenderer {
+public:
+    DrawRenderer(SvgWriter& svg, const PaneGeometry& pane, const Palette& palette)
+        : svg_(svg), pane_(pane), palette_(palette) {}
+
+    // Draws every item of the drawing in drawOrder; entries naming no item are skipped.
+    void Render(const TarnDrawInfo::GraphDrawInfo& info);
+
+private:
+    void RenderCurveLine(const TarnDrawInfo::CurveDrawInfo& rec, const TarnDrawInfo::CurveLine& line);
+    void RenderBezier(const TarnDrawInfo::BezierCurveDrawInfo& rec, const TarnDrawInfo::TarnPointVec& pts);
+    void RenderRectangle(const TarnDrawInfo::RectangleDrawInfo& rec, const TarnDrawInfo::RectangleCorners& c);
+    void RenderElipse(const TarnDrawInfo::ElipseDrawInfo& rec, const TarnDrawInfo::TarnPointVec& pts);
+    void RenderCross(const TarnDrawInfo::CrossDrawInfo& rec, const TarnDrawInfo::CrossItem& item);
+    void RenderText(const TarnDrawInfo::TextDrawInfo& rec, const TarnDrawInfo::TextItem& item);
+    void RenderIcon(const TarnDrawInfo::TDXIconDrawInfo& rec, const TarnDrawInfo::IconItem& item);
+
+    // stroke/fill attributes of a record's style.
+    std::string Stroke(const TarnDrawInfo::TarnColor& colour, double width, int32_t lineStyle) const;
+    std::string Fill(const TarnDrawInfo::TarnColor& colour, int32_t fillStyle) const;
+    SvgPoint ToPixel(const TarnDrawInfo::TarnPoint& p) const;
+
+    SvgWriter& svg_;
+    const PaneGeometry& pane_;
+    const Palette& palette_;
+};
+
+}  // namespace abacor_host
