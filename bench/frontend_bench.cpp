@@ -51,5 +51,3 @@ void BM_CompileFormula(benchmark::State& state) {
 BENCHMARK(BM_CompileFormula)->Arg(250)->Arg(1000)->Arg(2000)->Complexity(benchmark::oN);
 
 }  // namespace
-
-BENCHMARK_MAIN();
