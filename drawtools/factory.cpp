@@ -1,19 +1,26 @@
-// The tool factory. Rows without a creator make a line segment until their
-// tool class exists; so does any value missing from the catalogue.
+// The tool factory. Any value missing from the catalogue makes a line
+// segment.
 #include <algorithm>
 #include <array>
 
 #include "abacor/graph_interface.h"
+#include "drawtools/arrow_tools.h"
 #include "drawtools/catalogue.h"
+#include "drawtools/fibonacci_tools.h"
+#include "drawtools/formation_tools.h"
+#include "drawtools/gann_tools.h"
 #include "drawtools/geometric_shapes.h"
 #include "drawtools/line_tools.h"
+#include "drawtools/marker_tools.h"
+#include "drawtools/pattern_tools.h"
+#include "drawtools/range_tools.h"
 #include "drawtools/shape_base.h"
 
 namespace {
 
 constexpr size_t kCatalogueSize = 58;
 
-// type, class, anchor points, creator (null: not available yet).
+// type, class, anchor points, creator.
 constexpr std::array<GraphCatalogueRow, kCatalogueSize> kCatalogue = {{
     {TARN_GRAPH_LINE_SEGMENT, "TarnGraphLineSegment", 2, &CreateTool<TarnGraphLineSegment>},
     {TARN_GRAPH_LINE_SEGMENT_HORIZONTAL, "TarnGraphLineSegmentHorizontal", 2, &CreateTool<TarnGraphLineSegmentHorizontal>},
@@ -30,49 +37,49 @@ constexpr std::array<GraphCatalogueRow, kCatalogueSize> kCatalogue = {{
     {TARN_GRAPH_SHAPE_CIRCLE, "TarnGraphShapeCircle", 2, &CreateTool<TarnGraphShapeCircle>},
     {TARN_GRAPH_SHAPE_ELIPSE, "TarnGraphShapeElipse", 3, &CreateTool<TarnGraphShapeElipse>},
     {TARN_GRAPH_SHAPE_PARABOLA, "TarnGraphShapeParabola", 3, &CreateTool<TarnGraphShapeParabola>},
-    {TARN_GRAPH_PATTERN_3, "TarnGraphPattern3", 4, nullptr},
-    {TARN_GRAPH_PATTERN_5, "TarnGraphPattern5", 6, nullptr},
-    {TARN_GRAPH_PATTERN_8, "TarnGraphPattern8", 9, nullptr},
-    {TARN_GRAPH_PATTERN_HEAD_SHOULDER, "TarnGraphPatternHeadShoulder", 7, nullptr},
-    {TARN_GRAPH_PATTERN_MW, "TarnGraphPatternMW", 5, nullptr},
-    {TARN_GRAPH_PATTERN_ABCD, "TarnGraphPatternABCD", 4, nullptr},
-    {TARN_GRAPH_PATTERN_XABCD, "TarnGraphPatternXABCD", 5, nullptr},
-    {TARN_GRAPH_PATTERN_TRIANGLE, "TarnGraphPatternTriangle", 4, nullptr},
-    {TARN_GRAPH_COMPLEX_SPEED_RESISTANCE, "TarnGraphComplexSpeedResistance", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_GANN_BOX, "TarnGraphComplexGannBox", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_GANN_FAN, "TarnGraphComplexGannFan", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_FIB_CHANNEL, "TarnGraphComplexFibChannel", 3, nullptr},
-    {TARN_GRAPH_COMPLEX_DIGESTION_POINT, "TarnGraphComplexDigestionPoint", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_FIB_TIME_ZONE, "TarnGraphComplexFibTimeZone", 2, nullptr},
-    {TARN_GRAPH_COMPLEX_GOLDEN_SECTION, "TarnGraphComplexGoldenSection", 2, nullptr},
-    {TARN_GRAPH_RANGE_DATE, "TarnGraphRangeDate", 2, nullptr},
-    {TARN_GRAPH_RANGE_PRICE, "TarnGraphRangePrice", 2, nullptr},
-    {TARN_GRAPH_RANGE_DATE_AND_PRICE, "TarnGraphRangeDateAndPrice", 2, nullptr},
-    {TARN_GRAPH_ARROW, "TarnGraphArrow", 2, nullptr},
-    {TARN_GRAPH_RISE_ARROW, "TarnGraphRiseArrow", 1, nullptr},
-    {TARN_GRAPH_DROP_ARROW, "TarnGraphDropArrow", 1, nullptr},
-    {TARN_GRAPH_TRIPLE_BOTTOM, "TarnGraphTripleBottom", 7, nullptr},
-    {TARN_GRAPH_HORN_BOTTOM, "TarnGraphHornBottom", 7, nullptr},
-    {TARN_GRAPH_DOUBLE_BOTTOM, "TarnGraphDoubleBottom", 5, nullptr},
-    {TARN_GRAPH_HEAD_SHOULDER_BOTTOM, "TarnGraphHeadShoulderBottom", 7, nullptr},
-    {TARN_GRAPH_BULLISH_SYMMETRICAL_TRIANGLE, "TarnGraphBullishSymmetricalTriangle", 7, nullptr},
-    {TARN_GRAPH_BULLISH_FLAG, "TarnGraphBullishFlag", 6, nullptr},
-    {TARN_GRAPH_BULLISH_CONTINUOUS_DIAMOND, "TarnGraphBullishContinuousDiamond", 9, nullptr},
-    {TARN_GRAPH_BULLISH_CONTINUOUS_WEDGE, "TarnGraphBullishContinuousWedge", 5, nullptr},
-    {TARN_GRAPH_BULLISH_CONTINUOUS_TRIANGLE, "TarnGraphBullishContinuousTriangle", 5, nullptr},
-    {TARN_GRAPH_ARC_BOTTOM, "TarnGraphArcBottom", 3, nullptr},
-    {TARN_GRAPH_TRIPLE_TOP, "TarnGraphTripleTop", 7, nullptr},
-    {TARN_GRAPH_HORN_TOP, "TarnGraphHornTop", 7, nullptr},
-    {TARN_GRAPH_DOUBLE_TOP, "TarnGraphDoubleTop", 5, nullptr},
-    {TARN_GRAPH_HEAD_SHOULDER_TOP, "TarnGraphHeadShoulderTop", 7, nullptr},
-    {TARN_GRAPH_BEARISH_SYMMETRICAL_TRIANGLE, "TarnGraphBearishSymmetricalTriangle", 7, nullptr},
-    {TARN_GRAPH_BEARISH_FLAG, "TarnGraphBearishFlag", 6, nullptr},
-    {TARN_GRAPH_BEARISH_CONTINUOUS_DIAMOND, "TarnGraphBearishContinuousDiamond", 9, nullptr},
-    {TARN_GRAPH_BEARISH_CONTINUOUS_WEDGE, "TarnGraphBearishContinuousWedge", 5, nullptr},
-    {TARN_GRAPH_BEARISH_CONTINUOUS_TRIANGLE, "TarnGraphBearishContinuousTriangle", 5, nullptr},
-    {TARN_GRAPH_ARC_TOP, "TarnGraphArcTop", 3, nullptr},
-    {TARN_GRAPH_MARKER_TEXT, "TarnGraphMarkerText", 2, nullptr},
-    {TARN_GRAPH_MARKER_PRICE, "TarnGraphMarkerPrice", 2, nullptr},
+    {TARN_GRAPH_PATTERN_3, "TarnGraphPattern3", 4, &CreateTool<TarnGraphPattern3>},
+    {TARN_GRAPH_PATTERN_5, "TarnGraphPattern5", 6, &CreateTool<TarnGraphPattern5>},
+    {TARN_GRAPH_PATTERN_8, "TarnGraphPattern8", 9, &CreateTool<TarnGraphPattern8>},
+    {TARN_GRAPH_PATTERN_HEAD_SHOULDER, "TarnGraphPatternHeadShoulder", 7, &CreateTool<TarnGraphPatternHeadShoulder>},
+    {TARN_GRAPH_PATTERN_MW, "TarnGraphPatternMW", 5, &CreateTool<TarnGraphPatternMW>},
+    {TARN_GRAPH_PATTERN_ABCD, "TarnGraphPatternABCD", 4, &CreateTool<TarnGraphPatternABCD>},
+    {TARN_GRAPH_PATTERN_XABCD, "TarnGraphPatternXABCD", 5, &CreateTool<TarnGraphPatternXABCD>},
+    {TARN_GRAPH_PATTERN_TRIANGLE, "TarnGraphPatternTriangle", 4, &CreateTool<TarnGraphPatternTriangle>},
+    {TARN_GRAPH_COMPLEX_SPEED_RESISTANCE, "TarnGraphComplexSpeedResistance", 2, &CreateTool<TarnGraphComplexSpeedResistance>},
+    {TARN_GRAPH_COMPLEX_GANN_BOX, "TarnGraphComplexGannBox", 2, &CreateTool<TarnGraphComplexGannBox>},
+    {TARN_GRAPH_COMPLEX_GANN_FAN, "TarnGraphComplexGannFan", 2, &CreateTool<TarnGraphComplexGannFan>},
+    {TARN_GRAPH_COMPLEX_FIB_CHANNEL, "TarnGraphComplexFibChannel", 3, &CreateTool<TarnGraphComplexFibChannel>},
+    {TARN_GRAPH_COMPLEX_DIGESTION_POINT, "TarnGraphComplexDigestionPoint", 2, &CreateTool<TarnGraphComplexDigestionPoint>},
+    {TARN_GRAPH_COMPLEX_FIB_TIME_ZONE, "TarnGraphComplexFibTimeZone", 2, &CreateTool<TarnGraphComplexFibTimeZone>},
+    {TARN_GRAPH_COMPLEX_GOLDEN_SECTION, "TarnGraphComplexGoldenSection", 2, &CreateTool<TarnGraphComplexGoldenSection>},
+    {TARN_GRAPH_RANGE_DATE, "TarnGraphRangeDate", 2, &CreateTool<TarnGraphRangeDate>},
+    {TARN_GRAPH_RANGE_PRICE, "TarnGraphRangePrice", 2, &CreateTool<TarnGraphRangePrice>},
+    {TARN_GRAPH_RANGE_DATE_AND_PRICE, "TarnGraphRangeDateAndPrice", 2, &CreateTool<TarnGraphRangeDateAndPrice>},
+    {TARN_GRAPH_ARROW, "TarnGraphArrow", 2, &CreateTool<TarnGraphArrow>},
+    {TARN_GRAPH_RISE_ARROW, "TarnGraphRiseArrow", 1, &CreateTool<TarnGraphRiseArrow>},
+    {TARN_GRAPH_DROP_ARROW, "TarnGraphDropArrow", 1, &CreateTool<TarnGraphDropArrow>},
+    {TARN_GRAPH_TRIPLE_BOTTOM, "TarnGraphTripleBottom", 7, &CreateTool<TarnGraphTripleBottom>},
+    {TARN_GRAPH_HORN_BOTTOM, "TarnGraphHornBottom", 7, &CreateTool<TarnGraphHornBottom>},
+    {TARN_GRAPH_DOUBLE_BOTTOM, "TarnGraphDoubleBottom", 5, &CreateTool<TarnGraphDoubleBottom>},
+    {TARN_GRAPH_HEAD_SHOULDER_BOTTOM, "TarnGraphHeadShoulderBottom", 7, &CreateTool<TarnGraphHeadShoulderBottom>},
+    {TARN_GRAPH_BULLISH_SYMMETRICAL_TRIANGLE, "TarnGraphBullishSymmetricalTriangle", 7, &CreateTool<TarnGraphBullishSymmetricalTriangle>},
+    {TARN_GRAPH_BULLISH_FLAG, "TarnGraphBullishFlag", 6, &CreateTool<TarnGraphBullishFlag>},
+    {TARN_GRAPH_BULLISH_CONTINUOUS_DIAMOND, "TarnGraphBullishContinuousDiamond", 9, &CreateTool<TarnGraphBullishContinuousDiamond>},
+    {TARN_GRAPH_BULLISH_CONTINUOUS_WEDGE, "TarnGraphBullishContinuousWedge", 5, &CreateTool<TarnGraphBullishContinuousWedge>},
+    {TARN_GRAPH_BULLISH_CONTINUOUS_TRIANGLE, "TarnGraphBullishContinuousTriangle", 5, &CreateTool<TarnGraphBullishContinuousTriangle>},
+    {TARN_GRAPH_ARC_BOTTOM, "TarnGraphArcBottom", 3, &CreateTool<TarnGraphArcBottom>},
+    {TARN_GRAPH_TRIPLE_TOP, "TarnGraphTripleTop", 7, &CreateTool<TarnGraphTripleTop>},
+    {TARN_GRAPH_HORN_TOP, "TarnGraphHornTop", 7, &CreateTool<TarnGraphHornTop>},
+    {TARN_GRAPH_DOUBLE_TOP, "TarnGraphDoubleTop", 5, &CreateTool<TarnGraphDoubleTop>},
+    {TARN_GRAPH_HEAD_SHOULDER_TOP, "TarnGraphHeadShoulderTop", 7, &CreateTool<TarnGraphHeadShoulderTop>},
+    {TARN_GRAPH_BEARISH_SYMMETRICAL_TRIANGLE, "TarnGraphBearishSymmetricalTriangle", 7, &CreateTool<TarnGraphBearishSymmetricalTriangle>},
+    {TARN_GRAPH_BEARISH_FLAG, "TarnGraphBearishFlag", 6, &CreateTool<TarnGraphBearishFlag>},
+    {TARN_GRAPH_BEARISH_CONTINUOUS_DIAMOND, "TarnGraphBearishContinuousDiamond", 9, &CreateTool<TarnGraphBearishContinuousDiamond>},
+    {TARN_GRAPH_BEARISH_CONTINUOUS_WEDGE, "TarnGraphBearishContinuousWedge", 5, &CreateTool<TarnGraphBearishContinuousWedge>},
+    {TARN_GRAPH_BEARISH_CONTINUOUS_TRIANGLE, "TarnGraphBearishContinuousTriangle", 5, &CreateTool<TarnGraphBearishContinuousTriangle>},
+    {TARN_GRAPH_ARC_TOP, "TarnGraphArcTop", 3, &CreateTool<TarnGraphArcTop>},
+    {TARN_GRAPH_MARKER_TEXT, "TarnGraphMarkerText", 2, &CreateTool<TarnGraphMarkerText>},
+    {TARN_GRAPH_MARKER_PRICE, "TarnGraphMarkerPrice", 2, &CreateTool<TarnGraphMarkerPrice>},
 }};
 static_assert(kCatalogue.size() == kCatalogueSize, "one row per tool type");
 

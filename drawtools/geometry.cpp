@@ -68,12 +68,40 @@ bool GetMinPrice(ITarnGraphCoordinate* coord, double* price) {
   return true;
 }
 
+bool GetPlotBottom(ITarnGraphCoordinate* coord, float* py) {
+  float v = *py;
+  if (!coord || !coord->GetPlotBottom(&v) || !std::isfinite(v)) return false;
+  *py = v;
+  return true;
+}
+
+bool GetPriceUnit(ITarnGraphCoordinate* coord, double* unit) {
+  double v = *unit;
+  if (!coord || !coord->GetPriceUnit(&v) || !std::isfinite(v)) return false;
+  *unit = v;
+  return true;
+}
+
+bool GetBarWidth(ITarnGraphCoordinate* coord, float* pixels) {
+  float v = *pixels;
+  if (!coord || !coord->GetBarWidth(&v) || !std::isfinite(v)) return false;
+  *pixels = v;
+  return true;
+}
+
 bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* py) {
   float a = 0.0f;
   float b = 0.0f;
   if (!BarToPixel(coord, x, &a) || !PriceToPixel(coord, y, &b)) return false;
   *px = a;
   *py = b;
+  return true;
+}
+
+bool FromPixels(ITarnGraphCoordinate* coord, float px, float py, TarnPoint* point) {
+  TarnPoint p;
+  if (!PixelToBar(coord, px, &p.x) || !PixelToPrice(coord, py, &p.y)) return false;
+  *point = p;
   return true;
 }
 

@@ -21,9 +21,15 @@ bool BarToPixel(ITarnGraphCoordinate* coord, float x, float* px);
 bool BarToTime(ITarnGraphCoordinate* coord, float x, int* time);
 bool GetMaxPrice(ITarnGraphCoordinate* coord, double* price);
 bool GetMinPrice(ITarnGraphCoordinate* coord, double* price);
+bool GetPlotBottom(ITarnGraphCoordinate* coord, float* py);
+bool GetPriceUnit(ITarnGraphCoordinate* coord, double* unit);
+bool GetBarWidth(ITarnGraphCoordinate* coord, float* pixels);
 
 // Both pixel coordinates of a chart point, or false.
 bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* py);
+
+// The chart point of a pixel position (bar and price), or false.
+bool FromPixels(ITarnGraphCoordinate* coord, float px, float py, TarnPoint* point);
 
 // Whether a point is placed and finite (drawable).
 bool IsDrawable(const TarnPoint& p);

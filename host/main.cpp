@@ -23,8 +23,13 @@ constexpr Command kCommands[] = {
     {"run", RunCommand,
      "run --bars FILE --formula TEXT|@FILE [--param name=value]... [--from N --to N]\n"
      "      [--format table|csv|json]   compile, calculate and print every output per bar"},
+    {"chart", ChartCommand,
+     "chart --bars FILE --pane FORMULA|@FILE [--pane ...]... [--param name=value]...\n"
+     "      [--from N --to N] [--tools FILE.json] [--size WxH] [--rise-green] --svg OUT.svg\n"
+     "      draw candles, formula panes and drawing tools as SVG; the first pane is the price pane"},
+    {"tools", ToolsCommand, "tools   list the drawing-tool catalogue (value, enumerator, points)"},
 };
-static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 1, "command table");
+static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 3, "command table");
 
 int Usage(std::ostream& out, int code) {
     out << "usage: abacor COMMAND [options]\n";

@@ -3,150 +3,165 @@
 #include <array>
 
 #include "formula/eval/builtin_stub.h"
+#include "formula/eval/builtins_averages.h"
+#include "formula/eval/builtins_counts.h"
+#include "formula/eval/builtins_extremes.h"
+#include "formula/eval/builtins_logic.h"
+#include "formula/eval/builtins_math.h"
+#include "formula/eval/builtins_refs.h"
+#include "formula/eval/builtins_searches.h"
+#include "formula/eval/builtins_signals.h"
+#include "formula/eval/builtins_stats.h"
+#include "formula/eval/builtins_status.h"
+#include "formula/eval/builtins_sums.h"
+#include "formula/eval/builtins_time.h"
+#include "formula/eval/builtins_trend.h"
+#include "formula/eval/builtins_wholerange.h"
+#include "formula/eval/builtins_zigzag.h"
 #include "formula/eval/function_table.h"
 
 namespace {
 
 // One slot per line: {implementation, function id},  // slot NAME
 constexpr DispatchEntry DispatchTable[] = {
-    {nullptr, 0},  // 0 MAX
-    {nullptr, 1},  // 1 MIN
-    {nullptr, 2},  // 2 MOD
-    {nullptr, 3},  // 3 ACOS
-    {nullptr, 4},  // 4 ASIN
-    {nullptr, 5},  // 5 ATAN
-    {nullptr, 6},  // 6 COS
-    {nullptr, 7},  // 7 SIN
-    {nullptr, 8},  // 8 TAN
-    {nullptr, 9},  // 9 EXP
-    {nullptr, 10},  // 10 LN
-    {nullptr, 11},  // 11 LOG
-    {nullptr, 12},  // 12 SQRT
-    {nullptr, 13},  // 13 ABS
-    {nullptr, 14},  // 14 POW
-    {nullptr, 15},  // 15 CEILING
-    {nullptr, 16},  // 16 FLOOR
-    {nullptr, 17},  // 17 INTPART
-    {nullptr, 18},  // 18 BETWEEN
-    {nullptr, 19},  // 19 FRACPART
-    {nullptr, 20},  // 20 ROUND
-    {nullptr, 21},  // 21 ROUND2
-    {nullptr, 22},  // 22 SIGN
-    {nullptr, 23},  // 23 RAND
-    {nullptr, 499},  // 24 RGB
-    {nullptr, 40},  // 25 CROSS
-    {nullptr, 41},  // 26 LONGCROSS
-    {nullptr, 42},  // 27 UPNDAY
-    {nullptr, 43},  // 28 DOWNNDAY
-    {nullptr, 44},  // 29 NDAY
-    {nullptr, 45},  // 30 EXIST
-    {nullptr, 46},  // 31 EVERY
-    {nullptr, 47},  // 32 LAST
-    {nullptr, 48},  // 33 NOT
-    {nullptr, 70},  // 34 IF
-    {nullptr, 71},  // 35 IFN
-    {nullptr, 72},  // 36 VALUEWHEN
-    {nullptr, 90},  // 37 DATETODAY
-    {nullptr, 91},  // 38 DAYTODATE
-    {nullptr, 92},  // 39 TIMETOSEC
-    {nullptr, 93},  // 40 SECTOTIME
-    {nullptr, 94},  // 41 PERIOD
-    {nullptr, 95},  // 42 DATE
-    {nullptr, 96},  // 43 TIME
-    {nullptr, 97},  // 44 TIME2
-    {nullptr, 98},  // 45 YEAR
-    {nullptr, 99},  // 46 MONTH
-    {nullptr, 100},  // 47 WEEKOFYEAR
-    {nullptr, 101},  // 48 WEEKDAY
-    {nullptr, 102},  // 49 DAY
-    {nullptr, 103},  // 50 HOUR
-    {nullptr, 104},  // 51 MINUTE
-    {nullptr, 105},  // 52 TOTALFZNUM
-    {nullptr, 106},  // 53 FROMOPEN
-    {nullptr, 110},  // 54 BACKSET
-    {nullptr, 111},  // 55 ALIGNRIGHT
-    {nullptr, 112},  // 56 BARSCOUNT
-    {nullptr, 113},  // 57 BARSLAST
-    {nullptr, 114},  // 58 BARSNEXT
-    {nullptr, 115},  // 59 BARSSINCEN
-    {nullptr, 116},  // 60 BARSSINCE
-    {nullptr, 117},  // 61 COUNT
-    {nullptr, 118},  // 62 BARSLASTCOUNT
-    {nullptr, 119},  // 63 HHV
-    {nullptr, 120},  // 64 HHVBARS
-    {nullptr, 121},  // 65 HOD
-    {nullptr, 122},  // 66 LLV
-    {nullptr, 123},  // 67 LLVBARS
-    {nullptr, 124},  // 68 LOD
-    {nullptr, 126},  // 69 REF
-    {nullptr, 127},  // 70 REFV
-    {nullptr, 128},  // 71 REFX
-    {nullptr, 129},  // 72 REFXV
-    {nullptr, 130},  // 73 REFDATE
+    {BuiltinMax, 0},  // 0 MAX
+    {BuiltinMin, 1},  // 1 MIN
+    {BuiltinMod, 2},  // 2 MOD
+    {BuiltinAcos, 3},  // 3 ACOS
+    {BuiltinAsin, 4},  // 4 ASIN
+    {BuiltinAtan, 5},  // 5 ATAN
+    {BuiltinCos, 6},  // 6 COS
+    {BuiltinSin, 7},  // 7 SIN
+    {BuiltinTan, 8},  // 8 TAN
+    {BuiltinExp, 9},  // 9 EXP
+    {BuiltinLn, 10},  // 10 LN
+    {BuiltinLog, 11},  // 11 LOG
+    {BuiltinSqrt, 12},  // 12 SQRT
+    {BuiltinAbs, 13},  // 13 ABS
+    {BuiltinPow, 14},  // 14 POW
+    {BuiltinCeiling, 15},  // 15 CEILING
+    {BuiltinFloor, 16},  // 16 FLOOR
+    {BuiltinIntPart, 17},  // 17 INTPART
+    {BuiltinBetween, 18},  // 18 BETWEEN
+    {BuiltinFracPart, 19},  // 19 FRACPART
+    {BuiltinRound, 20},  // 20 ROUND
+    {BuiltinRound2, 21},  // 21 ROUND2
+    {BuiltinSign, 22},  // 22 SIGN
+    {BuiltinRand, 23},  // 23 RAND
+    {BuiltinRgb, 499},  // 24 RGB
+    {BuiltinCross, 40},  // 25 CROSS
+    {BuiltinLongCross, 41},  // 26 LONGCROSS
+    {BuiltinUpNDay, 42},  // 27 UPNDAY
+    {BuiltinDownNDay, 43},  // 28 DOWNNDAY
+    {BuiltinNDay, 44},  // 29 NDAY
+    {BuiltinExist, 45},  // 30 EXIST
+    {BuiltinEvery, 46},  // 31 EVERY
+    {BuiltinLast, 47},  // 32 LAST
+    {BuiltinNot, 48},  // 33 NOT
+    {BuiltinIf, 70},  // 34 IF
+    {BuiltinIfn, 71},  // 35 IFN
+    {BuiltinValueWhen, 72},  // 36 VALUEWHEN
+    {BuiltinDateToDay, 90},  // 37 DATETODAY
+    {BuiltinDayToDate, 91},  // 38 DAYTODATE
+    {BuiltinTimeToSec, 92},  // 39 TIMETOSEC
+    {BuiltinSecToTime, 93},  // 40 SECTOTIME
+    {BuiltinPeriod, 94},  // 41 PERIOD
+    {BuiltinDate, 95},  // 42 DATE
+    {BuiltinTime, 96},  // 43 TIME
+    {BuiltinTime2, 97},  // 44 TIME2
+    {BuiltinYear, 98},  // 45 YEAR
+    {BuiltinMonth, 99},  // 46 MONTH
+    {BuiltinWeekOfYear, 100},  // 47 WEEKOFYEAR
+    {BuiltinWeekday, 101},  // 48 WEEKDAY
+    {BuiltinDay, 102},  // 49 DAY
+    {BuiltinHour, 103},  // 50 HOUR
+    {BuiltinMinute, 104},  // 51 MINUTE
+    {BuiltinTotalFzNum, 105},  // 52 TOTALFZNUM
+    {BuiltinFromOpen, 106},  // 53 FROMOPEN
+    {BuiltinBackSet, 110},  // 54 BACKSET
+    {BuiltinAlignRight, 111},  // 55 ALIGNRIGHT
+    {BuiltinBarsCount, 112},  // 56 BARSCOUNT
+    {BuiltinBarsLast, 113},  // 57 BARSLAST
+    {BuiltinBarsNext, 114},  // 58 BARSNEXT
+    {BuiltinBarsSinceN, 115},  // 59 BARSSINCEN
+    {BuiltinBarsSince, 116},  // 60 BARSSINCE
+    {BuiltinCount, 117},  // 61 COUNT
+    {BuiltinBarsLastCount, 118},  // 62 BARSLASTCOUNT
+    {BuiltinHhv, 119},  // 63 HHV
+    {BuiltinHhvBars, 120},  // 64 HHVBARS
+    {BuiltinHod, 121},  // 65 HOD
+    {BuiltinLlv, 122},  // 66 LLV
+    {BuiltinLlvBars, 123},  // 67 LLVBARS
+    {BuiltinLod, 124},  // 68 LOD
+    {BuiltinRef, 126},  // 69 REF
+    {BuiltinRefV, 127},  // 70 REFV
+    {BuiltinRefX, 128},  // 71 REFX
+    {BuiltinRefXV, 129},  // 72 REFXV
+    {BuiltinRefDate, 130},  // 73 REFDATE
     {ConstantStub, 131},  // 74 CALCSTOCKINDEX
-    {nullptr, 132},  // 75 SUM
-    {nullptr, 133},  // 76 MULAR
-    {nullptr, 134},  // 77 FILTER
-    {nullptr, 135},  // 78 FILTERX
+    {BuiltinSum, 132},  // 75 SUM
+    {BuiltinMular, 133},  // 76 MULAR
+    {BuiltinFilter, 134},  // 77 FILTER
+    {BuiltinFilterX, 135},  // 78 FILTERX
     {ConstantStub, 136},  // 79 TFILT
-    {nullptr, 137},  // 80 TFILTER
-    {nullptr, 138},  // 81 TTFILTER
-    {nullptr, 139},  // 82 SUMBARS
-    {nullptr, 140},  // 83 MA
-    {nullptr, 141},  // 84 SMA
-    {nullptr, 142},  // 85 TMA
-    {nullptr, 143},  // 86 MEMA
-    {nullptr, 144},  // 87 EMA
-    {nullptr, 145},  // 88 EXPMA
-    {nullptr, 146},  // 89 EXPMEMA
-    {nullptr, 147},  // 90 WMA
-    {nullptr, 148},  // 91 DMA
-    {nullptr, 149},  // 92 AMA
-    {nullptr, 150},  // 93 XMA
-    {nullptr, 151},  // 94 CONST
-    {nullptr, 152},  // 95 TOPRANGE
-    {nullptr, 153},  // 96 LOWRANGE
-    {nullptr, 154},  // 97 FINDHIGH
-    {nullptr, 155},  // 98 FINDHIGHBARS
-    {nullptr, 156},  // 99 FINDLOW
-    {nullptr, 157},  // 100 FINDLOWBARS
-    {nullptr, 158},  // 101 ZTPRICE
-    {nullptr, 159},  // 102 DTPRICE
-    {nullptr, 160},  // 103 DRAWNULL
-    {nullptr, 161},  // 104 BARSTATUS
-    {nullptr, 162},  // 105 CURRBARSCOUNT
-    {nullptr, 163},  // 106 TOTALBARSCOUNT
-    {nullptr, 164},  // 107 ISLASTBAR
-    {nullptr, 165},  // 108 TR
-    {nullptr, 166},  // 109 SMMA
-    {nullptr, 181},  // 110 DEVSQ
-    {nullptr, 180},  // 111 AVEDEV
-    {nullptr, 185},  // 112 VARP
-    {nullptr, 183},  // 113 VAR
-    {nullptr, 184},  // 114 STD
-    {nullptr, 182},  // 115 STDP
-    {nullptr, 186},  // 116 FORCAST
-    {nullptr, 187},  // 117 SLOPE
-    {nullptr, 188},  // 118 COVAR
-    {nullptr, 189},  // 119 RELATE
+    {BuiltinTFilter, 137},  // 80 TFILTER
+    {BuiltinTTFilter, 138},  // 81 TTFILTER
+    {BuiltinSumBars, 139},  // 82 SUMBARS
+    {BuiltinMa, 140},  // 83 MA
+    {BuiltinSma, 141},  // 84 SMA
+    {BuiltinTma, 142},  // 85 TMA
+    {BuiltinMema, 143},  // 86 MEMA
+    {BuiltinEma, 144},  // 87 EMA
+    {BuiltinExpMa, 145},  // 88 EXPMA
+    {BuiltinExpMema, 146},  // 89 EXPMEMA
+    {BuiltinWma, 147},  // 90 WMA
+    {BuiltinDma, 148},  // 91 DMA
+    {BuiltinAma, 149},  // 92 AMA
+    {BuiltinXma, 150},  // 93 XMA
+    {BuiltinConst, 151},  // 94 CONST
+    {BuiltinTopRange, 152},  // 95 TOPRANGE
+    {BuiltinLowRange, 153},  // 96 LOWRANGE
+    {BuiltinFindHigh, 154},  // 97 FINDHIGH
+    {BuiltinFindHighBars, 155},  // 98 FINDHIGHBARS
+    {BuiltinFindLow, 156},  // 99 FINDLOW
+    {BuiltinFindLowBars, 157},  // 100 FINDLOWBARS
+    {BuiltinZtPrice, 158},  // 101 ZTPRICE
+    {BuiltinDtPrice, 159},  // 102 DTPRICE
+    {BuiltinDrawNull, 160},  // 103 DRAWNULL
+    {BuiltinBarStatus, 161},  // 104 BARSTATUS
+    {BuiltinCurrBarsCount, 162},  // 105 CURRBARSCOUNT
+    {BuiltinTotalBarsCount, 163},  // 106 TOTALBARSCOUNT
+    {BuiltinIsLastBar, 164},  // 107 ISLASTBAR
+    {BuiltinTr, 165},  // 108 TR
+    {BuiltinSmma, 166},  // 109 SMMA
+    {BuiltinDevSq, 181},  // 110 DEVSQ
+    {BuiltinAveDev, 180},  // 111 AVEDEV
+    {BuiltinVarP, 185},  // 112 VARP
+    {BuiltinVar, 183},  // 113 VAR
+    {BuiltinStd, 184},  // 114 STD
+    {BuiltinStdP, 182},  // 115 STDP
+    {BuiltinForcast, 186},  // 116 FORCAST
+    {BuiltinSlope, 187},  // 117 SLOPE
+    {BuiltinCovar, 188},  // 118 COVAR
+    {BuiltinRelate, 189},  // 119 RELATE
     {ConstantStub, 190},  // 120 BETA
     {ConstantStub, 191},  // 121 BETAEX
-    {nullptr, 192},  // 122 VOLAT
+    {BuiltinVolat, 192},  // 122 VOLAT
     {ConstantStub, 193},  // 123 IVOLAT
     {ConstantStub, 210},  // 124 COST
-    {nullptr, 211},  // 125 PEAK
-    {nullptr, 212},  // 126 PEAKBARS
-    {nullptr, 213},  // 127 SAR
-    {nullptr, 214},  // 128 SARTURN
-    {nullptr, 215},  // 129 TROUGH
-    {nullptr, 216},  // 130 TROUGHBARS
+    {BuiltinPeak, 211},  // 125 PEAK
+    {BuiltinPeakBars, 212},  // 126 PEAKBARS
+    {BuiltinSar, 213},  // 127 SAR
+    {BuiltinSarTurn, 214},  // 128 SARTURN
+    {BuiltinTrough, 215},  // 129 TROUGH
+    {BuiltinTroughBars, 216},  // 130 TROUGHBARS
     {ConstantStub, 217},  // 131 WINNER
     {ConstantStub, 218},  // 132 LWINNER
     {ConstantStub, 219},  // 133 PWINNER
     {ConstantStub, 220},  // 134 COSTEX
     {ConstantStub, 221},  // 135 PPART
-    {nullptr, 222},  // 136 ZIG
-    {nullptr, 223},  // 137 ZIGA
+    {BuiltinZig, 222},  // 136 ZIG
+    {BuiltinZigA, 223},  // 137 ZIGA
     {ConstantStub, 224},  // 138 NEWSAR
 };
 static_assert(sizeof(DispatchTable) / sizeof(DispatchTable[0]) == DISPATCH_SLOT_COUNT,

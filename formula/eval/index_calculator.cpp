@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "abacor/data_provider.h"
+#include "abacor/draw_info.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/assignment_index.h"
 #include "formula/eval/calc_context.h"
@@ -161,6 +162,14 @@ bool CIndexCalculator::ComputeNeedsPriceSnapshot() const {
     return false;
 }
 
+// The program differs from the one the store was filled from: another
+// object, or the same address holding a recompiled program.
+bool CIndexCalculator::ProgramChanged() const {
+    const CCalculateInfo* program = Program();
+    if (program != m_storeProgram) return true;
+    return program != nullptr && m_assignmentIndex != nullptr && !m_assignmentIndex->Fits(*program);
+}
+
 // ---- resets -----------------------------------------------------------------
 
 void CIndexCalculator::FullReset() {
@@ -198,7 +207,13 @@ void CIndexCalculator::ReleaseReadSide() {
 bool CIndexCalculator::Calculate(int32_t first, int32_t last, bool force) {
     return NoThrow([&] {
         Lock calc(m_calcLock);
-        return CalculateLocked(first, last, force);
+        try {
+            return CalculateLocked(first, last, force);
+        } catch (...) {
+            // A run cut short (out of memory) leaves nothing half calculated.
+            FullReset();
+            return false;
+        }
     });
 }
 
@@ -211,7 +226,7 @@ bool CIndexCalculator::CalculateLocked(int32_t first, int32_t last, bool force) 
         return false;
     }
     // A recompiled program names its series afresh: nothing cached survives.
-    if (Program() != m_storeProgram) {
+    if (ProgramChanged()) {
         FullReset();
         RefreshProgramFlags();
     }
@@ -321,7 +336,7 @@ void CIndexCalculator::FillContext(CalcContext& ctx, CCalculateInfo* program) {
     ctx.defaultValue = 0.0;
     ctx.rangeFirst = m_rangeFirst;
     ctx.rangeLast = m_rangeLast;
-    if (m_assignmentIndex == nullptr || m_assignmentIndex->Program() != program) {
+    if (m_assignmentIndex == nullptr || !m_assignmentIndex->Fits(*program)) {
         m_assignmentIndex = std::make_unique<AssignmentIndex>(*program);
     }
     ctx.assignmentIndex = m_assignmentIndex.get();
@@ -391,12 +406,17 @@ bool CIndexCalculator::PublishResults() {
         if (m_store == nullptr) return false;
         const int32_t n = m_store->BarCount();
         if (m_needsPriceSnapshot && !PublishSnapshot()) return false;
-        if (m_readStore != nullptr && m_readStore->BarCount() != n) m_readStore.reset();
+        if (m_readStore != nullptr && m_readStore->BarCount() != n) {
+            m_readStore.reset();
+            m_pendingOutputRanges.assign(1, Range{0, n - 1});
+        }
         if (m_readStore == nullptr) {
             if (n < 1) return false;
-            // A new read store starts as a full copy of the calculation store.
             m_readStore = std::make_unique<SeriesStore>(n);
-            m_pendingOutputRanges.assign(1, Range{0, n - 1});
+            // A new read store receives the whole calculated range, not only
+            // what changed since the last publish; outside that range the
+            // calculation store holds nothing.
+            if (m_rangeFirst >= 0) m_pendingOutputRanges.assign(1, Range{m_rangeFirst, m_rangeLast});
         }
         return PublishOutputs(n);
     });
@@ -431,7 +451,7 @@ bool CIndexCalculator::PublishOutputs(int32_t n) {
         for (int32_t i = 0; i < outputs; ++i) {
             const ExprRecord* record = program->FindOutputRecord(i);
             const DrawElements* list = ElementsOf(record);
-            if (list != nullptr) CopyOutputRange(*record, *list, first, last);
+            if (list != nullptr) CopyOutputRange(*program, *record, *list, first, last);
         }
     }
     m_published = true;
@@ -439,12 +459,11 @@ bool CIndexCalculator::PublishOutputs(int32_t n) {
     return true;
 }
 
-void CIndexCalculator::CopyOutputRange(const ExprRecord& record, const DrawElements& list,
-                                       int32_t first, int32_t last) {
-    const CCalculateInfo* program = Program();
+void CIndexCalculator::CopyOutputRange(const CCalculateInfo& program, const ExprRecord& record,
+                                       const DrawElements& list, int32_t first, int32_t last) {
     for (int32_t k = 0; k < list.elementCount; ++k) {
         SeriesKey key;
-        if (!program->FindOutputSeriesKey(&record, list.elements[static_cast<size_t>(k)], &key)) {
+        if (!program.FindOutputSeriesKey(&record, list.elements[static_cast<size_t>(k)], &key)) {
             continue;
         }
         const double* from = m_store->GetSeries(key.kind, key.slot, true, 0);

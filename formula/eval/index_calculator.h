@@ -57,6 +57,7 @@ private:
     using Range = std::pair<int32_t, int32_t>;
 
     CCalculateInfo* Program() const;
+    bool ProgramChanged() const;
 
     // Calculation side; callers hold m_calcLock.
     bool CalculateLocked(int32_t first, int32_t last, bool force);
@@ -81,8 +82,8 @@ private:
     // Publishing; callers hold both locks.
     bool PublishSnapshot();
     bool PublishOutputs(int32_t n);
-    void CopyOutputRange(const ExprRecord& record, const DrawElements& list, int32_t first,
-                         int32_t last);
+    void CopyOutputRange(const CCalculateInfo& program, const ExprRecord& record,
+                         const DrawElements& list, int32_t first, int32_t last);
 
     // Read side; callers hold m_readLock.
     const double* ReadSeries(const ExprRecord& record, int32_t element) const;

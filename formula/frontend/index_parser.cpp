@@ -44,6 +44,8 @@ void CopyName(const std::string& name, char* buf, uint32_t size) {
     buf[size - 1] = '\0';
 }
 
+bool Within(int32_t i, size_t size) { return i >= 0 && static_cast<size_t>(i) < size; }
+
 std::string FormatParamValue(float value) {
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), "%.3f", static_cast<double>(value));
@@ -157,8 +159,8 @@ bool CIndexParser::GetOutputCount(int32_t* out) {
     return true;
 }
 
-bool CIndexParser::ValidOutput(int32_t i, size_t tableSize) const {
-    return compiled && i >= 0 && i < outputCount && static_cast<size_t>(i) < tableSize;
+bool CIndexParser::ValidOutput(int32_t i) const {
+    return compiled && context != nullptr && i >= 0 && i < outputCount;
 }
 
 bool CIndexParser::ValidParam(int32_t i) const {
@@ -167,13 +169,15 @@ bool CIndexParser::ValidParam(int32_t i) const {
 }
 
 bool CIndexParser::GetOutputColor(int32_t i, uint32_t* out) {
-    if (out == nullptr || !ValidOutput(i, context->colourSet.size()) || !context->colourSet[i]) return false;
+    if (out == nullptr || !ValidOutput(i) || !Within(i, context->colourSet.size()) || !context->colourSet[i]) {
+        return false;
+    }
     *out = context->colours[i];
     return true;
 }
 
 bool CIndexParser::GetOutputLineWidth(int32_t i, int32_t* out) {
-    if (out == nullptr || !ValidOutput(i, context->lineWidths.size())) return false;
+    if (out == nullptr || !ValidOutput(i) || !Within(i, context->lineWidths.size())) return false;
     *out = context->lineWidths[i];
     return true;
 }
@@ -187,7 +191,7 @@ int32_t CIndexParser::OutputDrawId(int32_t i) const {
 }
 
 bool CIndexParser::GetOutputDrawType(int32_t i, int32_t* out) {
-    if (out == nullptr || !ValidOutput(i, context->styles.size())) return false;
+    if (out == nullptr || !ValidOutput(i) || !Within(i, context->styles.size())) return false;
     int32_t id = OutputDrawId(i);
     if (id < 0) return false;
     *out = id <= kLastDescriptorId ? StyleDrawType(context->styles[i]) : id - kDrawFunctionCodeOffset;
@@ -195,14 +199,14 @@ bool CIndexParser::GetOutputDrawType(int32_t i, int32_t* out) {
 }
 
 bool CIndexParser::GetOutputName(int32_t i, char* buf, uint32_t size) {
-    if (buf == nullptr || size == 0 || !ValidOutput(i, context->summaryOutputNames.size())) return false;
+    if (buf == nullptr || size == 0 || !ValidOutput(i) || !Within(i, context->summaryOutputNames.size())) return false;
     CopyName(context->summaryOutputNames[i], buf, size);
     if (std::strchr(buf, '.') != nullptr) std::memset(buf, 0, size);
     return true;
 }
 
 bool CIndexParser::IsOutputHidden(int32_t i, bool* out) {
-    if (out == nullptr || !ValidOutput(i, context->summaryOutputNames.size()) ||
+    if (out == nullptr || !ValidOutput(i) || !Within(i, context->summaryOutputNames.size()) ||
         static_cast<size_t>(i) >= context->hidden.size()) {
         return false;
     }
@@ -229,7 +233,7 @@ bool CIndexParser::GetParamName(int32_t i, char* buf, uint32_t size) {
 }
 
 bool CIndexParser::GetOutputHistoryNeed(int32_t i, int32_t* kind, float* amount) {
-    if (kind == nullptr || amount == nullptr || !ValidOutput(i, historyNeeds.size())) return false;
+    if (kind == nullptr || amount == nullptr || !ValidOutput(i) || !Within(i, historyNeeds.size())) return false;
     *kind = historyNeeds[i].kind;
     *amount = historyNeeds[i].amount;
     return true;
@@ -247,14 +251,14 @@ bool CIndexParser::GetHistoryNeed(int32_t* kind, float* amount) {
 }
 
 bool CIndexParser::SetOutputColor(int32_t i, uint32_t colour) {
-    if (!ValidOutput(i, std::min(context->colours.size(), context->colourSet.size()))) return false;
+    if (!ValidOutput(i) || !Within(i, std::min(context->colours.size(), context->colourSet.size()))) return false;
     context->colours[i] = colour;
     context->colourSet[i] = true;
     return true;
 }
 
 bool CIndexParser::SetOutputLineWidth(int32_t i, int32_t width) {
-    if (!ValidOutput(i, context->lineWidths.size())) return false;
+    if (!ValidOutput(i) || !Within(i, context->lineWidths.size())) return false;
     context->lineWidths[i] = std::min(std::max(width, 1), 9);
     return true;
 }

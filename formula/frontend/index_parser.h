@@ -51,8 +51,8 @@ private:
     bool CompileLocked(const std::string& text, const std::vector<std::string>& paramNames,
                        const std::vector<float>& paramValues);
     void Reset();
-    // Output index valid for the compiled object and for a context table of this size.
-    bool ValidOutput(int32_t i, size_t tableSize) const;
+    // Output index below the output count of a compiled object.
+    bool ValidOutput(int32_t i) const;
     bool ValidParam(int32_t i) const;
     // Draw id (500 to 516) of output i's record in the program, or -1.
     int32_t OutputDrawId(int32_t i) const;

@@ -9,3 +9,4 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "abacor/parser_helper.h"
+#include "abacor/tool_settings.h"

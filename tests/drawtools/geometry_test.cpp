@@ -33,6 +33,35 @@ TEST(Geometry, CheckedConversionsRefuseNonFiniteAnswersAndKeepTheOutput) {
   EXPECT_DOUBLE_EQ(price, 2.0);
 }
 
+TEST(Geometry, FromPixelsNeedsBothConversionsAndPaneServicesRejectNonFinite) {
+  TestCoordinate coord;
+  TarnPoint p{7.0f, 7.0};
+  ASSERT_TRUE(FromPixels(&coord, 30.0f, 480.0f, &p));
+  EXPECT_FLOAT_EQ(p.x, 3.0f);
+  EXPECT_DOUBLE_EQ(p.y, 2.0);
+  coord.refusePixelToPrice = true;
+  p = TarnPoint{7.0f, 7.0};
+  EXPECT_FALSE(FromPixels(&coord, 30.0f, 480.0f, &p));
+  EXPECT_EQ(p.x, 7.0f);
+  EXPECT_EQ(p.y, 7.0);
+  EXPECT_FALSE(FromPixels(nullptr, 30.0f, 480.0f, &p));
+
+  coord.hostile = true;
+  float bottom = 1.0f;
+  double unit = 1.0;
+  float width = 1.0f;
+  EXPECT_FALSE(GetPlotBottom(&coord, &bottom));
+  EXPECT_FALSE(GetPriceUnit(&coord, &unit));
+  EXPECT_FALSE(GetBarWidth(&coord, &width));
+  EXPECT_EQ(bottom, 1.0f);
+  EXPECT_EQ(unit, 1.0);
+  EXPECT_EQ(width, 1.0f);
+  coord.hostile = false;
+  coord.plotBottom = 400.0f;
+  EXPECT_TRUE(GetPlotBottom(&coord, &bottom));
+  EXPECT_EQ(bottom, 400.0f);
+}
+
 TEST(Geometry, ParallelPointOnALinearScale) {
   TestCoordinate coord;
   TarnPoint r;

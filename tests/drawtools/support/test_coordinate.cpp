@@ -44,7 +44,7 @@ bool TestCoordinate::BarToPixel(float x, float* px) {
 
 bool TestCoordinate::BarToTime(float x, int* time) {
   if (refuseBarToTime || !std::isfinite(x)) return false;
-  *time = TimeOf(x);
+  *time = secondsPerBar == 0 ? TimeOf(x) : static_cast<int>(std::floor(x)) * secondsPerBar;
   return true;
 }
 
@@ -54,7 +54,8 @@ bool TestCoordinate::TimeToBar(int, float*) {
 }
 
 bool TestCoordinate::GetPlotBottom(float* py) {
-  *py = maxPy;
+  if (refusePaneServices) return false;
+  *py = hostile ? static_cast<float>(hostileValue) : (std::isnan(plotBottom) ? maxPy : plotBottom);
   return true;
 }
 
@@ -65,17 +66,20 @@ bool TestCoordinate::GetMaxPrice(double* price) {
 }
 
 bool TestCoordinate::GetMinPrice(double* price) {
+  if (refuseMinPrice) return false;
   *price = hostile ? hostileValue : minPrice;
   return true;
 }
 
 bool TestCoordinate::GetPriceUnit(double* unit) {
-  *unit = 0.01;
+  if (refusePaneServices) return false;
+  *unit = hostile ? hostileValue : priceUnit;
   return true;
 }
 
 bool TestCoordinate::GetBarWidth(float* pixels) {
-  *pixels = barWidth;
+  if (refusePaneServices) return false;
+  *pixels = hostile ? static_cast<float>(hostileValue) : barWidth;
   return true;
 }
 

@@ -26,6 +26,12 @@ class TestCoordinate : public ITarnGraphCoordinate {
 
   double maxPrice = 1000.0;
   double minPrice = 0.0;
+  // Pane services: the bottom row of the price area (maxPy when not set),
+  // the price step and the seconds between bars (0: times are 20260000 +
+  // bar, a date-like counter).
+  float plotBottom = std::numeric_limits<float>::quiet_NaN();
+  double priceUnit = 0.01;
+  int secondsPerBar = 0;
 
   // Refusals, per operation.
   bool refusePixelToPrice = false;
@@ -34,6 +40,8 @@ class TestCoordinate : public ITarnGraphCoordinate {
   bool refuseBarToPixel = false;
   bool refuseBarToTime = false;
   bool refuseMaxPrice = false;
+  bool refuseMinPrice = false;
+  bool refusePaneServices = false;  // plot bottom, price unit, bar width
   // Hostile mode: every conversion "succeeds" with this value.
   bool hostile = false;
   // Only the chart-to-pixel conversions answer hostileValue.

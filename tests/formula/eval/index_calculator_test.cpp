@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "abacor/draw_info.h"
 #include "abacor/index_calculator.h"
 #include "abacor/index_obj_creator.h"
 #include "formula/eval/value.h"
@@ -137,6 +138,16 @@ TEST_F(CalculatorTest, ResultsAreReadableOnlyAfterPublishing) {
     ASSERT_TRUE(calc->PublishResults());
     ASSERT_TRUE(calc->GetOutputValue(0, 99, &v));
     EXPECT_DOUBLE_EQ(v, LineOracle(99) + 3.0);
+}
+
+TEST_F(CalculatorTest, PublishAfterReleaseRestoresTheWholeCalculatedRange) {
+    Attach(MakeLineProgram());
+    ASSERT_TRUE(calc->Calculate(0, 49, false));
+    ASSERT_TRUE(calc->PublishResults());
+    ASSERT_TRUE(calc->ReleaseResults());
+    ASSERT_TRUE(calc->Calculate(40, 99, false));  // computes bars 50 to 99 only
+    ASSERT_TRUE(calc->PublishResults());
+    ExpectLineValues(0, 99);
 }
 
 TEST_F(CalculatorTest, DrawTextHasNoLineValuesButItsArgumentsAreReadable) {
@@ -412,6 +423,68 @@ TEST(CalculatorFactoryTest, ReleaseNullsThePointer) {
     EXPECT_EQ(p, nullptr);
     IndexObjCreator::ReleaseIndexCalculatorObj(&p);
     IndexObjCreator::ReleaseIndexCalculatorObj(nullptr);
+}
+
+TEST_F(CalculatorTest, DrawInfoChecksItsRangeAgainstTheTotalBarCount) {
+    std::vector<TarnDrawInfo::GraphDrawInfo> out(2);
+    EXPECT_FALSE(calc->GetDrawInfo(0, 10, 0, {}, out));  // no parser yet
+    EXPECT_EQ(out.size(), 2u);
+    Attach(MakeLineProgram());
+    provider.totalBarCount = 50;
+    // Before a publish the provider's total counts; a range beyond it is clipped.
+    EXPECT_TRUE(calc->GetDrawInfo(40, 500, 0, {}, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(calc->GetDrawInfo(10, 5, 0, {}, out));
+    EXPECT_FALSE(calc->GetDrawInfo(-1, 5, 0, {}, out));
+    provider.totalBarCountFails = true;
+    EXPECT_FALSE(calc->GetDrawInfo(0, 5, 0, {}, out));
+
+    // After a publish the total taken then counts.
+    provider.totalBarCountFails = false;
+    ASSERT_TRUE(calc->Calculate(0, 99, false));
+    ASSERT_TRUE(calc->PublishResults());
+    provider.totalBarCountFails = true;
+    out.resize(3);
+    EXPECT_TRUE(calc->GetDrawInfo(0, 5, 0, {}, out));
+    ASSERT_EQ(out.size(), 2u) << "one drawing per line output, nothing left of the old contents";
+    EXPECT_EQ(out[0].curves.size(), 1u);
+
+    out.resize(4);
+    EXPECT_TRUE(calc->ReleaseDrawInfo(out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(out.capacity(), 0u);
+}
+
+// A calculator the host made itself: the library nulls the pointer but never
+// destroys what it did not create.
+class HostCalculator final : public IIndexCalculator {
+public:
+    bool SetIndexParser(IIndexParser*) override { return false; }
+    bool SetDataProvider(IIndexDataProvider*) override { return false; }
+    bool Calculate(int32_t, int32_t, bool) override { return false; }
+    bool Stop() override { return false; }
+    bool PublishResults() override { return false; }
+    bool ReleaseResults() override { return false; }
+    bool GetCalculatedRange(int32_t*, int32_t*) override { return false; }
+    bool GetOutputArgValue(int32_t, int32_t, int32_t, double*) override { return false; }
+    bool GetOutputValues(int32_t, int32_t, int32_t, double*, bool*) override { return false; }
+    bool GetOutputValue(int32_t, int32_t, double*) override { return false; }
+    bool GetValueRange(int32_t, int32_t, const std::set<int32_t>&, double*, double*) override {
+        return false;
+    }
+    bool GetDrawInfo(int32_t, int32_t, int32_t, const std::set<int32_t>&,
+                     std::vector<TarnDrawInfo::GraphDrawInfo>&) override {
+        return false;
+    }
+    bool ReleaseDrawInfo(std::vector<TarnDrawInfo::GraphDrawInfo>&) override { return false; }
+};
+
+TEST(CalculatorFactoryTest, ReleaseLeavesAForeignObjectAlone) {
+    HostCalculator host;
+    IIndexCalculator* p = &host;
+    IndexObjCreator::ReleaseIndexCalculatorObj(&p);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_FALSE(host.Stop());  // still alive (a stack object freed would trip the sanitizers)
 }
 
 // ---- hostile hosts ------------------------------------------------------------

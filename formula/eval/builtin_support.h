@@ -1,0 +1,116 @@
+#pragma once
+// Helpers shared by the windowed, referencing, smoothing and trend built-ins:
+// the entry check every call makes, argument evaluation at an older (or
+// newer) bar, state blocks and their roll, and period arguments.
+#include <algorithm>
+#include <cstdint>
+
+#include "formula/eval/calc_context.h"
+#include "formula/eval/evaluator.h"
+#include "formula/eval/series_store.h"
+#include "formula/eval/value.h"
+
+namespace builtin {
+
+// Cells of the standard four-cell block and of the six-cell block.
+constexpr int32_t STD_BLOCK = 4;
+constexpr int32_t WIDE_BLOCK = 6;
+// Length asked for a whole-range block: one cell per bar plus two.
+constexpr int32_t WHOLE_RANGE_BLOCK = 0;
+
+constexpr double LARGEST = 1.7976931348623157e308;
+
+// One call being computed: its record, the context, the offset it was asked
+// at and the absolute bar b = ctx->bar - offset.
+struct Call {
+  const ExprRecord* rec;
+  CalcContext* ctx;
+  int32_t offset;
+  int32_t b;
+
+  // Element e evaluated k bars before b (k < 0: after b).
+  int32_t Arg(int32_t e, int64_t k, double* v) const {
+    return EvaluateOperand(ctx, rec->kinds[e], rec->values[e], v, ClampOffset(offset + k));
+  }
+  // Element e evaluated at the absolute bar j.
+  int32_t ArgAtBar(int32_t e, int64_t j, double* v) const {
+    return EvaluateOperand(ctx, rec->kinds[e], rec->values[e], v, ClampOffset(ctx->bar - j));
+  }
+  // Offsets far outside any data stay far outside without overflowing bar - offset.
+  static int32_t ClampOffset(int64_t k) {
+    constexpr int64_t limit = int64_t{1} << 30;
+    return static_cast<int32_t>(std::max(-limit, std::min(limit, k)));
+  }
+  OperandKind Kind(int32_t e) const { return rec->kinds[e]; }
+};
+
+// Entry check of every call: a missing record, context or store is a fault;
+// a bar outside the store gives INVALID_VALUE; then the element count must be
+// `count`. Returns false when the call is finished, with its code in *code.
+inline bool Begin(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, int32_t count, Call* call,
+                  int32_t* code) {
+  *code = EVAL_BAD_ARGUMENT;
+  if (rec == nullptr || ctx == nullptr || ctx->store == nullptr || out == nullptr) return false;
+  const int64_t b = static_cast<int64_t>(ctx->bar) - offset;
+  if (b < 0 || b >= ctx->store->BarCount()) {
+    *out = INVALID_VALUE;
+    *code = EVAL_OK;
+    return false;
+  }
+  if (rec->count != count || rec->values == nullptr || rec->kinds == nullptr) return false;
+  *call = Call{rec, ctx, offset, static_cast<int32_t>(b)};
+  *code = EVAL_OK;
+  return true;
+}
+
+// The state block named by the OPK_STATE handle in element e (its low 16
+// bits); null when the element is no handle or the block cannot be had.
+inline double* StateBlock(const Call& c, int32_t e, int32_t length) {
+  if (c.rec->kinds[e] != OPK_STATE) return nullptr;
+  const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
+  if (slot == 0xFFFF) return nullptr;
+  return c.ctx->store->GetSeries(OPK_STATE, slot, true, length);
+}
+
+// The roll of a state block of `half` cells per bar: when the last entry is
+// for the bar before b it becomes the previous entry.
+inline void Roll(double* s, int32_t half, int32_t b) {
+  if (s[half] != static_cast<double>(b) - 1.0) return;
+  std::copy(s + half, s + 2 * half, s);
+}
+
+// The previous entry is for the bar before b and its first quantity has a value.
+inline bool Continuing(const double* s, int32_t b) {
+  return s[0] == static_cast<double>(b) - 1.0 && HasValue(s[1]);
+}
+
+// Period argument in element e at b: false when it has no value.
+inline int32_t ReadPeriod(const Call& c, int32_t e, int32_t* n, bool* ok) {
+  double v = 0.0;
+  const int32_t rc = c.Arg(e, 0, &v);
+  *ok = rc == EVAL_OK && HasValue(v);
+  *n = *ok ? RoundCount(v) : 0;
+  return rc;
+}
+
+// The window of bar b-1 covered the same bars as the window of b without its
+// newest bar (the period at b-1 rounds to the same effective length). Also
+// true while both windows still start at bar 0.
+inline int32_t SamePeriod(const Call& c, int32_t e, int32_t n, bool* same) {
+  *same = false;
+  double v = 0.0;
+  const int32_t rc = c.Arg(e, 1, &v);
+  if (rc != EVAL_OK || !HasValue(v)) return rc;
+  *same = std::min(RoundCount(v), c.b) == std::min(n, c.b);
+  return EVAL_OK;
+}
+
+// Effective window at b: the period, at most the bars that exist.
+inline int32_t EffectiveWindow(int32_t n, int32_t b) { return std::min(n, b + 1); }
+
+// Last bar that whole-range passes may address: min(total bars, store bars) - 1.
+inline int32_t LastAddressableBar(const CalcContext* ctx) {
+  return std::min(ctx->totalBarCount, ctx->store->BarCount()) - 1;
+}
+
+}  // namespace builtin

@@ -1,0 +1,398 @@
+#include "formula/eval/builtins_averages.h"
+
+#include "formula/eval/builtin_support.h"
+
+using builtin::Call;
+
+namespace {
+
+// Full sum of the n bars ending at b; false in *ok when one has no value.
+int32_t FullSum(const Call& c, int32_t x, int32_t n, double* sum, bool* ok) {
+  *sum = 0.0;
+  *ok = true;
+  for (int32_t j = 0; j < n; ++j) {
+    double v = 0.0;
+    if (int32_t rc = c.Arg(x, j, &v)) return rc;
+    if (!HasValue(v)) {
+      *ok = false;
+      return EVAL_OK;
+    }
+    *sum += v;
+  }
+  return EVAL_OK;
+}
+
+// Start of the warm-up averages: entry, n (element 3), and INVALID while
+// fewer than n bars exist (X at b is still evaluated once). *n = 1 asks for
+// X at b unchanged.
+bool BeginWarmUp(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, Call* c, int32_t* n,
+                 int32_t* code) {
+  if (!builtin::Begin(rec, out, ctx, offset, 4, c, code)) return false;
+  bool ok = false;
+  *code = builtin::ReadPeriod(*c, 3, n, &ok);
+  if (*code != EVAL_OK || !ok || *n <= 0) return false;
+  if (static_cast<int64_t>(c->b) + 1 >= *n) return true;
+  double ignored = 0.0;
+  *code = c->Arg(2, 0, &ignored);
+  return false;
+}
+
+// The own result series of a recursive smoother: element 1, an OPK_VAR.
+struct OwnSeries {
+  const Call& c;
+
+  // The own value at b - 1.
+  int32_t Previous(double* prev) const { return c.Arg(1, 1, prev); }
+  // The own value at b - 1, or fallback when it has none.
+  int32_t PreviousOr(double fallback, double* prev) const {
+    if (int32_t rc = Previous(prev)) return rc;
+    if (!HasValue(*prev)) *prev = fallback;
+    return EVAL_OK;
+  }
+  void Write(double v) const { WriteBack(c.ctx, c.rec->values[1].Index(), c.offset, v); }
+  // Writes v back and hands it out.
+  int32_t Publish(double* out, double v) const {
+    Write(v);
+    *out = v;
+    return EVAL_OK;
+  }
+};
+
+// Entry of a recursive smoother with `count` elements.
+bool BeginSmoother(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, int32_t count, Call* c,
+                   int32_t* code) {
+  if (!builtin::Begin(rec, out, ctx, offset, count, c, code)) return false;
+  if (c->Kind(1) == OPK_VAR) return true;
+  *code = EVAL_BAD_ARGUMENT;
+  return false;
+}
+
+double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
+
+// EMA and EXPMA: ((n - 1) * prev + 2 * x) / (n + 1), seeded with x.
+int32_t Exponential(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, bool writeMissing) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
+  const OwnSeries own{c};
+  int32_t n = 0;
+  bool ok = false;
+  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
+  if (!ok || n <= 0) return EVAL_OK;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(x) && !writeMissing) return EVAL_OK;
+  if (c.b <= ctx->rangeFirst) return own.Publish(out, x);
+  if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
+  double prev = 0.0;
+  if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
+  return own.Publish(out, ((n - 1) * prev + 2.0 * x) / (n + 1));
+}
+
+}  // namespace
+
+// MA(X, N): average of the last N values; INVALID while any of them is missing.
+int32_t BuiltinMa(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t n = 0;
+  int32_t code = 0;
+  if (!BeginWarmUp(rec, out, ctx, offset, &c, &n, &code)) return code;
+  if (n == 1) return c.Arg(2, 0, out);
+  bool same = false;
+  if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
+  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  if (s == nullptr) return EVAL_BAD_ARGUMENT;
+  builtin::Roll(s, 2, c.b);
+  double sum = 0.0;
+  bool ok = false;
+  if (builtin::Continuing(s, c.b) && same) {
+    double x = 0.0;
+    double y = 0.0;
+    if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+    if (int32_t rc = c.Arg(2, n, &y)) return rc;
+    ok = HasValue(x) && HasValue(y);
+    sum = s[1] + x - y;
+  } else {
+    if (int32_t rc = FullSum(c, 2, n, &sum, &ok)) return rc;
+  }
+  s[2] = c.b;
+  s[3] = ok ? sum : INVALID_VALUE;
+  if (ok) *out = sum / n;
+  return EVAL_OK;
+}
+
+// SMMA(X, N): (sum - sum / n + x) / n over the window sum.
+int32_t BuiltinSmma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t n = 0;
+  int32_t code = 0;
+  if (!BeginWarmUp(rec, out, ctx, offset, &c, &n, &code)) return code;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(x)) return EVAL_OK;
+  bool same = false;
+  if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
+  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  if (s == nullptr) return EVAL_BAD_ARGUMENT;
+  builtin::Roll(s, 2, c.b);
+  double sum = 0.0;
+  if (builtin::Continuing(s, c.b) && same) {
+    double y = 0.0;
+    if (int32_t rc = c.Arg(2, n, &y)) return rc;
+    sum = s[1] + x;
+    if (HasValue(y)) sum -= y;
+  } else {
+    for (int32_t j = 0; j < n; ++j) {
+      double v = 0.0;
+      if (int32_t rc = c.Arg(2, j, &v)) return rc;
+      if (HasValue(v)) sum += v;
+    }
+  }
+  s[2] = c.b;
+  s[3] = sum;
+  *out = (sum - sum / n + x) / n;
+  return EVAL_OK;
+}
+
+// WMA(X, N): weights n for the newest bar down to 1 for the oldest.
+int32_t BuiltinWma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t n = 0;
+  int32_t code = 0;
+  if (!BeginWarmUp(rec, out, ctx, offset, &c, &n, &code)) return code;
+  if (n == 1) return c.Arg(2, 0, out);
+  bool same = false;
+  if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
+  double* s = builtin::StateBlock(c, 1, builtin::WIDE_BLOCK);
+  if (s == nullptr) return EVAL_BAD_ARGUMENT;
+  builtin::Roll(s, 3, c.b);
+  double sum = 0.0;
+  double wsum = 0.0;
+  bool ok = true;
+  if (builtin::Continuing(s, c.b) && HasValue(s[2]) && same) {
+    double x = 0.0;
+    double y = 0.0;
+    if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+    if (int32_t rc = c.Arg(2, n, &y)) return rc;
+    ok = HasValue(x) && HasValue(y);
+    sum = s[1] + x - y;
+    wsum = n * x + s[2] - s[1];
+  } else {
+    for (int32_t j = 0; j < n && ok; ++j) {
+      double v = 0.0;
+      if (int32_t rc = c.Arg(2, j, &v)) return rc;
+      ok = HasValue(v);
+      sum += v;
+      wsum += (n - j) * v;
+    }
+  }
+  s[3] = c.b;
+  s[4] = ok ? sum : INVALID_VALUE;
+  s[5] = ok ? wsum : INVALID_VALUE;
+  if (ok) *out = wsum / (static_cast<double>(n) * (n + 1) / 2.0);
+  return EVAL_OK;
+}
+
+// XMA(X, N): centred average over floor(n / 2) bars before and
+// floor((n - 1) / 2) bars after b, cut at the first and the last bar. The
+// block keeps the window sum with the bar it belongs to.
+int32_t BuiltinXma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 4, &c, &code)) return code;
+  int32_t n = 0;
+  bool ok = false;
+  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
+  if (!ok || n <= 0) return EVAL_OK;
+  if (n == 1) return c.Arg(2, 0, out);
+  const int64_t before = n / 2;
+  const int64_t after = (n - 1) / 2;
+  const int64_t last = ctx->totalBarCount - 1;
+  const int64_t lo = std::max<int64_t>(c.b - before, 0);
+  const int64_t hi = std::min<int64_t>(c.b + after, last);
+  if (hi < lo) return EVAL_OK;
+  double prevN = 0.0;
+  if (int32_t rc = c.Arg(3, 1, &prevN)) return rc;
+  const bool same = HasValue(prevN) && RoundCount(prevN) == n;
+  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  if (s == nullptr) return EVAL_BAD_ARGUMENT;
+  builtin::Roll(s, 2, c.b);
+  double sum = 0.0;
+  ok = true;
+  if (builtin::Continuing(s, c.b) && same) {
+    sum = s[1];
+    if (c.b + after <= last) {
+      double v = 0.0;
+      if (int32_t rc = c.Arg(2, -after, &v)) return rc;
+      ok = HasValue(v);
+      sum += v;
+    }
+    if (c.b - before - 1 >= 0) {
+      double v = 0.0;
+      if (int32_t rc = c.Arg(2, before + 1, &v)) return rc;
+      ok = ok && HasValue(v);
+      sum -= v;
+    }
+  } else {
+    for (int64_t j = lo; j <= hi && ok; ++j) {
+      double v = 0.0;
+      if (int32_t rc = c.ArgAtBar(2, j, &v)) return rc;
+      ok = HasValue(v);
+      sum += v;
+    }
+  }
+  s[2] = c.b;
+  s[3] = ok ? sum : INVALID_VALUE;
+  if (ok) *out = sum / static_cast<double>(hi - lo + 1);
+  return EVAL_OK;
+}
+
+// EMA(X, N): exponential average, seeded with X on the first calculated bar.
+int32_t BuiltinEma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  return Exponential(rec, out, ctx, offset, true);
+}
+
+// EXPMA(X, N): EMA that leaves its series alone where X has no value.
+int32_t BuiltinExpMa(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  return Exponential(rec, out, ctx, offset, false);
+}
+
+// SMA(X, N, M): ((n - m) * prev + m * x) / n.
+int32_t BuiltinSma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 5, &c, &code)) return code;
+  const OwnSeries own{c};
+  int32_t n = 0;
+  bool ok = false;
+  double m = 0.0;
+  double x = 0.0;
+  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
+  if (int32_t rc = c.Arg(4, 0, &m)) return rc;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!ok || !HasValue(m) || n < 1) return own.Publish(out, INVALID_VALUE);
+  if (c.b <= ctx->rangeFirst) return own.Publish(out, x);
+  if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
+  double prev = 0.0;
+  if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
+  const double w = std::min(m, static_cast<double>(n));
+  return own.Publish(out, ((n - w) * prev + w * x) / n);
+}
+
+// DMA(X, A): (1 - a) * prev + a * x.
+int32_t BuiltinDma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
+  const OwnSeries own{c};
+  double a = 0.0;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(3, 0, &a)) return rc;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(a)) return own.Publish(out, INVALID_VALUE);
+  if (a > 0.999999) a = 1.0;
+  if (c.b <= ctx->rangeFirst) return own.Publish(out, x);
+  if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
+  double prev = 0.0;
+  if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
+  return own.Publish(out, (1.0 - a) * prev + a * x);
+}
+
+// AMA(X, A): prev + a * (x - prev) with a clamped to 0..1.
+int32_t BuiltinAma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
+  const OwnSeries own{c};
+  double a = 0.0;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(3, 0, &a)) return rc;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(a)) return own.Publish(out, INVALID_VALUE);
+  if (!HasValue(x)) return EVAL_OK;
+  a = Clamp01(a);
+  if (c.b <= ctx->rangeFirst) return own.Publish(out, x);
+  double prev = 0.0;
+  if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
+  return own.Publish(out, prev + a * (x - prev));
+}
+
+// TMA(X, A, B): a * prev + b * x with both clamped to 0..1.
+int32_t BuiltinTma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 5, &c, &code)) return code;
+  const OwnSeries own{c};
+  double a = 0.0;
+  double bw = 0.0;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(3, 0, &a)) return rc;
+  if (int32_t rc = c.Arg(4, 0, &bw)) return rc;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(a) || !HasValue(bw)) return own.Publish(out, INVALID_VALUE);
+  if (!HasValue(x)) return EVAL_OK;
+  if (c.b <= ctx->rangeFirst) return own.Publish(out, x);
+  double prev = 0.0;
+  if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
+  return own.Publish(out, Clamp01(a) * prev + Clamp01(bw) * x);
+}
+
+// MEMA(X, N): ((n - 1) * prev + x) / n, seeded with the plain average of the
+// first n calculated bars.
+int32_t BuiltinMema(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
+  const OwnSeries own{c};
+  int32_t n = 0;
+  bool ok = false;
+  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
+  if (!ok || n <= 0) return EVAL_OK;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(x)) return EVAL_OK;
+  const int64_t seedBar = static_cast<int64_t>(ctx->rangeFirst) - 1 + n;
+  if (c.b < seedBar) return EVAL_OK;
+  if (c.b == seedBar) {
+    double sum = 0.0;
+    if (int32_t rc = FullSum(c, 2, n, &sum, &ok)) return rc;
+    if (!ok) return EVAL_OK;
+    return own.Publish(out, sum / n);
+  }
+  double prev = 0.0;
+  if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
+  return own.Publish(out, ((n - 1) * prev + x) / n);
+}
+
+// EXPMEMA(X, N): EMA seeded with the plain average of n bars.
+int32_t BuiltinExpMema(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
+  const OwnSeries own{c};
+  int32_t n = 0;
+  bool ok = false;
+  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
+  if (!ok || n <= 0) return EVAL_OK;
+  double x = 0.0;
+  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
+  if (!HasValue(x)) return EVAL_OK;
+  if (c.b < ctx->rangeFirst) return own.Publish(out, INVALID_VALUE);
+  double q = 0.0;
+  double older = 0.0;
+  if (int32_t rc = c.Arg(2, n - 1, &q)) return rc;
+  if (!HasValue(q)) return EVAL_OK;
+  if (int32_t rc = c.Arg(2, n, &older)) return rc;
+  double prev = INVALID_VALUE;
+  const bool seed = !HasValue(older) || c.b <= static_cast<int64_t>(ctx->rangeFirst) - 1 + n;
+  if (!seed) {
+    if (int32_t rc = own.Previous(&prev)) return rc;
+  }
+  if (seed || !HasValue(prev)) {
+    double sum = 0.0;
+    if (int32_t rc = FullSum(c, 2, n, &sum, &ok)) return rc;
+    if (!ok) return EVAL_OK;
+    return own.Publish(out, sum / n);
+  }
+  return own.Publish(out, ((n - 1) * prev + 2.0 * x) / (n + 1));
+}

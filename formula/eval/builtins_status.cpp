@@ -1,0 +1,110 @@
+#include "formula/eval/builtins_status.h"
+
+#include <cmath>
+
+#include "abacor/data_provider.h"
+#include "formula/eval/builtin_support.h"
+
+using builtin::Call;
+
+namespace {
+
+constexpr int32_t FIELD_HIGH = 1;
+constexpr int32_t FIELD_LOW = 3;
+constexpr int32_t FIELD_CLOSE = 4;
+
+// A price from the provider; false when it has none.
+bool Price(IIndexDataProvider* provider, int32_t field, int32_t bar, double* v) {
+  *v = INVALID_VALUE;
+  if (bar < 0 || !provider->GetFieldValue(field, bar, v)) return false;
+  return HasValue(*v);
+}
+
+// Limit price (R + 1) * P (up) or (1 - R) * P (down).
+int32_t LimitPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double sign) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
+  double p = 0.0;
+  double r = 0.0;
+  if (int32_t rc = c.Arg(1, 0, &p)) return rc;
+  if (int32_t rc = c.Arg(2, 0, &r)) return rc;
+  if (HasValue(p) && HasValue(r)) *out = (1.0 + sign * r) * p;
+  return EVAL_OK;
+}
+
+}  // namespace
+
+// DRAWNULL: no value.
+int32_t BuiltinDrawNull(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  builtin::Begin(rec, out, ctx, offset, 1, &c, &code);
+  return code;
+}
+
+// BARSTATUS: 1 on the first bar, 2 on the last, else 0.
+int32_t BuiltinBarStatus(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  *out = c.b == 0 ? 1.0 : (c.b == ctx->totalBarCount - 1 ? 2.0 : 0.0);
+  return EVAL_OK;
+}
+
+// CURRBARSCOUNT: bars from b to the end, b included.
+int32_t BuiltinCurrBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  *out = static_cast<double>(ctx->totalBarCount) - c.b;
+  return EVAL_OK;
+}
+
+// TOTALBARSCOUNT: bars of the instrument.
+int32_t BuiltinTotalBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  *out = ctx->totalBarCount;
+  return EVAL_OK;
+}
+
+// ISLASTBAR: 1 on the last bar, else 0.
+int32_t BuiltinIsLastBar(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  *out = c.b == ctx->totalBarCount - 1 ? 1.0 : 0.0;
+  return EVAL_OK;
+}
+
+// TR: true range of bar b against the close of the bar before.
+int32_t BuiltinTr(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  IIndexDataProvider* provider = ctx->dataProvider;
+  if (provider == nullptr) return EVAL_BAD_ARGUMENT;
+  double h = 0.0;
+  double l = 0.0;
+  double p = 0.0;
+  if (!Price(provider, FIELD_HIGH, c.b, &h) || !Price(provider, FIELD_LOW, c.b, &l)) return EVAL_OK;
+  const double range = std::fabs(h - l);
+  if (!Price(provider, FIELD_CLOSE, c.b - 1, &p)) {
+    *out = range;
+    return EVAL_OK;
+  }
+  *out = std::max(range, std::max(std::fabs(h - p), std::fabs(l - p)));
+  return EVAL_OK;
+}
+
+// ZTPRICE(P, R): (R + 1) * P, not rounded.
+int32_t BuiltinZtPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  return LimitPrice(rec, out, ctx, offset, 1.0);
+}
+
+// DTPRICE(P, R): (1 - R) * P, not rounded.
+int32_t BuiltinDtPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
+  return LimitPrice(rec, out, ctx, offset, -1.0);
+}
