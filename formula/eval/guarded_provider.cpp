@@ -18,7 +18,7 @@ bool KeepFinite(bool ok, double* value) {
 bool GuardedProvider::GetBarCount(int32_t* count) {
     if (m_inner == nullptr || count == nullptr) return false;
     const bool ok = m_inner->GetBarCount(count);
-    if (*count < 0) *count = 0;
+    if (*count < 0 || *count > kMaxBarCount) *count = 0;
     return ok;
 }
 

@@ -2,8 +2,14 @@
 // The host's data provider as evaluation sees it: every call is forwarded,
 // but answers that would poison a run are turned into "no value". A field or
 // scalar read that yields NaN or an infinity fails (the bar reads as
-// INVALID_VALUE), and a negative bar count reads as 0.
+// INVALID_VALUE), and a negative bar count reads as 0. So does a bar count
+// above kMaxBarCount: no instrument has that many bars, and the series of
+// such a run would take gigabytes each.
+#include <cstdint>
+
 #include "abacor/data_provider.h"
+
+constexpr int32_t kMaxBarCount = 1 << 24;
 
 class GuardedProvider final : public IIndexDataProvider {
 public:

@@ -1,11 +1,14 @@
 #include "formula/eval/series_store.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 #include "formula/eval/value.h"
 
-SeriesStore::SeriesStore(int32_t barCount) : m_barCount(barCount) {}
+// The count is held where barCount + 2 cells still count in int32.
+SeriesStore::SeriesStore(int32_t barCount)
+    : m_barCount(std::min(barCount, std::numeric_limits<int32_t>::max() - 2)) {}
 
 SeriesStore::~SeriesStore() {
   for (auto& table : m_tables) {

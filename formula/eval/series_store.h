@@ -10,7 +10,8 @@
 
 class SeriesStore {
  public:
-  // A store for barCount bars; the count never changes afterwards.
+  // A store for barCount bars (at most INT32_MAX - 2, so that every array
+  // length fits an int32); the count never changes afterwards.
   explicit SeriesStore(int32_t barCount);
   ~SeriesStore();
   SeriesStore(const SeriesStore&) = delete;

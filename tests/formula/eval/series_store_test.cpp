@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "formula/eval/series_store.h"
 #include "formula/eval/value.h"
 
@@ -65,6 +67,17 @@ TEST(SeriesStoreTest, FreeEmptiesTheEntry) {
   EXPECT_TRUE(IsUncomputed(b[0]));
   store.FreeSeries(4, 99);  // nothing there
   store.FreeSeries(20, 0);
+}
+
+// A store for the largest count still names every cell of its arrays in
+// int32: Invalidate over the whole range does not overflow.
+TEST(SeriesStoreTest, LargestBarCountKeepsLengthsInRange) {
+  SeriesStore store(std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(store.BarCount(), std::numeric_limits<int32_t>::max() - 2);
+  store.Invalidate(0, std::numeric_limits<int32_t>::max());
+  double* block = store.GetSeries(1, 0, true, 4);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(store.SeriesLength(1, 0), 4);
 }
 
 }  // namespace

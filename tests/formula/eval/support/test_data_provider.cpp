@@ -15,7 +15,9 @@ bool TestDataProvider::GetBarCount(int32_t* count) {
 }
 
 bool TestDataProvider::GetTotalBarCount(int32_t* count) {
+  const int32_t call = ++totalBarCountCalls;
   if (totalBarCountFails) return false;
+  if (totalBarCountFailsEvery > 0 && call % totalBarCountFailsEvery == 0) return false;
   if (count != nullptr) *count = totalBarCount;
   return true;
 }

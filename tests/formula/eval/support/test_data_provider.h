@@ -17,6 +17,9 @@ class TestDataProvider : public IIndexDataProvider {
   int32_t barCount = 0;
   int32_t totalBarCount = 0;
   bool totalBarCountFails = false;
+  // n > 0: every n-th GetTotalBarCount call fails (2: every other call).
+  int32_t totalBarCountFailsEvery = 0;
+  std::atomic<int32_t> totalBarCountCalls{0};
   // Per-bar field values by field id; a bar beyond the array fails.
   std::map<int32_t, std::vector<double>> fields;
   // Scalar values by field id; an id not listed fails.
