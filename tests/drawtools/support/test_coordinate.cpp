@@ -1,6 +1,7 @@
 #include "support/test_coordinate.h"
 
 #include <cmath>
+#include <limits>
 
 float TestCoordinate::Py(double price) const {
   const double scaled = logScale ? std::log(price) : price;
@@ -44,7 +45,10 @@ bool TestCoordinate::BarToPixel(float x, float* px) {
 
 bool TestCoordinate::BarToTime(float x, int* time) {
   if (refuseBarToTime || !std::isfinite(x)) return false;
-  *time = secondsPerBar == 0 ? TimeOf(x) : static_cast<int>(std::floor(x)) * secondsPerBar;
+  // Bars whose time is beyond an int have no time.
+  const double t = secondsPerBar == 0 ? 20260000.0 + std::floor(x) : std::floor(x) * secondsPerBar;
+  if (t < std::numeric_limits<int>::min() || t > std::numeric_limits<int>::max()) return false;
+  *time = static_cast<int>(t);
   return true;
 }
 
