@@ -91,6 +91,7 @@ void ChartDocument::DrawAxes(SvgWriter& svg, const PaneGeometry& geo, bool dates
     for (int32_t b = geo.FirstBar(); b <= geo.LastBar(); ++b) {
         if ((b - geo.FirstBar()) % every != 0) continue;
         double x = geo.BarToX(b);
+        if (x < p.left + 32 || x > p.right() - 32) continue;  // keep labels inside the page
         svg.Line(x, p.bottom(), x, p.bottom() + 4, "stroke=\"#3a4048\"");
         svg.Text(x, p.bottom() + 16, FormatDateTime(bars.Bars()[b].time, false),
                  "fill=\"#8a939c\" font-size=\"10\" text-anchor=\"middle\" font-family=\"DejaVu Sans, sans-serif\"");

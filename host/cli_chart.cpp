@@ -1,4 +1,5 @@
 // abacor chart: candles, formula panes and drawing tools of a CSV file, as SVG.
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 
@@ -12,7 +13,7 @@ namespace abacor_host {
 int ChartCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
-    if (!args.Parse(argc, argv, 2, {"--bars", "--pane", "--param", "--from", "--to", "--svg", "--tools"},
+    if (!args.Parse(argc, argv, 2, {"--bars", "--pane", "--param", "--from", "--to", "--svg", "--tools", "--size"},
                     {"--rise-green"}, &error))
         return Fail(error);
     if (!args.Has("--bars") || !args.Has("--pane") || !args.Has("--svg"))
@@ -24,6 +25,14 @@ int ChartCommand(int argc, char** argv) {
     if (!ResolveRange(args, static_cast<int32_t>(bars.Bars().size()), &first, &last, &error)) return Fail(error);
     ChartOptions options;
     options.riseIsGreen = args.Has("--rise-green");
+    if (args.Has("--size")) {
+        double w = 0, h = 0;
+        if (std::sscanf(args.Get("--size").c_str(), "%lfx%lf", &w, &h) != 2 || w < 200 || h < 100 || w > 20000 ||
+            h > 20000)
+            return Fail("--size is WIDTHxHEIGHT of the price pane in pixels, e.g. 1200x420");
+        options.width = w;
+        options.firstPaneHeight = h;
+    }
     ChartDocument chart(options);
     for (const std::string& pane : args.All("--pane")) {
         std::string formula;

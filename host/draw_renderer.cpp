@@ -74,6 +74,8 @@ std::string DrawRenderer::Fill(const TarnColor& colour, int32_t fillStyle) const
     std::string css;
     double opacity = 1;
     if (fillStyle == 0 || !palette_.Resolve(colour, &css, &opacity) || opacity <= 0) return "fill=\"none\"";
+    // Palette fills are washes under the lines; explicit colours carry their own alpha.
+    if (!colour.useValue) opacity = 0.35;
     std::string out = "fill=\"" + css + "\"";
     if (opacity < 1) out += " fill-opacity=\"" + SvgWriter::Num(opacity) + "\"";
     return out;

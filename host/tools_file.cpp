@@ -3,6 +3,7 @@
 #include <abacor/tool_settings.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -27,6 +28,8 @@ struct ToolSet::Entry {
     std::vector<double> levels;
     std::optional<enLineExtendDirection> extend;
     std::optional<bool> displayRatio, displayPrice;
+    std::vector<std::pair<double, double>> clip;  // two opposite corners, or empty
+    std::optional<std::string> label;
 };
 
 namespace {
@@ -174,6 +177,19 @@ bool ParseEntry(const json& j, ToolSet::Entry* e, std::string* why) {
     if (!ParseInt(j, "width", &e->width, why) || !ParseInt(j, "style", &e->style, why) ||
         !ParseInt(j, "fontSize", &e->fontSize, why))
         return false;
+    if (j.contains("clip")) {
+        if (!ParsePoints(j["clip"], &e->clip, why) || e->clip.size() != 2) {
+            *why = "\"clip\" is two opposite corners [[bar, price], [bar, price]]";
+            return false;
+        }
+    }
+    if (j.contains("label")) {
+        if (!j["label"].is_string()) {
+            *why = "\"label\" is a string";
+            return false;
+        }
+        e->label = j["label"].get<std::string>();
+    }
     if (j.contains("text")) {
         if (!j["text"].is_string()) {
             *why = "\"text\" is a string";
@@ -227,6 +243,22 @@ std::vector<TarnGraphPoint> ToGraphPoints(const std::vector<std::pair<double, do
         out.push_back(g);
     }
     return out;
+}
+
+// A tool with a clip box draws only inside it, under its label.
+bool OpenClip(SvgWriter& svg, const PaneGeometry& pane, const ToolSet::Entry& e, size_t index) {
+    if (e.clip.size() != 2) return false;
+    const double x0 = pane.BarToX(e.clip[0].first), x1 = pane.BarToX(e.clip[1].first);
+    const double y0 = pane.ValueToY(e.clip[0].second), y1 = pane.ValueToY(e.clip[1].second);
+    const std::string id = "tool" + std::to_string(index);
+    svg.ClipRect(id, std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
+    svg.Rect(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0),
+             "fill=\"none\" stroke=\"#2a3038\" stroke-width=\"1\"");
+    if (e.label)
+        svg.Text(std::min(x0, x1) + 3, std::min(y0, y1) + 10, *e.label,
+                 "fill=\"#6f7a85\" font-size=\"8\" font-family=\"DejaVu Sans, sans-serif\"");
+    svg.OpenGroup("clip-path=\"url(#" + id + ")\"");
+    return true;
 }
 
 }  // namespace
@@ -296,9 +328,11 @@ void ToolSet::Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector
                      const Palette& palette) const {
     ChartCoordinate coord(pane, bars);
     DrawRenderer renderer(svg, pane, palette);
-    for (const auto& e : entries_) {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const auto& e = entries_[i];
         ITarnGraphShapeBase* tool = TarnGraphInterface::CreateGraphShape(e->type);
         if (!tool) continue;
+        const bool clipped = OpenClip(svg, pane, *e, i);
         tool->SetCoordinate(&coord);
         if (e->color) tool->SetLineColor(*e->color);
         if (e->fill) tool->SetFillColor(*e->fill);
@@ -312,6 +346,7 @@ void ToolSet::Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector
         if (!e->extraPoints.empty()) tool->SetExtraPoints(ToGraphPoints(e->extraPoints, coord));
         for (const auto& info : tool->GetDrawInfo()) renderer.Render(info);
         TarnGraphInterface::ReleaseGraphShape(tool);
+        if (clipped) svg.CloseGroup();
     }
 }
 

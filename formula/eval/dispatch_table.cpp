@@ -6,12 +6,15 @@
 #include "formula/eval/builtins_averages.h"
 #include "formula/eval/builtins_counts.h"
 #include "formula/eval/builtins_extremes.h"
+#include "formula/eval/builtins_logic.h"
+#include "formula/eval/builtins_math.h"
 #include "formula/eval/builtins_refs.h"
 #include "formula/eval/builtins_searches.h"
 #include "formula/eval/builtins_signals.h"
 #include "formula/eval/builtins_stats.h"
 #include "formula/eval/builtins_status.h"
 #include "formula/eval/builtins_sums.h"
+#include "formula/eval/builtins_time.h"
 #include "formula/eval/builtins_trend.h"
 #include "formula/eval/builtins_wholerange.h"
 #include "formula/eval/builtins_zigzag.h"
@@ -21,60 +24,60 @@ namespace {
 
 // One slot per line: {implementation, function id},  // slot NAME
 constexpr DispatchEntry DispatchTable[] = {
-    {nullptr, 0},  // 0 MAX
-    {nullptr, 1},  // 1 MIN
-    {nullptr, 2},  // 2 MOD
-    {nullptr, 3},  // 3 ACOS
-    {nullptr, 4},  // 4 ASIN
-    {nullptr, 5},  // 5 ATAN
-    {nullptr, 6},  // 6 COS
-    {nullptr, 7},  // 7 SIN
-    {nullptr, 8},  // 8 TAN
-    {nullptr, 9},  // 9 EXP
-    {nullptr, 10},  // 10 LN
-    {nullptr, 11},  // 11 LOG
-    {nullptr, 12},  // 12 SQRT
-    {nullptr, 13},  // 13 ABS
-    {nullptr, 14},  // 14 POW
-    {nullptr, 15},  // 15 CEILING
-    {nullptr, 16},  // 16 FLOOR
-    {nullptr, 17},  // 17 INTPART
-    {nullptr, 18},  // 18 BETWEEN
-    {nullptr, 19},  // 19 FRACPART
-    {nullptr, 20},  // 20 ROUND
-    {nullptr, 21},  // 21 ROUND2
-    {nullptr, 22},  // 22 SIGN
-    {nullptr, 23},  // 23 RAND
-    {nullptr, 499},  // 24 RGB
-    {nullptr, 40},  // 25 CROSS
-    {nullptr, 41},  // 26 LONGCROSS
-    {nullptr, 42},  // 27 UPNDAY
-    {nullptr, 43},  // 28 DOWNNDAY
-    {nullptr, 44},  // 29 NDAY
-    {nullptr, 45},  // 30 EXIST
-    {nullptr, 46},  // 31 EVERY
-    {nullptr, 47},  // 32 LAST
-    {nullptr, 48},  // 33 NOT
-    {nullptr, 70},  // 34 IF
-    {nullptr, 71},  // 35 IFN
-    {nullptr, 72},  // 36 VALUEWHEN
-    {nullptr, 90},  // 37 DATETODAY
-    {nullptr, 91},  // 38 DAYTODATE
-    {nullptr, 92},  // 39 TIMETOSEC
-    {nullptr, 93},  // 40 SECTOTIME
-    {nullptr, 94},  // 41 PERIOD
-    {nullptr, 95},  // 42 DATE
-    {nullptr, 96},  // 43 TIME
-    {nullptr, 97},  // 44 TIME2
-    {nullptr, 98},  // 45 YEAR
-    {nullptr, 99},  // 46 MONTH
-    {nullptr, 100},  // 47 WEEKOFYEAR
-    {nullptr, 101},  // 48 WEEKDAY
-    {nullptr, 102},  // 49 DAY
-    {nullptr, 103},  // 50 HOUR
-    {nullptr, 104},  // 51 MINUTE
-    {nullptr, 105},  // 52 TOTALFZNUM
-    {nullptr, 106},  // 53 FROMOPEN
+    {BuiltinMax, 0},  // 0 MAX
+    {BuiltinMin, 1},  // 1 MIN
+    {BuiltinMod, 2},  // 2 MOD
+    {BuiltinAcos, 3},  // 3 ACOS
+    {BuiltinAsin, 4},  // 4 ASIN
+    {BuiltinAtan, 5},  // 5 ATAN
+    {BuiltinCos, 6},  // 6 COS
+    {BuiltinSin, 7},  // 7 SIN
+    {BuiltinTan, 8},  // 8 TAN
+    {BuiltinExp, 9},  // 9 EXP
+    {BuiltinLn, 10},  // 10 LN
+    {BuiltinLog, 11},  // 11 LOG
+    {BuiltinSqrt, 12},  // 12 SQRT
+    {BuiltinAbs, 13},  // 13 ABS
+    {BuiltinPow, 14},  // 14 POW
+    {BuiltinCeiling, 15},  // 15 CEILING
+    {BuiltinFloor, 16},  // 16 FLOOR
+    {BuiltinIntPart, 17},  // 17 INTPART
+    {BuiltinBetween, 18},  // 18 BETWEEN
+    {BuiltinFracPart, 19},  // 19 FRACPART
+    {BuiltinRound, 20},  // 20 ROUND
+    {BuiltinRound2, 21},  // 21 ROUND2
+    {BuiltinSign, 22},  // 22 SIGN
+    {BuiltinRand, 23},  // 23 RAND
+    {BuiltinRgb, 499},  // 24 RGB
+    {BuiltinCross, 40},  // 25 CROSS
+    {BuiltinLongCross, 41},  // 26 LONGCROSS
+    {BuiltinUpNDay, 42},  // 27 UPNDAY
+    {BuiltinDownNDay, 43},  // 28 DOWNNDAY
+    {BuiltinNDay, 44},  // 29 NDAY
+    {BuiltinExist, 45},  // 30 EXIST
+    {BuiltinEvery, 46},  // 31 EVERY
+    {BuiltinLast, 47},  // 32 LAST
+    {BuiltinNot, 48},  // 33 NOT
+    {BuiltinIf, 70},  // 34 IF
+    {BuiltinIfn, 71},  // 35 IFN
+    {BuiltinValueWhen, 72},  // 36 VALUEWHEN
+    {BuiltinDateToDay, 90},  // 37 DATETODAY
+    {BuiltinDayToDate, 91},  // 38 DAYTODATE
+    {BuiltinTimeToSec, 92},  // 39 TIMETOSEC
+    {BuiltinSecToTime, 93},  // 40 SECTOTIME
+    {BuiltinPeriod, 94},  // 41 PERIOD
+    {BuiltinDate, 95},  // 42 DATE
+    {BuiltinTime, 96},  // 43 TIME
+    {BuiltinTime2, 97},  // 44 TIME2
+    {BuiltinYear, 98},  // 45 YEAR
+    {BuiltinMonth, 99},  // 46 MONTH
+    {BuiltinWeekOfYear, 100},  // 47 WEEKOFYEAR
+    {BuiltinWeekday, 101},  // 48 WEEKDAY
+    {BuiltinDay, 102},  // 49 DAY
+    {BuiltinHour, 103},  // 50 HOUR
+    {BuiltinMinute, 104},  // 51 MINUTE
+    {BuiltinTotalFzNum, 105},  // 52 TOTALFZNUM
+    {BuiltinFromOpen, 106},  // 53 FROMOPEN
     {BuiltinBackSet, 110},  // 54 BACKSET
     {BuiltinAlignRight, 111},  // 55 ALIGNRIGHT
     {BuiltinBarsCount, 112},  // 56 BARSCOUNT

@@ -11,6 +11,7 @@
 #include "formula/eval/calc_context.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/draw_elements.h"
+#include "formula/eval/draw_output.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/function_table.h"
 #include "formula/eval/price_snapshot.h"
@@ -405,12 +406,17 @@ bool CIndexCalculator::PublishResults() {
         if (m_store == nullptr) return false;
         const int32_t n = m_store->BarCount();
         if (m_needsPriceSnapshot && !PublishSnapshot()) return false;
-        if (m_readStore != nullptr && m_readStore->BarCount() != n) m_readStore.reset();
+        if (m_readStore != nullptr && m_readStore->BarCount() != n) {
+            m_readStore.reset();
+            m_pendingOutputRanges.assign(1, Range{0, n - 1});
+        }
         if (m_readStore == nullptr) {
             if (n < 1) return false;
-            // A new read store starts as a full copy of the calculation store.
             m_readStore = std::make_unique<SeriesStore>(n);
-            m_pendingOutputRanges.assign(1, Range{0, n - 1});
+            // A new read store receives the whole calculated range, not only
+            // what changed since the last publish; outside that range the
+            // calculation store holds nothing.
+            if (m_rangeFirst >= 0) m_pendingOutputRanges.assign(1, Range{m_rangeFirst, m_rangeLast});
         }
         return PublishOutputs(n);
     });
@@ -600,11 +606,9 @@ bool CIndexCalculator::GetValueRange(int32_t first, int32_t last, const std::set
 bool CIndexCalculator::GetDrawInfo(int32_t first, int32_t last, int32_t step,
                                    const std::set<int32_t>& hidden,
                                    std::vector<TarnDrawInfo::GraphDrawInfo>& out) {
-    (void)step;
-    (void)hidden;
     return NoThrow([&] {
         Lock read(m_readLock);
-        const CCalculateInfo* program = Program();
+        CCalculateInfo* program = Program();
         if (program == nullptr) return false;
         int32_t total = -1;
         if (m_published) {
@@ -618,15 +622,19 @@ bool CIndexCalculator::GetDrawInfo(int32_t first, int32_t last, int32_t step,
             first = std::min(first, last);
         }
         if (first < 0 || last < 0 || first > last) return false;
-        out.clear();
-        out.reserve(program->m_outputs.size());
-        return true;
+        // The drawings come from published results only: the calculation
+        // store and range belong to a calculation that may be running.
+        DrawSource source;
+        source.program = program;
+        source.parser = m_parser;
+        source.readStore = m_readStore.get();
+        source.snapshot = m_readSnapshot.get();
+        source.ready = m_published && m_dataProvider != nullptr && m_readStore != nullptr;
+        return BuildDrawInfo(source, first, last, step, hidden, out);
     });
 }
 
 bool CIndexCalculator::ReleaseDrawInfo(std::vector<TarnDrawInfo::GraphDrawInfo>& records) {
-    return NoThrow([&] {
-        std::vector<TarnDrawInfo::GraphDrawInfo>().swap(records);
-        return true;
-    });
+    ReleaseDrawRecords(records);
+    return true;
 }

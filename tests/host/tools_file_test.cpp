@@ -19,7 +19,7 @@ TEST(ToolsFileTest, TypesByNameShortNameOrValue) {
         {"line_ray", true, TARN_GRAPH_LINE_RAY},
         {"4", true, TARN_GRAPH_LINE_RAY},
         {"1010", true, TARN_GRAPH_MARKER_PRICE},
-        {"golden_section", true, TARN_GRAPH_COMPLEX_GOLDEN_SECTION},
+        {"complex_golden_section", true, TARN_GRAPH_COMPLEX_GOLDEN_SECTION},
         {"10", false, TARN_GRAPH_LINE_SEGMENT},
         {"ray", false, TARN_GRAPH_LINE_SEGMENT},
         {"", false, TARN_GRAPH_LINE_SEGMENT},

@@ -10,7 +10,7 @@
 #include "formula/eval/dispatch_table.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/function_table.h"
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "formula/eval/builtins_refs.h"
 #include "formula/eval/builtins_stats.h"
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 
 namespace {
 

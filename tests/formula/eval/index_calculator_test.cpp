@@ -140,6 +140,16 @@ TEST_F(CalculatorTest, ResultsAreReadableOnlyAfterPublishing) {
     EXPECT_DOUBLE_EQ(v, LineOracle(99) + 3.0);
 }
 
+TEST_F(CalculatorTest, PublishAfterReleaseRestoresTheWholeCalculatedRange) {
+    Attach(MakeLineProgram());
+    ASSERT_TRUE(calc->Calculate(0, 49, false));
+    ASSERT_TRUE(calc->PublishResults());
+    ASSERT_TRUE(calc->ReleaseResults());
+    ASSERT_TRUE(calc->Calculate(40, 99, false));  // computes bars 50 to 99 only
+    ASSERT_TRUE(calc->PublishResults());
+    ExpectLineValues(0, 99);
+}
+
 TEST_F(CalculatorTest, DrawTextHasNoLineValuesButItsArgumentsAreReadable) {
     Attach(MakeTextProgram());
     ASSERT_TRUE(calc->Calculate(0, 99, false));
@@ -436,7 +446,8 @@ TEST_F(CalculatorTest, DrawInfoChecksItsRangeAgainstTheTotalBarCount) {
     provider.totalBarCountFails = true;
     out.resize(3);
     EXPECT_TRUE(calc->GetDrawInfo(0, 5, 0, {}, out));
-    EXPECT_TRUE(out.empty());
+    ASSERT_EQ(out.size(), 2u) << "one drawing per line output, nothing left of the old contents";
+    EXPECT_EQ(out[0].curves.size(), 1u);
 
     out.resize(4);
     EXPECT_TRUE(calc->ReleaseDrawInfo(out));
@@ -515,6 +526,28 @@ TEST_F(CalculatorTest, ShrinkingBarCountNeverReadsPastTheStore) {
     provider.barCount = -7;
     EXPECT_FALSE(calc->Calculate(0, 10, false));
     EXPECT_EQ(CalcRange(), Range(-1, -1));
+}
+
+TEST_F(CalculatorTest, ExtremeArgumentsAreClippedOrRefused) {
+    Attach(MakeLineProgram());
+    const int32_t lowest = std::numeric_limits<int32_t>::min();
+    const int32_t highest = std::numeric_limits<int32_t>::max();
+    ASSERT_TRUE(calc->Calculate(highest, lowest, false));
+    EXPECT_EQ(CalcRange(), Range(0, 99));
+    ASSERT_TRUE(calc->PublishResults());
+    double v = 0.0;
+    double values[1];
+    bool valid[1];
+    EXPECT_FALSE(calc->GetOutputValue(0, highest, &v));
+    EXPECT_FALSE(calc->GetOutputValues(0, highest, highest, values, valid));
+    EXPECT_FALSE(calc->GetOutputArgValue(0, 0, highest, &v));
+    EXPECT_FALSE(calc->GetOutputArgValue(highest, 0, 0, &v));
+    EXPECT_FALSE(calc->GetOutputArgValue(0, highest, 0, &v));
+    double lo = 0.0, hi = 0.0;
+    EXPECT_FALSE(calc->GetValueRange(0, highest, {}, &lo, &hi));
+    std::vector<TarnDrawInfo::GraphDrawInfo> out;
+    EXPECT_TRUE(calc->GetDrawInfo(0, highest, highest, {}, out));
+    EXPECT_FALSE(calc->GetDrawInfo(lowest, highest, 0, {}, out));
 }
 
 TEST_F(CalculatorTest, NonFiniteAndFailedReadsBecomeNoValue) {

@@ -1,0 +1,110 @@
+#include "showcase/platform/framework.h"
+
+#include <map>
+
+#include "showcase/platform/journal.h"
+#include "showcase/platform/text.h"
+
+namespace {
+CWinApp*& TheApp() {
+  static CWinApp* app = nullptr;
+  return app;
+}
+
+std::map<HWND, std::unique_ptr<CWnd>>& TempWnds() {
+  static std::map<HWND, std::unique_ptr<CWnd>> wnds;
+  return wnds;
+}
+}  // namespace
+
+CWnd::~CWnd() {
+  if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd) {
+  if (!::IsWindow(hWnd)) return nullptr;
+  auto& wnds = TempWnds();
+  for (auto it = wnds.begin(); it != wnds.end();) {
+    it = ::IsWindow(it->first) ? std::next(it) : wnds.erase(it);
+  }
+  auto it = wnds.find(hWnd);
+  if (it == wnds.end()) {
+    auto wnd = std::make_unique<CWnd>();
+    wnd->m_hWnd = hWnd;
+    it = wnds.emplace(hWnd, std::move(wnd)).first;
+  }
+  return it->second.get();
+}
+
+BOOL CWnd::ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+BOOL CWnd::UpdateWindow() { return ::UpdateWindow(m_hWnd); }
+
+BOOL CWnd::DestroyWindow() {
+  StandInCall("CWnd::DestroyWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + ")");
+  BOOL ok = ::DestroyWindow(m_hWnd);
+  m_hWnd = nullptr;
+  return ok;
+}
+
+void CWnd::CenterWindow(CWnd* alternateOwner) {
+  RECT mine{};
+  if (!::GetWindowRect(m_hWnd, &mine)) return;
+  RECT area{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
+  HWND over = alternateOwner != nullptr ? alternateOwner->m_hWnd : ::GetParent(m_hWnd);
+  if (over != nullptr) ::GetWindowRect(over, &area);
+  int w = mine.right - mine.left;
+  int h = mine.bottom - mine.top;
+  ::MoveWindow(m_hWnd, area.left + ((area.right - area.left) - w) / 2, area.top + ((area.bottom - area.top) - h) / 2,
+               w, h, TRUE);
+}
+
+LRESULT CWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect, CWnd* parent) {
+  StandInCall("CFrameWnd::Create(class=" + WideToUtf8(className == nullptr ? L"" : className) +
+              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) + ")");
+  m_hWnd = CreateWindowStandIn(this, L"placeholder", parent == nullptr ? nullptr : parent->m_hWnd, style, 0, rect);
+  return m_hWnd != nullptr ? TRUE : FALSE;
+}
+
+CShellManager::CShellManager() { StandInCall("CShellManager::CShellManager"); }
+CShellManager::~CShellManager() { StandInCall("CShellManager::~CShellManager"); }
+
+void CMFCVisualManager::RecordDefaultManager(const char* name) {
+  StandInCall(std::string("CMFCVisualManager::SetDefaultManager(") + name + ")");
+}
+
+void AfxEnableControlContainer() { StandInCall("AfxEnableControlContainer"); }
+
+CWinApp::CWinApp() { TheApp() = this; }
+
+CWinApp::~CWinApp() {
+  if (TheApp() == this) TheApp() = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+  StandInCall("CWinApp::InitInstance");
+  return TRUE;
+}
+
+int CWinApp::ExitInstance() { return StandInQuitCode(); }
+
+void CWinApp::SetRegistryKey(LPCWSTR key) {
+  StandInCall("CWinApp::SetRegistryKey(" + WideToUtf8(key == nullptr ? L"" : key) + ")");
+}
+
+CWinApp* AfxGetApp() { return TheApp(); }
+
+// With InitInstance returning FALSE the framework runs no loop of its own.
+int AfxWinMain(CWinApp* app) {
+  if (app == nullptr) return 1;
+  if (!app->InitInstance()) return app->ExitInstance();
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return app->ExitInstance();
+}

@@ -1,0 +1,136 @@
+// The stand-ins' own rules that the program relies on: the configuration
+// file, the language identifiers and the helpers shared by the windows.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "showcase/dlg_setting.h"
+#include "showcase/platform/basalt.h"
+#include "showcase/platform/ledger.h"
+#include "showcase/platform/text.h"
+#include "showcase/platform/win32.h"
+#include "showcase/vitrine_app.h"
+
+namespace {
+
+TEST(Ledger, SerializedStoreParsesBackToTheSameValues) {
+  LedgerStore store = {{20501, {'i', 2}}, {20610, {'b', 1}}, {-5, {'i', -2147483647 - 1}}, {90611, {'i', 1}}};
+  LedgerStore parsed;
+  ASSERT_TRUE(LedgerParse(LedgerSerialize(store), &parsed));
+  ASSERT_EQ(parsed.size(), store.size());
+  for (const auto& kv : store) {
+    EXPECT_EQ(parsed.at(kv.first).type, kv.second.type);
+    EXPECT_EQ(parsed.at(kv.first).value, kv.second.value);
+  }
+}
+
+TEST(Ledger, RejectsEveryDamagedFile) {
+  const std::string good = "# vitrine configuration v1\n20501 int 2\n20610 bool 1\nend 2\n";
+  LedgerStore parsed;
+  ASSERT_TRUE(LedgerParse(good, &parsed));
+  const char* damaged[] = {
+      "",                                                                   // empty
+      "# vitrine configuration v1\n20501 int 2\n",                          // cut before the end line
+      "# vitrine configuration v1\n20501 int 2\n20610 bo",                  // cut mid-line
+      "# vitrine configuration v1\n20501 int 2\nend 3\n",                   // count mismatch
+      "# vitrine configuration v1\n20501 int 2\n20501 int 3\nend 2\n",      // duplicate key
+      "# vitrine configuration v1\n20610 bool 2\nend 1\n",                  // bool out of range
+      "# vitrine configuration v1\n20501 int 99999999999\nend 1\n",         // value too wide
+      "# vitrine configuration v1\n20501 text 2\nend 1\n",                  // unknown type
+      "# other\n20501 int 2\nend 1\n",                                       // wrong header
+      "# vitrine configuration v1\n20501 int 2\nend 1\n20602 int 1\n",      // data after the end
+  };
+  for (const char* text : damaged) {
+    LedgerStore out = {{1, {'i', 1}}};
+    EXPECT_FALSE(LedgerParse(text, &out)) << text;
+    EXPECT_EQ(out.size(), 1u) << "a failed parse leaves the target alone";
+  }
+}
+
+TEST(Ledger, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
+  char tmpl[] = "/tmp/vitrine_ledger_XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  std::string dir = tmpl;
+  std::string path = dir + "/app.cfg";
+  ASSERT_TRUE(LedgerWriteAtomically(path, "first\n"));
+  ASSERT_TRUE(LedgerWriteAtomically(path, "second\n"));
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "second\n");
+  int entries = 0;
+  DIR* d = opendir(dir.c_str());
+  while (dirent* e = readdir(d)) entries += e->d_name[0] == '.' ? 0 : 1;
+  closedir(d);
+  EXPECT_EQ(entries, 1);
+  EXPECT_FALSE(LedgerWriteAtomically(dir + "/missing/app.cfg", "x"));
+  std::string cleanup = "rm -rf " + dir;
+  EXPECT_EQ(std::system(cleanup.c_str()), 0);
+}
+
+TEST(Win32, UserLanguageFollowsTheLocale) {
+  struct Row {
+    const char* locale;
+    LANGID id;
+    int language;
+  };
+  const Row rows[] = {
+      {"zh_CN.UTF-8", 0x0804, 0}, {"zh_TW.UTF-8", 0x0404, 1}, {"zh_HK.UTF-8", 0x0C04, 1}, {"zh_MO", 0x1404, 0},
+      {"en_US.UTF-8", 0x0409, 2}, {"en_GB", 0x0809, 2},       {"en_AU", 0x0C09, 2},       {"de_DE.UTF-8", 0x0407, 0},
+      {"ja_JP", 0x0411, 0},       {"", 0x0409, 2},            {"C", 0x0409, 2},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(LangIdFromLocaleName(r.locale), r.id) << r.locale;
+    EXPECT_EQ(LanguageFromLangId(r.id), r.language) << r.locale;
+  }
+  // Primary language 9 is English whatever the sublanguage.
+  EXPECT_EQ(LanguageFromLangId(0x4009), 2);
+  EXPECT_EQ(LanguageFromLangId(0x0C09 | 0x0400), 2);
+}
+
+TEST(Basalt, StrToInt32AcceptsOnlyWholeDecimalNumbers) {
+  struct Row {
+    const wchar_t* text;
+    bool ok;
+    int32_t value;
+  };
+  const Row rows[] = {
+      {L"0", true, 0},        {L"125", true, 125},         {L"-7", true, -7},
+      {L"+8", true, 8},       {L"2147483647", true, 2147483647}, {L"-2147483648", true, -2147483647 - 1},
+      {L"2147483648", false, 0}, {L"", false, 0},          {L"12a", false, 0},
+      {L" 1", false, 0},      {L"-", false, 0},            {L"99999999999999999999", false, 0},
+  };
+  for (const Row& r : rows) {
+    int32_t v = 42;
+    EXPECT_EQ(OM::StrToInt32(r.text, &v), r.ok) << WideToUtf8(r.text);
+    EXPECT_EQ(v, r.ok ? r.value : 42) << WideToUtf8(r.text);
+  }
+}
+
+TEST(Text, Utf8RoundTripAndBrokenBytes) {
+  std::wstring wide = L"新建窗口10000 – ok";
+  EXPECT_EQ(Utf8ToWide(WideToUtf8(wide)), wide);
+  EXPECT_EQ(Utf8ToWide("a\xE6\x96"), std::wstring(L"a\uFFFD\uFFFD"));
+}
+
+TEST(Showcase, ScaleFactorTruncatesWithoutLosingExactHundredths) {
+  EXPECT_EQ(ScaleFactor(1.15, 100), 115);
+  EXPECT_EQ(ScaleFactor(1.15, 1000), 1150);
+  EXPECT_EQ(ScaleFactor(1.999, 100), 199);
+  EXPECT_EQ(ScaleFactor(2.0, 100), 200);
+  EXPECT_EQ(ScaleFactor(1.2345, 1000), 1234);
+}
+
+TEST(Showcase, FormatIntegersFillsPlaceholdersInOrder) {
+  EXPECT_EQ(FormatIntegers(L"%d%% - %d%%, %d%%", {100, 200, 125}), L"100% - 200%, 125%");
+  EXPECT_EQ(FormatIntegers(L"%d %d %d %d", {1, 2, 3}), L"1 2 3 ");  // a fourth placeholder stays empty
+  EXPECT_EQ(FormatIntegers(L"%s and %", {1}), L"%s and %");          // nothing else is interpreted
+}
+
+}  // namespace
