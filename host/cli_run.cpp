@@ -12,10 +12,11 @@
 namespace abacor_host {
 namespace {
 
-std::string FormatValue(double v, bool json) {
+// Tables show 6 significant digits; csv and json keep every bit of the double.
+std::string FormatValue(double v, bool json, bool fullPrecision = false) {
     if (std::isnan(v)) return json ? "null" : "";
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
+    std::snprintf(buf, sizeof buf, json || fullPrecision ? "%.17g" : "%.6g", v);
     return buf;
 }
 
@@ -43,7 +44,7 @@ void PrintTable(const std::vector<OutputSeries>& outputs, const CsvBarProvider& 
     out << "\n";
     for (int32_t b = first; b <= last; ++b) {
         out << b << sep << FormatDateTime(bars.Bars()[b].time, withTime);
-        for (const auto& o : outputs) out << sep << FormatValue(o.values[b - first], false);
+        for (const auto& o : outputs) out << sep << FormatValue(o.values[b - first], false, csv);
         out << "\n";
     }
 }

@@ -1,0 +1,121 @@
+// The abacor command line as a user runs it: output, messages and exit codes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Result {
+    int code;
+    std::string out;  // standard output and standard error together
+};
+
+Result Cli(const std::string& args) {
+    std::string cmd = std::string(ABACOR_CLI) + " " + args + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    Result r{-1, ""};
+    if (!p) return r;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    int status = pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return r;
+}
+
+std::string Sample() { return std::string(ABACOR_TEST_DATA) + "/daily-ohlcv.csv"; }
+
+std::string WriteTemp(const std::string& name, const std::string& text) {
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+TEST(CliTest, RunPrintsEveryOutputPerBar) {
+    Result r = Cli("run --bars " + Sample() + " --formula 'A:CLOSE; B:HIGH-LOW;' --from 0 --to 1 --format csv");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(r.out, "bar,date,a,b\n0,1985-01-02,3.0800000000000001,0.10000000000000009\n"
+                     "1,1985-01-03,3.1099999999999999,0.060000000000000053\n")
+        << "csv keeps every digit of the doubles";
+}
+
+TEST(CliTest, ParametersAndJson) {
+    Result r = Cli("run --bars " + Sample() + " --param n=2 --formula 'M:MA(CLOSE,N);' --from 1 --to 1 --format json");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("\"name\":\"m\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"values\":[3.0949999999999998]"), std::string::npos) << r.out;
+}
+
+TEST(CliTest, FailuresGiveAMessageAndANonzeroExit) {
+    const std::string unsorted = WriteTemp("unsorted.csv", "Date,Open,High,Low,Close,Volume\n"
+                                                           "2000-01-04,1,2,0.5,1,10\n2000-01-03,1,2,0.5,1,10\n");
+    struct Case {
+        std::string args;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"run --bars " + unsorted + " --formula 'A:C;'", 2, "unsorted.csv:3: dates are not in ascending order"},
+        {"run --bars /nonexistent.csv --formula 'A:C;'", 2, "/nonexistent.csv: cannot open the file"},
+        {"run --bars " + Sample() + " --formula 'A:CLOSE>;'", 1, "error 13"},
+        {"run --bars " + Sample() + " --formula 'A:CLOSE+;'", 1, "error 27"},
+        {"run --bars " + Sample() + " --formula 'A:CLOSE;' --from 9 --to 99999", 2, "is not within bars 0 to 5549"},
+        {"run --bars " + Sample() + " --formula 'A:CLOSE;' --format xml", 2, "--format is table, csv or json"},
+        {"run --bars " + Sample() + " --param n --formula 'A:CLOSE;'", 2, "--param takes name=number"},
+        {"run --bars " + Sample(), 2, "run needs --bars FILE and --formula"},
+        {"frobnicate", 2, "unknown command \"frobnicate\""},
+        {"chart --bars " + Sample() + " --pane 'A:C;' --tools /nonexistent.json --svg /tmp/x.svg", 2,
+         "/nonexistent.json: cannot open the tools file"},
+    };
+    for (const Case& c : cases) {
+        Result r = Cli(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
+    }
+}
+
+TEST(CliTest, CompileErrorsAreShownInUtf8WithACaret) {
+    const std::string colour = WriteTemp("colour.txt", "A:CLOSE;\nB:=CLOSE,COLORRED;");
+    Result r = Cli("run --bars " + Sample() + " --formula @" + colour);
+    EXPECT_EQ(r.code, 1);
+    // GBK "函数不支持" reaches the terminal as UTF-8.
+    EXPECT_NE(r.out.find("error 8"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("colorred\xE5\x87\xBD\xE6\x95\xB0\xE4\xB8\x8D\xE6\x94\xAF\xE6\x8C\x81"), std::string::npos)
+        << r.out;
+    const std::string unknown = WriteTemp("unknown.txt", "A:CLOSE;\nB:CLOSE+UNKNOWNNAME;");
+    Result caret = Cli("run --bars " + Sample() + " --formula @" + unknown);
+    EXPECT_NE(caret.out.find("  B:CLOSE+UNKNOWNNAME;\n          ^"), std::string::npos) << caret.out;
+}
+
+TEST(CliTest, ChartWritesAnSvgWithEveryPane) {
+    const std::string svg = testing::TempDir() + "chart.svg";
+    Result r = Cli("chart --bars " + Sample() + " --from 5400 --to 5549 --pane 'DRAWKLINE(HIGH,OPEN,LOW,CLOSE); M:MA(CLOSE,5);'"
+                   " --pane 'VOL,VOLSTICK;' --pane 'X:CLOSE-OPEN,COLORSTICK;' --tools " +
+                   std::string(ABACOR_SOURCE_DIR) + "/host/samples/demo-tools.json --svg " + svg);
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::ifstream in(svg);
+    std::string doc((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(doc.find("clip-path=\"url(#pane2)\""), std::string::npos);
+    EXPECT_NE(doc.find("<rect"), std::string::npos) << "candle bodies and columns";
+    EXPECT_NE(doc.find("<polyline"), std::string::npos) << "the average";
+    EXPECT_NE(doc.find("spring high"), std::string::npos) << "the text marker of the tools file";
+    EXPECT_EQ(doc.find("nan"), std::string::npos);
+    if (std::system("command -v xmllint >/dev/null 2>&1") == 0) {
+        EXPECT_EQ(std::system(("xmllint --noout " + svg).c_str()), 0);
+    }
+}
+
+TEST(CliTest, ToolsListsTheCatalogue) {
+    Result r = Cli("tools");
+    ASSERT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("    1  TARN_GRAPH_LINE_SEGMENT"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 1010  TARN_GRAPH_MARKER_PRICE"), std::string::npos) << r.out;
+}
+
+}  // namespace
