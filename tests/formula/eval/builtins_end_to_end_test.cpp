@@ -17,7 +17,7 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 #include "support/test_data_provider.h"
 
 namespace {
