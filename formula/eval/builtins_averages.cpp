@@ -86,7 +86,8 @@ int32_t Exponential(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
   if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
   double prev = 0.0;
   if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
-  return own.Publish(out, ((n - 1) * prev + 2.0 * x) / (n + 1));
+  const double nd = n;
+  return own.Publish(out, ((nd - 1.0) * prev + 2.0 * x) / (nd + 1.0));
 }
 
 }  // namespace
@@ -168,7 +169,7 @@ int32_t BuiltinWma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   builtin::RollingBlock block;
   double* s = block.Open(c, 1, 3);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  const double weights = static_cast<double>(n) * (n + 1) / 2.0;
+  const double weights = static_cast<double>(n) * (static_cast<double>(n) + 1.0) / 2.0;
   if (block.answered) return builtin::AnswerWith(out, HasValue(s[2]) ? s[2] / weights : INVALID_VALUE);
   double sum = 0.0;
   double wsum = 0.0;
@@ -400,5 +401,6 @@ int32_t BuiltinExpMema(const ExprRecord* rec, double* out, CalcContext* ctx, int
     if (!ok) return EVAL_OK;
     return own.Publish(out, sum / n);
   }
-  return own.Publish(out, ((n - 1) * prev + 2.0 * x) / (n + 1));
+  const double nd = n;
+  return own.Publish(out, ((nd - 1.0) * prev + 2.0 * x) / (nd + 1.0));
 }

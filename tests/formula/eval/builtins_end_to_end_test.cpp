@@ -208,6 +208,8 @@ const char* const kStatefulFormulas[] = {
     "A:LLVBARS(SUM(CLOSE,3),6)+HHVBARS(WMA(HIGH,3),4)+COUNT(BARSLAST(CLOSE>OPEN)>2,5);",
     "A:FINDHIGH(MA(CLOSE,3),1,6,2)+STD(SMA(CLOSE,5,1),6)+TOPRANGE(AVEDEV(CLOSE,4));",
     "A:ZIG(3,3)+FILTER(CLOSE>MA(CLOSE,5),4)+PEAK(1,3,2);",
+    "LC:=REF(CLOSE,1);A:SMA(MAX(CLOSE-LC,0),6,1)/SMA(ABS(CLOSE-LC),6,1)*100;",
+    "A:FILTER(CROSS(CLOSE,MA(CLOSE,5)),4)+BARSLAST(CROSS(MA(CLOSE,3),MA(CLOSE,8)));",
 };
 
 // A random walk with gaps: about one read in twenty fails.
