@@ -23,7 +23,13 @@ float ParamValue(FuzzedDataProvider& in) {
 void Params(FuzzedDataProvider& in, std::vector<std::string>* names, std::vector<float>* values) {
   const size_t count = in.ConsumeIntegralInRange<size_t>(0, 8);
   for (size_t i = 0; i < count; ++i) {
-    names->push_back(in.ConsumeRandomLengthString(48));
+    // Mostly names the seed formulas use, sometimes any bytes at all.
+    static const char* const kNames[] = {"n", "m", "p", "n1", "n2", "m1", "long", "short", "mid"};
+    if (in.ConsumeIntegralInRange<int>(0, 3) == 0) {
+      names->push_back(in.ConsumeRandomLengthString(48));
+    } else {
+      names->push_back(kNames[in.ConsumeIntegralInRange<size_t>(0, 8)]);
+    }
     values->push_back(ParamValue(in));
   }
   // Now and then one list is longer than the other.
