@@ -11,6 +11,11 @@ seconds="${1:-60}"
 root="$PWD"
 build="$root/build-fuzz"
 
+# clang and its libFuzzer runtime come from Debian's packages.
+if ! command -v clang++-14 >/dev/null 2>&1 && ! command -v clang++ >/dev/null 2>&1; then
+  bash scripts/deps.sh clang libclang-rt-14-dev || true
+fi
+
 cc="" cxx=""
 for v in 14 ""; do
   if command -v "clang++${v:+-$v}" >/dev/null 2>&1; then
