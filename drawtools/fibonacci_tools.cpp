@@ -20,7 +20,7 @@ constexpr float kGoldenLevels[] = {0.0f,   0.236f, 0.382f, 0.5f, 0.618f, 1.0f,
 static_assert(sizeof kTimeZoneLevels / sizeof kTimeZoneLevels[0] == 11, "eleven time zones");
 static_assert(sizeof kGoldenLevels / sizeof kGoldenLevels[0] == 12, "twelve golden levels");
 
-constexpr float kFloatEpsilon = 1.1920929e-07f;
+using TarnGeometry::kFloatEpsilon;
 // Label rows sit this many pixels above their line.
 constexpr float kLabelLift = 6.0f;
 
@@ -50,6 +50,15 @@ std::vector<stSingleLineDrawParams> DefaultGoldenLevels() {
     levels.back().SetFloatLevel(level);
   }
   return levels;
+}
+
+// Copies a settings record between the host and a tool; a null pointer on
+// either side copies nothing.
+template <typename Settings>
+bool CopySettings(const Settings* from, Settings* to) {
+  if (from == nullptr || to == nullptr) return false;
+  *to = *from;
+  return true;
 }
 
 // The offset from the line p0-p1 to its parallel through p2: horizontal for
@@ -172,14 +181,13 @@ void TarnGraphComplexDigestionPoint::BuildDrawInfo(std::vector<TarnPoint> points
   builder.AddCurveLine(solid, {p0, p1}, false, false);
   const int dashed = builder.AddCurve(StyledCurve(*this, LINE_STYLE_DASH));
 
-  float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
+  TarnGeometry::PixelSegment base;
   TarnPoint apex;
-  if (TarnGeometry::ToPixels(coordinate, p0.x, p0.y, &x0, &y0) &&
-      TarnGeometry::ToPixels(coordinate, p1.x, p1.y, &x1, &y1)) {
+  if (TarnGeometry::ToPixels(coordinate, p0, p1, &base)) {
     const double t1 = 1.0 / std::tan(5.497625);
     const double t2 = 1.0 / std::tan(4.450458333333334);
-    const double apexX = (x1 * t2 + x0 * t1 + y0 - y1) / (t1 + t2);
-    const double apexY = (y1 * t2 + y0 * t1 + x1 - x0) / (t1 + t2);
+    const double apexX = (base.x1 * t2 + base.x0 * t1 + base.y0 - base.y1) / (t1 + t2);
+    const double apexY = (base.y1 * t2 + base.y0 * t1 + base.x1 - base.x0) / (t1 + t2);
     if (TarnGeometry::FromPixels(coordinate, static_cast<float>(apexX), static_cast<float>(apexY), &apex)) {
       builder.AddCurveLine(dashed, {p0, apex}, false, false);
       builder.AddCurveLine(dashed, {p1, apex}, false, false);
@@ -189,13 +197,11 @@ void TarnGraphComplexDigestionPoint::BuildDrawInfo(std::vector<TarnPoint> points
 }
 
 void TarnGraphComplexFibTimeZone::SetToolSettings(const stFibTimeZoneSettings* settings) {
-  if (settings == nullptr) return;
-  settings_ = *settings;
-  dirty = true;
+  if (CopySettings(settings, &settings_)) dirty = true;
 }
 
 void TarnGraphComplexFibTimeZone::GetToolSettings(stFibTimeZoneSettings* settings) {
-  if (settings != nullptr) *settings = settings_;
+  CopySettings(&settings_, settings);
 }
 
 void TarnGraphComplexFibTimeZone::BuildDrawInfo(std::vector<TarnPoint> points) {
@@ -231,13 +237,11 @@ void TarnGraphComplexFibTimeZone::BuildDrawInfo(std::vector<TarnPoint> points) {
 }
 
 void TarnGraphComplexGoldenSection::SetToolSettings(const stGoldenSectionSettings* settings) {
-  if (settings == nullptr) return;
-  settings_ = *settings;
-  dirty = true;
+  if (CopySettings(settings, &settings_)) dirty = true;
 }
 
 void TarnGraphComplexGoldenSection::GetToolSettings(stGoldenSectionSettings* settings) {
-  if (settings != nullptr) *settings = settings_;
+  CopySettings(&settings_, settings);
 }
 
 std::string TarnGraphComplexGoldenSection::LevelLabel(float ratio, double price) const {
