@@ -34,20 +34,14 @@ stSingleLineDrawParams DefaultLevel(int32_t index) {
   return params;
 }
 
-std::vector<stSingleLineDrawParams> DefaultTimeZoneLevels() {
+// A default level list: entry i holds values[i], stored through `set`.
+template <typename Level, size_t N>
+std::vector<stSingleLineDrawParams> DefaultLevels(const Level (&values)[N],
+                                                  void (stSingleLineDrawParams::*set)(Level)) {
   std::vector<stSingleLineDrawParams> levels;
-  for (int32_t level : kTimeZoneLevels) {
+  for (Level value : values) {
     levels.push_back(DefaultLevel(static_cast<int32_t>(levels.size())));
-    levels.back().SetIntLevel(level);
-  }
-  return levels;
-}
-
-std::vector<stSingleLineDrawParams> DefaultGoldenLevels() {
-  std::vector<stSingleLineDrawParams> levels;
-  for (float level : kGoldenLevels) {
-    levels.push_back(DefaultLevel(static_cast<int32_t>(levels.size())));
-    levels.back().SetFloatLevel(level);
+    (levels.back().*set)(value);
   }
   return levels;
 }
@@ -207,7 +201,9 @@ void TarnGraphComplexFibTimeZone::GetToolSettings(stFibTimeZoneSettings* setting
 void TarnGraphComplexFibTimeZone::BuildDrawInfo(std::vector<TarnPoint> points) {
   RemoveDuplicatePoints(points);
   if (points.size() < 2) return;
-  if (settings_.lineParams.empty()) settings_.lineParams = DefaultTimeZoneLevels();
+  if (settings_.lineParams.empty()) {
+    settings_.lineParams = DefaultLevels(kTimeZoneLevels, &stSingleLineDrawParams::SetIntLevel);
+  }
   const TarnPoint p0 = points[0];
   const TarnPoint p1 = points[1];
   double maxPrice = 0.0;
@@ -256,7 +252,9 @@ std::string TarnGraphComplexGoldenSection::LevelLabel(float ratio, double price)
 void TarnGraphComplexGoldenSection::BuildDrawInfo(std::vector<TarnPoint> points) {
   RemoveDuplicatePoints(points);
   if (points.size() < 2) return;
-  if (settings_.lineParams.empty()) settings_.lineParams = DefaultGoldenLevels();
+  if (settings_.lineParams.empty()) {
+    settings_.lineParams = DefaultLevels(kGoldenLevels, &stSingleLineDrawParams::SetFloatLevel);
+  }
   LevelLineExtension ext;
   if (!GoldenSectionExtension(settings_.extendDirection, points, &ext)) return;
   const TarnPoint p0 = points[0];
