@@ -132,12 +132,11 @@ TEST(BuiltinStats, RegressionOverOneBarIsAFault) {
   EXPECT_EQ(h.EvalAt(Fn2(h, "SLOPE", 1), 3, &v), EVAL_BAD_ARGUMENT);
   EXPECT_EQ(h.EvalAt(Fn2(h, "FORCAST", 1), 3, &v), EVAL_BAD_ARGUMENT);
   // The bar is read before the line is fitted: without a value there is no value, not a fault.
-  const Operand none = h.Fn("DRAWNULL", {});
   v = 0.0;
-  EXPECT_EQ(h.EvalAt(h.Fn("SLOPE", {none, Harness::N(1)}), 3, &v), EVAL_OK);
+  EXPECT_EQ(h.EvalAt(h.Fn("SLOPE", {h.Fn("DRAWNULL", {}), Harness::N(1)}), 3, &v), EVAL_OK);
   EXPECT_TRUE(IsInvalid(v));
   v = 0.0;
-  EXPECT_EQ(h.EvalAt(h.Fn("FORCAST", {none, Harness::N(1)}), 3, &v), EVAL_OK);
+  EXPECT_EQ(h.EvalAt(h.Fn("FORCAST", {h.Fn("DRAWNULL", {}), Harness::N(1)}), 3, &v), EVAL_OK);
   EXPECT_TRUE(IsInvalid(v));
 }
 
