@@ -1,7 +1,7 @@
 #pragma once
-// Helpers shared by the windowed, referencing, smoothing and trend built-ins:
-// the entry check every call makes, argument evaluation at an older (or
-// newer) bar, state blocks and their roll, and period arguments.
+// Helpers shared by the built-ins: the entry check every call makes,
+// argument evaluation at an older (or newer) bar, state blocks and their
+// roll, and period arguments.
 #include <algorithm>
 #include <cstdint>
 
@@ -43,7 +43,8 @@ struct Call {
 
 // Entry check of every call: a missing record, context or store is a fault;
 // a bar outside the store gives INVALID_VALUE; then the element count must be
-// `count`. Returns false when the call is finished, with its code in *code.
+// `count`. Returns false when the call is finished, with its code in *code;
+// on true *out is INVALID_VALUE, what every early return leaves.
 inline bool Begin(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, int32_t count, Call* call,
                   int32_t* code) {
   *code = EVAL_BAD_ARGUMENT;
@@ -56,8 +57,29 @@ inline bool Begin(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   }
   if (rec->count != count || rec->values == nullptr || rec->kinds == nullptr) return false;
   *call = Call{rec, ctx, offset, static_cast<int32_t>(b)};
+  *out = INVALID_VALUE;
   *code = EVAL_OK;
   return true;
+}
+
+// Where an argument list starts: after the function (plain call) or after
+// the function and the state handle (stateful call).
+constexpr int32_t PLAIN_ARGS = 1;
+constexpr int32_t STATE_ARGS = 2;
+
+// A call whose arguments are counted in source order from element `first`.
+struct Args : Call {
+  int32_t first = PLAIN_ARGS;
+
+  // Argument i (0-based) evaluated k bars before b.
+  int32_t At(int32_t i, int64_t k, double* v) const { return Arg(first + i, k, v); }
+};
+
+// Begin for a call read through Args, its arguments starting at element `first`.
+inline bool BeginArgs(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, int32_t count,
+                      int32_t first, Args* args, int32_t* code) {
+  args->first = first;
+  return Begin(rec, out, ctx, offset, count, args, code);
 }
 
 // The state block named by the OPK_STATE handle in element e (its low 16
