@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "abacor/data_provider.h"
 #include "formula/eval/calc_context.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/series_store.h"
@@ -16,6 +17,19 @@ namespace builtin {
 constexpr int32_t WHOLE_RANGE_BLOCK = 0;
 
 constexpr double LARGEST = 1.7976931348623157e308;
+
+// Price fields of the provider.
+constexpr int32_t FIELD_HIGH = 1;
+constexpr int32_t FIELD_OPEN = 2;
+constexpr int32_t FIELD_LOW = 3;
+constexpr int32_t FIELD_CLOSE = 4;
+
+// One price of bar `bar` straight from the provider; false when it has none
+// (a bar before the first included).
+inline bool ReadPrice(IIndexDataProvider* provider, int32_t field, int32_t bar, double* v) {
+  *v = INVALID_VALUE;
+  return bar >= 0 && provider->GetFieldValue(field, bar, v) && HasValue(*v);
+}
 
 // One call being computed: its record, the context, the offset it was asked
 // at and the absolute bar b = ctx->bar - offset.
@@ -155,6 +169,24 @@ class RollingBlock {
 
   double m_copy[2 * MAX_HALF] = {};
 };
+
+// Entry of a call laid out (state, X) that keeps one quantity in a standard
+// rolling block. False when the call is done, with its code in *code: a
+// fault, a bar outside the data, or a look-back read answered from the
+// block (the kept quantity less `keptBias`).
+inline bool BeginRolling(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double keptBias,
+                         Call* c, RollingBlock* block, double** s, int32_t* code) {
+  if (!Begin(rec, out, ctx, offset, 3, c, code)) return false;
+  *s = block->Open(*c, 1, 2);
+  if (*s == nullptr) {
+    *code = EVAL_BAD_ARGUMENT;
+    return false;
+  }
+  if (!block->answered) return true;
+  const double kept = (*s)[1];
+  *code = AnswerWith(out, HasValue(kept) ? kept - keptBias : INVALID_VALUE);
+  return false;
+}
 
 // The previous entry is for the bar before b and its first quantity has a value.
 inline bool Continuing(const double* s, int32_t b) {
