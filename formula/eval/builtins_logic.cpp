@@ -48,9 +48,7 @@ class RunBlock {
  public:
   // The block of the call's state handle (element 1); false when there is none.
   bool Open(const Args& a) {
-    if (a.rec->kinds[1] != OPK_STATE) return false;
-    const int32_t slot = static_cast<int32_t>(a.rec->values[1].Low32() & 0xFFFFu);
-    m_cells = a.ctx->store->GetSeries(OPK_STATE, slot, true, 4);
+    m_cells = builtin::StateBlock(a, 1, 4);
     if (m_cells == nullptr) return false;
     m_bar = a.b;
     // A block last closed on the bar before rolls its last pair into the

@@ -6,19 +6,12 @@
 #include "formula/eval/builtin_support.h"
 
 using builtin::Call;
+using builtin::FIELD_CLOSE;
+using builtin::FIELD_HIGH;
+using builtin::FIELD_LOW;
+using builtin::ReadPrice;
 
 namespace {
-
-constexpr int32_t FIELD_HIGH = 1;
-constexpr int32_t FIELD_LOW = 3;
-constexpr int32_t FIELD_CLOSE = 4;
-
-// A price from the provider; false when it has none.
-bool Price(IIndexDataProvider* provider, int32_t field, int32_t bar, double* v) {
-  *v = INVALID_VALUE;
-  if (bar < 0 || !provider->GetFieldValue(field, bar, v)) return false;
-  return HasValue(*v);
-}
 
 // Limit price (R + 1) * P (up) or (1 - R) * P (down).
 int32_t LimitPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double sign) {
@@ -89,9 +82,9 @@ int32_t BuiltinTr(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   double h = 0.0;
   double l = 0.0;
   double p = 0.0;
-  if (!Price(provider, FIELD_HIGH, c.b, &h) || !Price(provider, FIELD_LOW, c.b, &l)) return EVAL_OK;
+  if (!ReadPrice(provider, FIELD_HIGH, c.b, &h) || !ReadPrice(provider, FIELD_LOW, c.b, &l)) return EVAL_OK;
   const double range = std::fabs(h - l);
-  if (!Price(provider, FIELD_CLOSE, c.b - 1, &p)) {
+  if (!ReadPrice(provider, FIELD_CLOSE, c.b - 1, &p)) {
     *out = range;
     return EVAL_OK;
   }
