@@ -11,18 +11,12 @@
 
 namespace {
 
+using harness::Case;
 using harness::Harness;
 using harness::NA;
 
 const std::vector<double> kClose = {10, 11, 12, 11, 13, 13, 9, 10};
 
-struct Case {
-  const char* name;
-  std::function<Operand(Harness&)> expr;
-  std::vector<double> expected;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class WindowCases : public ::testing::TestWithParam<Case> {};
 
