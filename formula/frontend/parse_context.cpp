@@ -18,8 +18,10 @@ char LowerAscii(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(c
 // One hexadecimal digit as the colour reader takes it: '0'-'9' their value, anything else code - 87.
 int32_t HexDigit(unsigned char ch) { return (ch >= '0' && ch <= '9') ? ch - '0' : ch - 87; }
 
-// A character after which a sign belongs to an operand rather than starting one.
+// A character after which a sign belongs to an operand rather than starting one. Every name
+// character counts (so `a_-1` keeps its name `a_`); a `;` ends a statement, so `x:1;-1` gets a `0`.
 bool EndsOperand(unsigned char ch) {
+    if (ch == ';') return false;
     if (ch == ')' || ch == '*' || ch == '/' || ch == '-' || ch == '+') return true;
     int32_t cls = CharClassOf(ch);
     return cls == CHAR_NUMBER || cls == CHAR_NAME;
