@@ -14,12 +14,14 @@ struct StyleWordRow {
     int32_t style;
     const char* word;
 };
+// `rtvolstick` (15) has no line-style constant of its own: a draw call carries the plain style
+// for it, as for `noframe` and `drawabove`, so that the translator can resolve every word written.
 constexpr StyleWordRow kDrawStyleWords[] = {
     {1, "ployVOLStick"},  {2, "ployStick"},      {3, "ployCircledot"}, {4, "ployLinestick"},
     {5, "ployCrossdot"},  {6, "ployColorstick"}, {10, "ployDotline"},  {13, "ployPointdot"},
-    {14, "ploySar"},      {15, "ployRTVOLStick"},
+    {14, "ploySar"},
 };
-static_assert(sizeof(kDrawStyleWords) / sizeof(kDrawStyleWords[0]) == 10, "10 draw style words");
+static_assert(sizeof(kDrawStyleWords) / sizeof(kDrawStyleWords[0]) == 9, "9 draw style words");
 
 // Output descriptors by style: column descriptors carry no line width.
 struct DescriptorRow {

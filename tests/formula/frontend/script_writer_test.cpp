@@ -55,7 +55,7 @@ TEST(ScriptWriter, DrawStyleWords) {
         {"volstick", "ployVOLStick"},   {"stick", "ployStick"},     {"circledot", "ployCircledot"},
         {"linestick", "ployLinestick"}, {"crossdot", "ployCrossdot"}, {"colorstick", "ployColorstick"},
         {"dotline", "ployDotline"},     {"pointdot", "ployPointdot"}, {"sarline", "ploySar"},
-        {"rtvolstick", "ployRTVOLStick"}, {"noframe", "ployNomal"},  {"drawabove", "ployNomal"},
+        {"rtvolstick", "ployNomal"},  {"noframe", "ployNomal"},  {"drawabove", "ployNomal"},
     };
     for (const auto& c : cases) {
         std::string script = ScriptOf(std::string("ployline(c>o,c),") + c.first);
