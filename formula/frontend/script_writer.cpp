@@ -122,11 +122,13 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
     std::string out;
     std::vector<std::string> extraLines;
     int32_t defined = -1;
+    bool drawCall = false;
     const std::vector<int32_t>& tokens = ctx_.formulaTokens;
     last = std::min(last, static_cast<int32_t>(tokens.size()) - 1);
     for (int32_t k = std::max(first, 0); k <= last; ++k) {
         int32_t id = tokens[k];
         if (IsDrawFunction(id)) {
+            drawCall = true;
             k = WriteDrawCall(k, last, outputCursor, final, out, extraLines);
             continue;
         }
@@ -148,7 +150,9 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
     }
     if (!final) return out;
     if (!out.empty()) out += std::string(";") + kLineEnd;
-    if (defined >= 0) out += WriteOutputDescriptor(defined);
+    // A named draw call (`x:stickline(...)`) is itself the output: a descriptor would add a
+    // second output for the one name and shift every later output against its attributes.
+    if (defined >= 0 && !drawCall) out += WriteOutputDescriptor(defined);
     std::string extras;
     for (const std::string& line : extraLines) extras += line;
     return extras + out;

@@ -42,4 +42,45 @@ TEST(IndexParser, DrawFunctionQueryNeedsOnlyAProgram) {
     EXPECT_FALSE(parser.GetOutputDrawType(0, &type));
 }
 
+// A named draw call is one output: the outputs after it keep their own attributes.
+TEST(IndexParser, NamedDrawCallIsOneOutput) {
+    CIndexParser parser;
+    ASSERT_TRUE(parser.Compile("a:c; x:stickline(c>o,c,o,2,0),colorred; b:o,colorgreen,linethick2;", {}, {}));
+    int32_t count = -1;
+    ASSERT_TRUE(parser.GetOutputCount(&count));
+    EXPECT_EQ(count, 3);
+    CCalculateInfo* program = nullptr;
+    ASSERT_TRUE(parser.GetCalculateInfo(&program));
+    const int32_t drawIds[] = {500, 507, 500};  // .CURVELINE, STICK, .CURVELINE
+    const int32_t drawTypes[] = {0, 15, 0};
+    for (int32_t i = 0; i < 3; ++i) {
+        const ExprRecord* record = program->FindOutputRecord(i);
+        ASSERT_NE(record, nullptr) << i;
+        EXPECT_EQ(record->values[0].Int32(), drawIds[i]) << i;
+        int32_t type = -1;
+        ASSERT_TRUE(parser.GetOutputDrawType(i, &type)) << i;
+        EXPECT_EQ(type, drawTypes[i]) << i;
+        int32_t kind = -1;
+        float amount = -1.0f;
+        EXPECT_TRUE(parser.GetOutputHistoryNeed(i, &kind, &amount)) << i;
+    }
+    // Output 2 of the program draws b (output series 2) in b's colour and width.
+    const ExprRecord* last = program->FindOutputRecord(2);
+    ASSERT_EQ(last->kinds[1], OPK_VAR);
+    const ExprRecord* series = program->m_outputVars.at(static_cast<size_t>(last->values[1].Index()));
+    EXPECT_EQ(series->kinds[0], OPK_OUTPUT_SERIES);
+    EXPECT_EQ(series->values[0].Int32(), 2);
+    uint32_t colour = 0;
+    ASSERT_TRUE(parser.GetOutputColor(2, &colour));
+    EXPECT_EQ(colour, 0xFF4DB927u);
+    int32_t width = 0;
+    ASSERT_TRUE(parser.GetOutputLineWidth(2, &width));
+    EXPECT_EQ(width, 2);
+    ASSERT_TRUE(parser.GetOutputColor(1, &colour));
+    EXPECT_EQ(colour, 0xFF3D3DFFu);
+    char name[8] = {};
+    ASSERT_TRUE(parser.GetOutputName(1, name, sizeof name));
+    EXPECT_STREQ(name, "x");
+}
+
 }  // namespace
