@@ -1,6 +1,8 @@
 // Parser object details that the exported interface does not show.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "formula/eval/calculate_info.h"
 #include "formula/frontend/index_parser.h"
 
@@ -81,6 +83,19 @@ TEST(IndexParser, NamedDrawCallIsOneOutput) {
     char name[8] = {};
     ASSERT_TRUE(parser.GetOutputName(1, name, sizeof name));
     EXPECT_STREQ(name, "x");
+}
+
+// The dependency query answers from the last attempt, also when its analysis failed.
+TEST(IndexParser, ParamOutputsAfterAFailedAnalysis) {
+    CIndexParser parser;
+    EXPECT_FALSE(parser.Compile("a:ma(c,n); b:c+m; d:max(c);", {"n", "m"}, {5.0f, 10.0f}));
+    ParseErrorInfo error{};
+    parser.GetErrorInfo(&error);
+    EXPECT_EQ(error.code, 22);
+    EXPECT_EQ(parser.GetParamOutputs(0), (std::vector<int32_t>{0}));
+    EXPECT_EQ(parser.GetParamOutputs(1), (std::vector<int32_t>{1}));
+    EXPECT_TRUE(parser.GetParamOutputs(2).empty());
+    EXPECT_TRUE(parser.GetOutputParamIndexes(0).empty());  // bounded by the output count, 0 after a syntax error
 }
 
 }  // namespace
