@@ -98,4 +98,21 @@ TEST(IndexParser, ParamOutputsAfterAFailedAnalysis) {
     EXPECT_TRUE(parser.GetOutputParamIndexes(0).empty());  // bounded by the output count, 0 after a syntax error
 }
 
+// `x:=stickline(...)` is not an assignment (a draw call follows the `:=`): it becomes an anonymous
+// output `.tempresindex0=x=stick(...)`, whose draw call is not the first operand, and the
+// translation fails cleanly with 27. A plain drawing statement compiles.
+TEST(IndexParser, DrawCallAfterAssignmentFailsInTheTranslator) {
+    CIndexParser parser;
+    EXPECT_FALSE(parser.Compile("x:=stickline(c>o,c,o,2,0);", {}, {}));
+    ParseErrorInfo error{};
+    parser.GetErrorInfo(&error);
+    EXPECT_EQ(error.code, 27);
+    int32_t count = -1;
+    EXPECT_FALSE(parser.GetOutputCount(&count));
+    CIndexParser plain;
+    EXPECT_TRUE(plain.Compile("x:=c>o;stickline(x,c,o,2,0);", {}, {}));
+    ASSERT_TRUE(plain.GetOutputCount(&count));
+    EXPECT_EQ(count, 1);
+}
+
 }  // namespace
