@@ -97,14 +97,19 @@ void ParseContext::RegisterParameter(const std::string& name, float value) {
 }
 
 bool ParseContext::Analyse() {
-    // Sign insertion: a sign that does not follow an operand gets a `0` in front.
+    // Sign insertion: a sign that does not follow an operand gets a `0` in front. Quoted texts
+    // are left as written (`'-5'` stays "-5"); a text never runs past the end of its statement.
     std::string signed_;
     signed_.reserve(text.size() + 16);
     bool seen = false;  // a non-space character came before
+    bool quoted = false;
     unsigned char previous = 0;
     for (char ch : text) {
-        if ((ch == '-' || ch == '+') && (!seen || !EndsOperand(previous))) signed_.push_back('0');
+        bool sign = ch == '-' || ch == '+';
+        if (sign && !quoted && (!seen || !EndsOperand(previous))) signed_.push_back('0');
         signed_.push_back(ch);
+        if (ch == '\'') quoted = !quoted;
+        if (ch == ';' || ch == '\n') quoted = false;
         if (ch != ' ') {
             seen = true;
             previous = static_cast<unsigned char>(ch);

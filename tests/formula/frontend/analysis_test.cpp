@@ -98,6 +98,18 @@ TEST(Analyse, SignInsertionTable) {
     }
 }
 
+// Signs inside a quoted text are part of the text: no `0` goes in front of them.
+TEST(Analyse, SignsInsideQuotedTextsStayAsWritten) {
+    auto ctx = AnalyseFormula("drawtext(c>o,l,'-5 (+1)');x:-1;drawtext(c<o,h,'a:-b');");
+    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
+    EXPECT_EQ(ctx->text, "drawtext(c>o,l,'-5 (+1)');x:0-1;drawtext(c<o,h,'a:-b');");
+    EXPECT_EQ(ctx->texts, (std::vector<std::string>{"-5 (+1)", "a:-b"}));
+    // An unterminated text ends with its statement: the next statement is prepared as usual.
+    auto open = AnalyseFormula("drawtext(c>o,l,'a;-1");
+    EXPECT_EQ(open->text, "drawtext(c>o,l,'a;0-1");
+    EXPECT_EQ(open->errorCode, 21);
+}
+
 TEST(Analyse, SignAfterSemicolonStartsAnAnonymousOutput) {
     auto ctx = AnalyseFormula("x:1;-c;");
     ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
