@@ -123,10 +123,22 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
     std::vector<std::string> extraLines;
     int32_t defined = -1;
     bool drawCall = false;
+    // `reverse(x)` is written "(0-(x))": bracket depths at which a negation waits for its `)`.
+    int32_t depth = 0;
+    std::vector<int32_t> negations;
     const std::vector<int32_t>& tokens = ctx_.formulaTokens;
     last = std::min(last, static_cast<int32_t>(tokens.size()) - 1);
     for (int32_t k = std::max(first, 0); k <= last; ++k) {
         int32_t id = tokens[k];
+        if (id == TOKEN_REVERSE) {
+            out += "(";
+            negations.push_back(depth);
+        } else if (id == TOKEN_OPEN) {
+            ++depth;
+        } else if (id == TOKEN_CLOSE && --depth >= 0 && !negations.empty() && negations.back() == depth) {
+            negations.pop_back();
+            out += ")";  // closes the negation; the argument's own `)` is written below
+        }
         if (IsDrawFunction(id)) {
             drawCall = true;
             k = WriteDrawCall(k, last, outputCursor, final, out, extraLines);
