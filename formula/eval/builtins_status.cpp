@@ -26,6 +26,16 @@ int32_t LimitPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   return EVAL_OK;
 }
 
+// A function without arguments of the bar b and the instrument's bar count.
+int32_t BarNumber(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset,
+                  double (*fn)(int32_t b, int32_t total)) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  *out = fn(c.b, ctx->totalBarCount);
+  return EVAL_OK;
+}
+
 }  // namespace
 
 // DRAWNULL: no value.
@@ -38,38 +48,23 @@ int32_t BuiltinDrawNull(const ExprRecord* rec, double* out, CalcContext* ctx, in
 
 // BARSTATUS: 1 on the first bar, 2 on the last, else 0.
 int32_t BuiltinBarStatus(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = c.b == 0 ? 1.0 : (c.b == ctx->totalBarCount - 1 ? 2.0 : 0.0);
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset,
+                   [](int32_t b, int32_t total) { return b == 0 ? 1.0 : (b == total - 1 ? 2.0 : 0.0); });
 }
 
 // CURRBARSCOUNT: bars from b to the end, b included.
 int32_t BuiltinCurrBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = static_cast<double>(ctx->totalBarCount) - c.b;
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset, [](int32_t b, int32_t total) { return static_cast<double>(total) - b; });
 }
 
 // TOTALBARSCOUNT: bars of the instrument.
 int32_t BuiltinTotalBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = ctx->totalBarCount;
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset, [](int32_t, int32_t total) { return static_cast<double>(total); });
 }
 
 // ISLASTBAR: 1 on the last bar, else 0.
 int32_t BuiltinIsLastBar(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = c.b == ctx->totalBarCount - 1 ? 1.0 : 0.0;
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset, [](int32_t b, int32_t total) { return b == total - 1 ? 1.0 : 0.0; });
 }
 
 // TR: true range of bar b against the close of the bar before.
