@@ -6,11 +6,6 @@
 #include "showcase/platform/text.h"
 
 namespace {
-CWinApp*& TheApp() {
-  static CWinApp* app = nullptr;
-  return app;
-}
-
 std::map<HWND, std::unique_ptr<CWnd>>& TempWnds() {
   static std::map<HWND, std::unique_ptr<CWnd>> wnds;
   return wnds;
@@ -78,12 +73,6 @@ void CMFCVisualManager::RecordDefaultManager(const char* name) {
 
 void AfxEnableControlContainer() { StandInCall("AfxEnableControlContainer"); }
 
-CWinApp::CWinApp() { TheApp() = this; }
-
-CWinApp::~CWinApp() {
-  if (TheApp() == this) TheApp() = nullptr;
-}
-
 BOOL CWinApp::InitInstance() {
   StandInCall("CWinApp::InitInstance");
   return TRUE;
@@ -95,16 +84,10 @@ void CWinApp::SetRegistryKey(LPCWSTR key) {
   StandInCall("CWinApp::SetRegistryKey(" + WideToUtf8(key == nullptr ? L"" : key) + ")");
 }
 
-CWinApp* AfxGetApp() { return TheApp(); }
-
-// With InitInstance returning FALSE the framework runs no loop of its own.
+// The showcase's InitInstance runs the loop itself and returns FALSE, so the
+// framework's own loop is never entered and is left out here.
 int AfxWinMain(CWinApp* app) {
   if (app == nullptr) return 1;
-  if (!app->InitInstance()) return app->ExitInstance();
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  app->InitInstance();
   return app->ExitInstance();
 }

@@ -79,7 +79,6 @@ void LayoutDone(SWindow* w) {
 EventArgs::EventArgs(SWindow* pSender, int nId)
     : sender(pSender),
       nameFrom(pSender == nullptr ? L"" : pSender->GetName().c_str()),
-      idFrom(pSender == nullptr ? 0 : pSender->GetID()),
       id(nId) {}
 
 bool EventArgs::IsClass(LPCWSTR name) const { return name != nullptr && std::wstring(name) == GetClassName(); }
@@ -213,12 +212,6 @@ void SWindow::DumpState(std::vector<std::string>& lines) const {
     for (UINT m : m_dispatched) d += " " + std::to_string(m);
     lines.push_back(d);
   }
-}
-
-bool SCheckBox::OnUserClick() {
-  if (IsDisabled()) return false;
-  SetCheck(!IsChecked());
-  return SWindow::OnUserClick();
 }
 
 // A click checks the radio and clears the other radios of its group (its siblings).
@@ -583,7 +576,6 @@ void SApplication::Create() {
   app.RegisterWindowClass<SStatic>();
   app.RegisterWindowClass<SButton>();
   app.RegisterWindowClass<SImageButton>();
-  app.RegisterWindowClass<SCheckBox>();
   app.RegisterWindowClass<SRadioBox>();
   app.RegisterWindowClass<SLink>();
   app.RegisterWindowClass<SProgress>();
