@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "showcase/host_window.h"
 #include "showcase/platform/basalt.h"
 #include "showcase/platform/common.h"
 #include "showcase/platform/hearth.h"
@@ -86,28 +87,17 @@ SDlgSetting* SDlgSetting::Instance() { return InstancePtr(); }
 HWND SDlgSetting::ShowSettingsWindow(HWND parent, POINT pt) {
   if (parent == nullptr) return nullptr;
   if (InstancePtr() == nullptr) InstancePtr() = new SDlgSetting();
-  SDlgSetting* dlg = InstancePtr();
-  if (dlg->IsWindow()) {
-    dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-    dlg->ShowWindow(SW_SHOW);
-    dlg->BringWindowToTop();
-    return dlg->m_hWnd;
-  }
-  if (dlg->Create(parent, kSettingStyle, 0, pt.x, pt.y, 0, 0) == nullptr) return nullptr;
-  dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-  dlg->ShowWindow(SW_SHOWNORMAL);
-  if (pt.x == 0 && pt.y == 0) dlg->CenterWindow();
-  return dlg->m_hWnd;
+  return ShowOrCreateHostWnd(InstancePtr(), parent, kSettingStyle, pt);
 }
 
 // ---- window messages --------------------------------------------------
 
 BOOL SDlgSetting::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                                        DWORD dwMsgMapID) {
+  if (dwMsgMapID != 0) return FALSE;
   BOOL savedHandled = m_bMsgHandled;
-  BOOL handled = dwMsgMapID == 0 && HandleOwnMessage(uMsg, wParam, lParam, lResult);
-  if (!handled) handled = SHostWnd::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
-  if (!handled) handled = ReflectNotifications(uMsg, wParam, lParam, lResult);
+  BOOL handled = HandleOwnMessage(uMsg, wParam, lParam, lResult) ||
+                 ChainToHostAndReflect(this, hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
   m_bMsgHandled = savedHandled;
   return handled;
 }

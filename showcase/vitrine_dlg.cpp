@@ -3,6 +3,7 @@
 #include <array>
 
 #include "showcase/dlg_setting.h"
+#include "showcase/host_window.h"
 #include "showcase/platform/basalt.h"
 #include "showcase/platform/velvet.h"
 
@@ -198,28 +199,17 @@ VitrineDlg* VitrineDlg::Instance() { return InstancePtr(); }
 
 HWND VitrineDlg::ShowMainWindow(POINT pt) {
   if (InstancePtr() == nullptr) InstancePtr() = new VitrineDlg();
-  VitrineDlg* dlg = InstancePtr();
-  if (dlg->IsWindow()) {
-    dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-    dlg->ShowWindow(SW_SHOW);
-    dlg->BringWindowToTop();
-    return dlg->m_hWnd;
-  }
-  if (dlg->Create(nullptr, kMainStyle, 0, pt.x, pt.y, 0, 0) == nullptr) return nullptr;
-  dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-  dlg->ShowWindow(SW_SHOWNORMAL);
-  if (pt.x == 0 && pt.y == 0) dlg->CenterWindow();
-  return dlg->m_hWnd;
+  return ShowOrCreateHostWnd(InstancePtr(), nullptr, kMainStyle, pt);
 }
 
 // ---- window messages --------------------------------------------------
 
 BOOL VitrineDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                                       DWORD dwMsgMapID) {
+  if (dwMsgMapID != 0) return FALSE;
   BOOL savedHandled = m_bMsgHandled;
-  BOOL handled = dwMsgMapID == 0 && HandleOwnMessage(uMsg, wParam, lParam, lResult);
-  if (!handled) handled = SHostWnd::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
-  if (!handled) handled = ReflectNotifications(uMsg, wParam, lParam, lResult);
+  BOOL handled = HandleOwnMessage(uMsg, wParam, lParam, lResult) ||
+                 ChainToHostAndReflect(this, hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
   m_bMsgHandled = savedHandled;
   return handled;
 }
