@@ -25,18 +25,12 @@ std::vector<std::string> Saves(const std::vector<std::string>& calls) {
   return out;
 }
 
-class Settings : public ::testing::Test {
+class Settings : public VitrineConsoleTest {
  protected:
   // User zoom on at 125 % unless a test says otherwise.
   void UserZoom(int stored) {
     vit.WriteConfig("app.cfg", {{20610, {"bool", 1}}, {20611, {"int", stored}}, {90611, {"int", 1}}});
   }
-  VitrineRun Run(const std::string& commands) {
-    VitrineRun run = vit.Run(commands);
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    return run;
-  }
-  VitrineRunner vit;
 };
 
 TEST_F(Settings, ZoomTextIsTheStoredZoomInWholePercent) {
