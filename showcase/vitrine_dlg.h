@@ -10,6 +10,7 @@
 #include "showcase/platform/kestrel.h"
 #include "showcase/platform/probe.h"
 #include "showcase/platform/soui.h"
+#include "showcase/text_styles.h"
 
 // Dispatcher messages of the bubble overlay.
 constexpr UINT kMsgShowBubble = 200710;
