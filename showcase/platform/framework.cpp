@@ -31,8 +31,15 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
   return it->second.get();
 }
 
-BOOL CWnd::ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
-BOOL CWnd::UpdateWindow() { return ::UpdateWindow(m_hWnd); }
+BOOL CWnd::ShowWindow(int cmd) {
+  StandInCall("CWnd::ShowWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + "," + std::to_string(cmd) + ")");
+  return ::ShowWindow(m_hWnd, cmd);
+}
+
+BOOL CWnd::UpdateWindow() {
+  StandInCall("CWnd::UpdateWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + ")");
+  return ::UpdateWindow(m_hWnd);
+}
 
 BOOL CWnd::DestroyWindow() {
   StandInCall("CWnd::DestroyWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + ")");
@@ -59,7 +66,9 @@ LRESULT CWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect, CWnd* parent) {
   StandInCall("CFrameWnd::Create(class=" + WideToUtf8(className == nullptr ? L"" : className) +
-              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) + ")");
+              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) + ",rect=" +
+              std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+              std::to_string(rect.bottom) + ",parent=" + (parent == nullptr ? "0" : "1") + ")");
   m_hWnd = CreateWindowStandIn(this, L"placeholder", parent == nullptr ? nullptr : parent->m_hWnd, style, 0, rect);
   return m_hWnd != nullptr ? TRUE : FALSE;
 }
