@@ -108,8 +108,6 @@ void SWindow::LogClassMismatch(SWindow* w, LPCWSTR expected) const {
 bool SWindow::SetAttribute(const SStringW& name, const SStringW& value, bool /*loading*/) {
   if (name == L"name") {
     m_name = value;
-  } else if (name == L"id") {
-    m_id = static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
   } else if (name == L"text") {
     m_text = value;
   } else if (name == L"pos") {

@@ -104,7 +104,6 @@ class SWindow {
 
   const SStringW& GetName() const { return m_name; }
   void SetName(const SStringW& name) { m_name = name; }
-  int GetID() const { return m_id; }
 
   SWindow* FindChildByName(LPCWSTR name, int nDeep = -1);
   // Class-tested lookup: null, and a log line, when the widget is of another class.
@@ -164,7 +163,6 @@ class SWindow {
   void LogClassMismatch(SWindow* w, LPCWSTR expected) const;
 
   SStringW m_name;
-  int m_id = 0;
   SStringW m_text;
   bool m_visible = true;
   bool m_checked = false;
