@@ -195,8 +195,6 @@ VitrineDlg::~VitrineDlg() {
   if (m_hSnapshotDC != nullptr) DeleteDC(m_hSnapshotDC);
 }
 
-VitrineDlg* VitrineDlg::Instance() { return InstancePtr(); }
-
 HWND VitrineDlg::ShowMainWindow(POINT pt) {
   if (InstancePtr() == nullptr) InstancePtr() = new VitrineDlg();
   return ShowOrCreateHostWnd(InstancePtr(), nullptr, kMainStyle, pt);

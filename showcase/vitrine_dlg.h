@@ -24,7 +24,6 @@ class VitrineDlg : public IUIATestCtrlBase, public SHostWnd {
   // Creates the single instance on first use and shows its window; returns
   // the native handle (null when there is none).
   static HWND ShowMainWindow(POINT pt);
-  static VitrineDlg* Instance();
 
   BOOL _HandleEvent(EventArgs* pEvt) override;
   BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
