@@ -54,7 +54,7 @@ SStringW FormatIntegers(const SStringW& format, const std::vector<int>& values) 
 SDlgSetting::SDlgSetting() : IUIATestCtrlBase(), SHostWnd(L"LAYOUT:setting_Vitrine") {
   m_redRiseChoice = true;
   m_appliedRedRise = true;
-  m_nScale = static_cast<int32_t>(OM::GetAppZoomX() * 100);
+  m_nScale = ScaleFactor(OM::GetAppZoomX(), 100);
   SetScale(m_nScale);
   m_languageChoice = 0;
   m_appliedLanguage = 0;

@@ -6,6 +6,7 @@
 #include "showcase/host_window.h"
 #include "showcase/platform/basalt.h"
 #include "showcase/platform/velvet.h"
+#include "showcase/vitrine_app.h"
 
 namespace {
 
@@ -180,7 +181,7 @@ void ShowNotice(LPCWSTR text, int width) {
 
 VitrineDlg::VitrineDlg() : IUIATestCtrlBase(), SHostWnd(L"LAYOUT:dlg_Vitrine") {
   m_bLayoutInited = false;
-  m_nScale = static_cast<int32_t>(OM::GetAppZoomX() * 100);
+  m_nScale = ScaleFactor(OM::GetAppZoomX(), 100);
   SetScale(m_nScale);
   IMessageDispatch::Bind(
       kMsgShowBubble, [this](UINT, WPARAM param, std::shared_ptr<msg_body> body) { OnShowBubbleMsg(param, body); },
