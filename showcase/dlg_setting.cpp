@@ -119,7 +119,7 @@ BOOL SDlgSetting::HandleOwnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam
       RefreshZoomControls(true);
       return TRUE;
     case kMsgSkinChanged:
-      if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(2027, 0, 0);
+      OnRefresh();
       return TRUE;
     default:
       return FALSE;

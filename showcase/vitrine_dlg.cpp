@@ -36,7 +36,6 @@ ShowcaseCounters& Counters() {
 constexpr UINT kMsgLanguageChanged = 2075;
 constexpr UINT kMsgSkinChanged = 2076;
 constexpr UINT kMsgWidgetsRetranslate = 1899;
-constexpr UINT kMsgWidgetsReskin = 2027;
 constexpr DWORD kMainStyle = 0x94080000;  // popup, visible, clip siblings, system menu
 
 constexpr std::array<const wchar_t*, 6> kTabNames = {
@@ -237,7 +236,7 @@ BOOL VitrineDlg::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/, L
       if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(kMsgWidgetsRetranslate, 0, 0);
       return m_bMsgHandled;
     case kMsgSkinChanged:
-      if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(kMsgWidgetsReskin, 0, 0);
+      OnRefresh();
       return m_bMsgHandled;
     default:
       return FALSE;

@@ -354,10 +354,6 @@ BOOL CTarnBubbleWnd::OnInitDialog(WPARAM /*wParam*/, LPARAM /*lParam*/) {
   return TRUE;
 }
 
-void CTarnBubbleWnd::OnRefresh() {
-  if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(2027, 0, 0);
-}
-
 std::vector<std::string> CTarnBubbleWnd::DescribeState() const {
   std::vector<std::string> out;
   RECT r{};

@@ -265,7 +265,6 @@ class CTarnBubbleWnd : public SHostWnd {
   void OnBgWndClick();
   void OnDestroy() override;
   BOOL OnInitDialog(WPARAM wParam, LPARAM lParam);
-  void OnRefresh();
 
   // State for the console.
   std::vector<std::string> DescribeState() const override;

@@ -513,6 +513,10 @@ BOOL SHostWnd::ReflectNotifications(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*l
 // handler that closes its own window may still touch its widgets.
 void SHostWnd::OnDestroy() { m_focus = nullptr; }
 
+void SHostWnd::OnRefresh() {
+  if (m_root) m_root->SDispatchMessage(2027, 0, 0);
+}
+
 LRESULT SHostWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (ProcessWindowMessage(hWnd, msg, wParam, lParam, result, 0)) return result;

@@ -374,6 +374,8 @@ class SHostWnd : public IWindowProcTarget {
                                     DWORD dwMsgMapID = 0);
   BOOL ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
   virtual void OnDestroy();
+  // After a skin change: the widget tree re-reads its skins (2027 to the tree).
+  virtual void OnRefresh();
   LRESULT WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   // Focus within the widget tree; moving it away raises EVT_KILLFOCUS.
