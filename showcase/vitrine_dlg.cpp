@@ -35,7 +35,6 @@ constexpr UINT kMsgLanguageChanged = 2075;
 constexpr UINT kMsgSkinChanged = 2076;
 constexpr UINT kMsgWidgetsRetranslate = 1899;
 constexpr UINT kMsgWidgetsReskin = 2027;
-constexpr WPARAM kSysCommandMinimize = SC_MINIMIZE;
 constexpr DWORD kMainStyle = 0x94080000;  // popup, visible, clip siblings, system menu
 
 constexpr std::array<const wchar_t*, 6> kTabNames = {
@@ -307,27 +306,27 @@ void VitrineDlg::InitTree() {
 }
 
 void VitrineDlg::InitEdits() {
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"edt_test1")) {
+  if (SWindow* e = FindChildByName(L"edt_test1")) {
     e->SetAttribute(L"cueText", L"多行输入框1NIM风格");
     e->SetAttribute(L"tip", L"看到提示就对了哈哈");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"tarnedt_tests4")) {
+  if (SWindow* e = FindChildByName(L"tarnedt_tests4")) {
     e->SetAttribute(L"cueText", L"密码输入框");
     e->SetAttribute(L"password", L"1");
     e->SetAttribute(L"passwordChar", L"*");
     e->SetAttribute(L"text", L"mock305");
     e->SetAttribute(L"tip", L"看到提示就对了");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"PasswdEdit_test3")) {
+  if (SWindow* e = FindChildByName(L"PasswdEdit_test3")) {
     e->SetAttribute(L"password", L"false");
     e->SetAttribute(L"numcount", L"8");
     e->SetAttribute(L"visible", L"0");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"tarnedit_com_imgbtn")) {
+  if (SWindow* e = FindChildByName(L"tarnedit_com_imgbtn")) {
     e->SetAttribute(L"visible", L"false");
     e->SetAttribute(L"display", L"false");
   }
-  if (CTarnEdit* e = FindChildByName2<CTarnEdit>(L"tarneditmcom_imgbtn")) {
+  if (SWindow* e = FindChildByName(L"tarneditmcom_imgbtn")) {
     e->SetAttribute(L"text", L"默认风格+滚动条+部分属性（代码中设置）");
     e->SetAttribute(L"display", L"true");
     e->SetAttribute(L"visible", L"false");
@@ -420,7 +419,7 @@ void VitrineDlg::OnBtnClose(EventArgs*) {
 }
 
 void VitrineDlg::OnBtnMin(EventArgs*) {
-  SendMessageW(WM_SYSCOMMAND, kSysCommandMinimize, 0);
+  SendMessageW(WM_SYSCOMMAND, SC_MINIMIZE, 0);
   UpdateBubbleIfAny();
 }
 
@@ -493,6 +492,18 @@ void VitrineDlg::OnSwitchMarket(EventArgs*) {
 }
 
 void VitrineDlg::OnDialogTest(EventArgs*) {
+  TarnDefaultDialogAttr attr = DialogAttrFromPage();
+  CTarnDefaultDialog dialog(attr);
+  dialog.RegisterLinkEvent(attr.linkText.c_str(), [](EventArgs*) {
+    ShowNotice(L"您点击了连接!", 0);
+    return true;
+  });
+  dialog.DoModal(nullptr);
+}
+
+// The dialog page's fields; a combo without a selection falls back to the
+// texts beside it.
+TarnDefaultDialogAttr VitrineDlg::DialogAttrFromPage() {
   TarnDefaultDialogAttr attr;
   attr.title = TextOf(L"text_wnd_title");
   attr.windowIcon = TextOf(L"text_wnd_icon");
@@ -522,13 +533,7 @@ void VitrineDlg::OnDialogTest(EventArgs*) {
   attr.width = widthCombo == nullptr
                    ? 300
                    : static_cast<int>(widthCombo->GetListBox()->GetItemData(widthCombo->GetListBox()->GetCurSel()));
-
-  CTarnDefaultDialog dialog(attr);
-  dialog.RegisterLinkEvent(attr.linkText.c_str(), [](EventArgs*) {
-    ShowNotice(L"您点击了连接!", 0);
-    return true;
-  });
-  dialog.DoModal(nullptr);
+  return attr;
 }
 
 bool VitrineDlg::OnTabDemo(const SStringW& name) {
@@ -583,50 +588,55 @@ bool VitrineDlg::OnBubbleDemo(const SStringW& name) {
     group.kind = row.kind;
     group.groupId = row.groupId;
     group.bubbles = std::make_shared<std::vector<std::shared_ptr<TarnBubbleInfo>>>();
-    auto add = [&group](int32_t x, int32_t y, int32_t side) {
-      auto bubble = std::make_shared<TarnBubbleInfo>();
-      bubble->anchorX = x;
-      bubble->anchorY = y;
-      bubble->side = side;
-      group.bubbles->push_back(bubble);
-      return bubble;
-    };
-    int32_t midX = (rc.left + rc.right) / 2;
-    int32_t midY = (rc.top + rc.bottom) / 2;
-    switch (row.layout) {
-      case BubbleLayout::Right:
-        add(rc.right, midY, 1)->text1 = kBubbleText;
-        break;
-      case BubbleLayout::Left:
-        add(rc.left, midY, 3)->text1 = kBubbleText;
-        break;
-      case BubbleLayout::Above:
-        add(midX, rc.top, 4)->text1 = kBubbleText;
-        break;
-      case BubbleLayout::Below:
-        add(midX, rc.bottom, 2)->text1 = kBubbleText;
-        break;
-      case BubbleLayout::AboveAndBelow:
-        add(midX, rc.top, 4);
-        add(midX, rc.bottom, 2);
-        break;
-      case BubbleLayout::Pictures:
-        for (auto bubble : {add(rc.left, midY, 3), add(rc.right, midY, 1)}) {
-          bubble->image = reinterpret_cast<int64_t>(m_hSnapshotDC);
-          bubble->width = ZPixel(256);
-          bubble->height = ZPixel(406);
-          bubble->text2 = kPictureText2;
-          bubble->text1 = kPictureText1;
-        }
-        (*group.bubbles)[0]->target = rc;
-        break;
-    }
+    FillBubbles(static_cast<int>(row.layout), rc, group.bubbles.get());
     auto body = std::make_shared<msg_body>();
     body->set_p1(reinterpret_cast<int64_t>(&group));
     IMessageDispatch::Send(kMsgShowBubble, 0, body, false);
     return true;
   }
   return false;
+}
+
+// Anchors sit on the button's edges; integer halves truncate toward zero.
+void VitrineDlg::FillBubbles(int layout, const RECT& rc, std::vector<std::shared_ptr<TarnBubbleInfo>>* bubbles) {
+  auto add = [bubbles](int32_t x, int32_t y, int32_t side) {
+    auto bubble = std::make_shared<TarnBubbleInfo>();
+    bubble->anchorX = x;
+    bubble->anchorY = y;
+    bubble->side = side;
+    bubbles->push_back(bubble);
+    return bubble;
+  };
+  int32_t midX = (rc.left + rc.right) / 2;
+  int32_t midY = (rc.top + rc.bottom) / 2;
+  switch (static_cast<BubbleLayout>(layout)) {
+    case BubbleLayout::Right:
+      add(rc.right, midY, 1)->text1 = kBubbleText;
+      break;
+    case BubbleLayout::Left:
+      add(rc.left, midY, 3)->text1 = kBubbleText;
+      break;
+    case BubbleLayout::Above:
+      add(midX, rc.top, 4)->text1 = kBubbleText;
+      break;
+    case BubbleLayout::Below:
+      add(midX, rc.bottom, 2)->text1 = kBubbleText;
+      break;
+    case BubbleLayout::AboveAndBelow:
+      add(midX, rc.top, 4);
+      add(midX, rc.bottom, 2);
+      break;
+    case BubbleLayout::Pictures:
+      for (const auto& bubble : {add(rc.left, midY, 3), add(rc.right, midY, 1)}) {
+        bubble->image = reinterpret_cast<int64_t>(m_hSnapshotDC);
+        bubble->width = ZPixel(256);
+        bubble->height = ZPixel(406);
+        bubble->text2 = kPictureText2;
+        bubble->text1 = kPictureText1;
+      }
+      bubbles->front()->target = rc;
+      break;
+  }
 }
 
 bool VitrineDlg::OnToastDemo(const SStringW& name) {

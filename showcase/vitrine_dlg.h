@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "showcase/platform/hearth.h"
 #include "showcase/platform/kestrel.h"
@@ -75,8 +76,10 @@ class VitrineDlg : public IUIATestCtrlBase, public SHostWnd {
   void OnSwitchIcon(EventArgs* pEvt);
   void OnSwitchMarket(EventArgs* pEvt);
   void OnDialogTest(EventArgs* pEvt);
+  TarnDefaultDialogAttr DialogAttrFromPage();
   bool OnTabDemo(const SStringW& name);
   bool OnBubbleDemo(const SStringW& name);
+  void FillBubbles(int layout, const RECT& rc, std::vector<std::shared_ptr<TarnBubbleInfo>>* bubbles);
   bool OnToastDemo(const SStringW& name);
   bool OnProgressDemo(const SStringW& name);
 

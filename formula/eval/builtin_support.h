@@ -12,9 +12,6 @@
 
 namespace builtin {
 
-// Cells of the standard four-cell block and of the six-cell block.
-constexpr int32_t STD_BLOCK = 4;
-constexpr int32_t WIDE_BLOCK = 6;
 // Length asked for a whole-range block: one cell per bar plus two.
 constexpr int32_t WHOLE_RANGE_BLOCK = 0;
 
@@ -72,12 +69,70 @@ inline double* StateBlock(const Call& c, int32_t e, int32_t length) {
   return c.ctx->store->GetSeries(OPK_STATE, slot, true, length);
 }
 
+// Hands out a stored result: INVALID_VALUE when it has no value.
+inline int32_t AnswerWith(double* out, double v) {
+  *out = HasValue(v) ? v : INVALID_VALUE;
+  return EVAL_OK;
+}
+
 // The roll of a state block of `half` cells per bar: when the last entry is
 // for the bar before b it becomes the previous entry.
 inline void Roll(double* s, int32_t half, int32_t b) {
   if (s[half] != static_cast<double>(b) - 1.0) return;
   std::copy(s + half, s + 2 * half, s);
 }
+
+// Storage kind of the visit marks that go with each rolling block (same slot
+// as the block). Their cells have the default length, so the calculator's
+// invalidation of a recalculated range clears them.
+constexpr int32_t VISIT_MARK_KIND = 12;
+
+// A rolling state block: `half` cells for the previous bar and `half` for the
+// last bar computed.
+//
+// Within one visit of a calculator bar, an enclosing window may read this
+// call at bars older than its newest entry (HHV scanning back over an inline
+// MA, say). Such a read never stores: it works on a copy, so the running
+// chain of the newest bars stays as the forward walk left it, and
+// recomputing the newest bar, or going on to the next one, takes the same
+// path as before. A read of exactly the previous entry's bar is answered from
+// its stored quantities. The visit marks tell such reads from a new walk: the
+// cell of the calculator bar is set by the first evaluation of the visit and
+// cleared when the calculator recalculates that bar.
+class RollingBlock {
+ public:
+  static constexpr int32_t MAX_HALF = 5;
+
+  // The cells to work on; null when the block cannot be had (a fault).
+  double* Open(const Call& c, int32_t e, int32_t half) {
+    double* s = StateBlock(c, e, 2 * half);
+    if (s == nullptr || half > MAX_HALF) return nullptr;
+    double* mark = VisitMark(c, e);
+    const bool lookback = mark != nullptr && !IsUncomputed(*mark) && static_cast<double>(c.b) < s[half];
+    answered = lookback && s[0] == static_cast<double>(c.b);
+    if (lookback) {
+      std::copy(s, s + 2 * half, m_copy);
+      return m_copy;
+    }
+    if (mark != nullptr) *mark = 1.0;
+    Roll(s, half, c.b);
+    return s;
+  }
+
+  bool answered = false;
+
+ private:
+  // The mark cell of the current calculator bar; null without one.
+  static double* VisitMark(const Call& c, int32_t e) {
+    const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
+    const int32_t bar = c.ctx->bar;
+    if (bar < 0 || bar > c.ctx->store->BarCount() + 1) return nullptr;
+    double* marks = c.ctx->store->GetSeries(VISIT_MARK_KIND, slot, true, 0);
+    return marks == nullptr ? nullptr : marks + bar;
+  }
+
+  double m_copy[2 * MAX_HALF] = {};
+};
 
 // The previous entry is for the bar before b and its first quantity has a value.
 inline bool Continuing(const double* s, int32_t b) {

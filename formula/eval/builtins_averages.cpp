@@ -22,9 +22,9 @@ int32_t FullSum(const Call& c, int32_t x, int32_t n, double* sum, bool* ok) {
   return EVAL_OK;
 }
 
-// Start of the warm-up averages: entry, n (element 3), and INVALID while
-// fewer than n bars exist (X at b is still evaluated once). *n = 1 asks for
-// X at b unchanged.
+// Start of the warm-up averages: entry, n (element 3), and INVALID for a
+// period below 1 or while fewer than n bars exist (X at b is still evaluated
+// once then). True when the average goes on.
 bool BeginWarmUp(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, Call* c, int32_t* n,
                  int32_t* code) {
   if (!builtin::Begin(rec, out, ctx, offset, 4, c, code)) return false;
@@ -86,7 +86,8 @@ int32_t Exponential(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
   if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
   double prev = 0.0;
   if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
-  return own.Publish(out, ((n - 1) * prev + 2.0 * x) / (n + 1));
+  const double nd = n;
+  return own.Publish(out, ((nd - 1.0) * prev + 2.0 * x) / (nd + 1.0));
 }
 
 }  // namespace
@@ -100,9 +101,10 @@ int32_t BuiltinMa(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   if (n == 1) return c.Arg(2, 0, out);
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] / n : INVALID_VALUE);
   double sum = 0.0;
   bool ok = false;
   if (builtin::Continuing(s, c.b) && same) {
@@ -132,9 +134,10 @@ int32_t BuiltinSmma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
   if (!HasValue(x)) return EVAL_OK;
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered && HasValue(s[1])) return builtin::AnswerWith(out, (s[1] - s[1] / n + x) / n);
   double sum = 0.0;
   if (builtin::Continuing(s, c.b) && same) {
     double y = 0.0;
@@ -163,9 +166,11 @@ int32_t BuiltinWma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   if (n == 1) return c.Arg(2, 0, out);
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::WIDE_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 3);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 3, c.b);
+  const double weights = static_cast<double>(n) * (static_cast<double>(n) + 1.0) / 2.0;
+  if (block.answered) return builtin::AnswerWith(out, HasValue(s[2]) ? s[2] / weights : INVALID_VALUE);
   double sum = 0.0;
   double wsum = 0.0;
   bool ok = true;
@@ -189,7 +194,7 @@ int32_t BuiltinWma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   s[3] = c.b;
   s[4] = ok ? sum : INVALID_VALUE;
   s[5] = ok ? wsum : INVALID_VALUE;
-  if (ok) *out = wsum / (static_cast<double>(n) * (n + 1) / 2.0);
+  if (ok) *out = wsum / weights;
   return EVAL_OK;
 }
 
@@ -214,9 +219,11 @@ int32_t BuiltinXma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   double prevN = 0.0;
   if (int32_t rc = c.Arg(3, 1, &prevN)) return rc;
   const bool same = HasValue(prevN) && RoundCount(prevN) == n;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  const double count = static_cast<double>(hi - lo + 1);
+  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] / count : INVALID_VALUE);
   double sum = 0.0;
   ok = true;
   if (builtin::Continuing(s, c.b) && same) {
@@ -243,7 +250,7 @@ int32_t BuiltinXma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   }
   s[2] = c.b;
   s[3] = ok ? sum : INVALID_VALUE;
-  if (ok) *out = sum / static_cast<double>(hi - lo + 1);
+  if (ok) *out = sum / count;
   return EVAL_OK;
 }
 
@@ -394,5 +401,6 @@ int32_t BuiltinExpMema(const ExprRecord* rec, double* out, CalcContext* ctx, int
     if (!ok) return EVAL_OK;
     return own.Publish(out, sum / n);
   }
-  return own.Publish(out, ((n - 1) * prev + 2.0 * x) / (n + 1));
+  const double nd = n;
+  return own.Publish(out, ((nd - 1.0) * prev + 2.0 * x) / (nd + 1.0));
 }

@@ -51,9 +51,10 @@ int32_t BuiltinBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, i
   Call c{};
   int32_t code = 0;
   if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] - 1.0 : INVALID_VALUE);
   if (builtin::Continuing(s, c.b)) {
     const int32_t r = RoundCount(s[1]);
     return Store(s, c.b, r + 1.0, out, r);
@@ -77,9 +78,10 @@ int32_t BuiltinBarsLast(const ExprRecord* rec, double* out, CalcContext* ctx, in
   Call c{};
   int32_t code = 0;
   if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, s[1]);
   double x = 0.0;
   if (int32_t rc = c.Arg(2, 0, &x)) return rc;
   if (IsTrue(x)) return Store(s, c.b, 0.0, out, 0.0);
@@ -98,9 +100,10 @@ int32_t BuiltinBarsSince(const ExprRecord* rec, double* out, CalcContext* ctx, i
   Call c{};
   int32_t code = 0;
   if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, s[1]);
   if (builtin::Continuing(s, c.b)) return Store(s, c.b, s[1] + 1.0, out, s[1] + 1.0);
   if (s[0] == c.b - 1.0 && IsInvalid(s[1])) {
     double x = 0.0;
@@ -132,9 +135,10 @@ int32_t BuiltinBarsSinceN(const ExprRecord* rec, double* out, CalcContext* ctx, 
   const int32_t nEff = builtin::EffectiveWindow(n, c.b);
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, s[1]);
   if (same && s[0] == c.b - 1.0) {
     if (IsInvalid(s[1])) {
       double x = 0.0;
@@ -155,9 +159,10 @@ int32_t BuiltinBarsLastCount(const ExprRecord* rec, double* out, CalcContext* ct
   Call c{};
   int32_t code = 0;
   if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, s[1]);
   if (builtin::Continuing(s, c.b)) {
     double x = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
@@ -179,9 +184,10 @@ int32_t BuiltinBarsNext(const ExprRecord* rec, double* out, CalcContext* ctx, in
   Call c{};
   int32_t code = 0;
   if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, s[1]);
   if (s[0] == c.b - 1.0) {
     if (IsInvalid(s[1])) return Store(s, c.b, INVALID_VALUE, out, INVALID_VALUE);
     if (HasValue(s[1]) && s[1] > 0.0) return Store(s, c.b, s[1] - 1.0, out, s[1] - 1.0);
@@ -213,9 +219,10 @@ int32_t BuiltinCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32
   const int32_t nEff = builtin::EffectiveWindow(n, c.b);
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, s[1]);
   double count = 0.0;
   if (builtin::Continuing(s, c.b) && same) {
     double x = 0.0;

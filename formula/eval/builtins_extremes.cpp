@@ -46,9 +46,15 @@ int32_t Extreme(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t of
   const int32_t nEff = builtin::EffectiveWindow(n, c.b);
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) {
+    if (!HasValue(s[1])) return EVAL_OK;
+    const int32_t p = RoundCount(s[1]);
+    if (barsBack) return builtin::AnswerWith(out, static_cast<double>(c.b) - p);
+    return c.ArgAtBar(2, p, out);
+  }
   double best = 0.0;
   int32_t pos = -1;
   if (builtin::Continuing(s, c.b) && same) {
@@ -112,9 +118,10 @@ int32_t Range(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offs
   Call c{};
   int32_t code = 0;
   if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] - 1.0 : INVALID_VALUE);
   const bool continuing = builtin::Continuing(s, c.b);
   double x = 0.0;
   if (int32_t rc = c.Arg(2, 0, &x)) return rc;

@@ -28,9 +28,13 @@ int32_t BuiltinFilter(const ExprRecord* rec, double* out, CalcContext* ctx, int3
   if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
   if (!ok) return EVAL_OK;
   if (n == 0) return c.Arg(2, 0, out);
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  if (block.answered) {
+    *out = s[1] == static_cast<double>(c.b) ? 1.0 : 0.0;
+    return EVAL_OK;
+  }
   double x = 0.0;
   if (int32_t rc = c.Arg(2, 0, &x)) return rc;
   s[2] = c.b;

@@ -8,13 +8,12 @@ using builtin::Call;
 
 namespace {
 
-// Block of the dispersion functions, five cells per bar:
+// Block of the dispersion functions, five cells per bar (plus the stamp):
 // {bar, sum, sum of squares, shift, updates since the last full pass}.
 // The sums are of x - shift, where the shift is the newest value of the last
 // full pass; the sums are rebuilt every few windows, so that neither a large
 // level nor a long run of updates costs precision.
 constexpr int32_t MOMENT_HALF = 5;
-constexpr int32_t MOMENT_BLOCK = 2 * MOMENT_HALF;
 constexpr int32_t REBUILD_WINDOWS = 4;
 
 enum class Dispersion { Std, StdP, Var, VarP };
@@ -80,9 +79,13 @@ int32_t DispersionCall(const ExprRecord* rec, double* out, CalcContext* ctx, int
   if (!BeginStat(rec, out, ctx, offset, 4, 3, minN, &c, &n, &code)) return code;
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, MOMENT_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, MOMENT_HALF);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, MOMENT_HALF, c.b);
+  if (block.answered) {
+    if (HasValue(s[1]) && HasValue(s[2])) *out = DispersionOf(kind, Moments{s[1], s[2]}, n);
+    return EVAL_OK;
+  }
   Moments m;
   bool ok = false;
   double shift = s[3];
@@ -123,12 +126,16 @@ int32_t DeviationCall(const ExprRecord* rec, double* out, CalcContext* ctx, int3
   if (!BeginStat(rec, out, ctx, offset, 4, 3, 1, &c, &n, &code)) return code;
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  const bool answered = block.answered;
   double sum = 0.0;
   bool ok = true;
-  if (builtin::Continuing(s, c.b) && same) {
+  if (answered) {
+    sum = s[1];
+    ok = HasValue(sum);
+  } else if (builtin::Continuing(s, c.b) && same) {
     double x = 0.0;
     double y = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
@@ -143,8 +150,10 @@ int32_t DeviationCall(const ExprRecord* rec, double* out, CalcContext* ctx, int3
       sum += v;
     }
   }
-  s[2] = c.b;
-  s[3] = ok ? sum : INVALID_VALUE;
+  if (!answered) {
+    s[2] = c.b;
+    s[3] = ok ? sum : INVALID_VALUE;
+  }
   if (!ok) return EVAL_OK;
   const double mean = sum / n;
   double dev = 0.0;
@@ -195,13 +204,18 @@ int32_t PairCall(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t o
   if (!BeginStat(rec, out, ctx, offset, 5, 4, 2, &c, &n, &code)) return code;
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 4, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::WIDE_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 3);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 3, c.b);
+  const bool answered = block.answered;
   double sumX = 0.0;
   double sumY = 0.0;
   bool ok = true;
-  if (builtin::Continuing(s, c.b) && HasValue(s[2]) && same) {
+  if (answered) {
+    sumX = s[1];
+    sumY = s[2];
+    ok = HasValue(sumX) && HasValue(sumY);
+  } else if (builtin::Continuing(s, c.b) && HasValue(s[2]) && same) {
     double x = 0.0, y = 0.0, xo = 0.0, yo = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
     if (int32_t rc = c.Arg(3, 0, &y)) return rc;
@@ -220,9 +234,11 @@ int32_t PairCall(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t o
       sumY += y;
     }
   }
-  s[3] = c.b;
-  s[4] = ok ? sumX : INVALID_VALUE;
-  s[5] = ok ? sumY : INVALID_VALUE;
+  if (!answered) {
+    s[3] = c.b;
+    s[4] = ok ? sumX : INVALID_VALUE;
+    s[5] = ok ? sumY : INVALID_VALUE;
+  }
   if (!ok) return EVAL_OK;
   const double mX = sumX / n;
   const double mY = sumY / n;
@@ -327,12 +343,15 @@ int32_t BuiltinVolat(const ExprRecord* rec, double* out, CalcContext* ctx, int32
   if (!ok || n < 2 || static_cast<int64_t>(c.b) + 1 < n) return EVAL_OK;
   bool same = false;
   if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  double* s = builtin::StateBlock(c, 1, builtin::STD_BLOCK);
+  builtin::RollingBlock block;
+  double* s = block.Open(c, 1, 2);
   if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  builtin::Roll(s, 2, c.b);
+  const bool answered = block.answered && HasValue(s[1]);
   double sum = 0.0;
   ok = true;
-  if (builtin::Continuing(s, c.b) && same) {
+  if (answered) {
+    sum = s[1];
+  } else if (builtin::Continuing(s, c.b) && same) {
     double newest = 0.0;
     double oldest = 0.0;
     bool okOld = false;
@@ -347,8 +366,10 @@ int32_t BuiltinVolat(const ExprRecord* rec, double* out, CalcContext* ctx, int32
       sum += r;
     }
   }
-  s[2] = c.b;
-  s[3] = ok && std::isfinite(sum) ? sum : INVALID_VALUE;
+  if (!answered) {
+    s[2] = c.b;
+    s[3] = ok && std::isfinite(sum) ? sum : INVALID_VALUE;
+  }
   if (!ok || ctx->periodMult <= 0) return EVAL_OK;
   const double perYear = PeriodsPerYear(ctx->periodType);
   if (perYear <= 0.0) return EVAL_OK;

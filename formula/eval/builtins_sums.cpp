@@ -11,7 +11,7 @@ namespace {
 // The shared start of SUM and MULAR: n, the n = 1 shortcut, the effective
 // window, same period and the rolled block. False when the call is done.
 bool BeginWindow(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, Call* c, int32_t* nEff,
-                 bool* same, double** s, int32_t* code) {
+                 bool* same, builtin::RollingBlock* block, double** s, int32_t* code) {
   if (!builtin::Begin(rec, out, ctx, offset, 4, c, code)) return false;
   int32_t n = 0;
   bool ok = false;
@@ -24,10 +24,14 @@ bool BeginWindow(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t o
   *nEff = builtin::EffectiveWindow(n, c->b);
   *code = builtin::SamePeriod(*c, 3, n, same);
   if (*code != EVAL_OK) return false;
-  *s = builtin::StateBlock(*c, 1, builtin::STD_BLOCK);
+  *s = block->Open(*c, 1, 2);
   *code = EVAL_BAD_ARGUMENT;
   if (*s == nullptr) return false;
-  builtin::Roll(*s, 2, c->b);
+  // SUM and MULAR keep their result itself.
+  if (block->answered) {
+    *code = builtin::AnswerWith(out, (*s)[1]);
+    return false;
+  }
   *code = EVAL_OK;
   return true;
 }
@@ -39,9 +43,10 @@ int32_t BuiltinSum(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   Call c{};
   int32_t nEff = 0;
   bool same = false;
+  builtin::RollingBlock block;
   double* s = nullptr;
   int32_t code = 0;
-  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &s, &code)) return code;
+  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &block, &s, &code)) return code;
   double sum = 0.0;
   if (builtin::Continuing(s, c.b) && same) {
     double x = 0.0;
@@ -69,9 +74,10 @@ int32_t BuiltinMular(const ExprRecord* rec, double* out, CalcContext* ctx, int32
   Call c{};
   int32_t nEff = 0;
   bool same = false;
+  builtin::RollingBlock block;
   double* s = nullptr;
   int32_t code = 0;
-  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &s, &code)) return code;
+  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &block, &s, &code)) return code;
   double product = 1.0;
   bool updated = false;
   // A zero or overflowed product cannot be divided back out: recompute then.

@@ -52,6 +52,8 @@ void BuildKLine(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   const int riseBody = b.AddRectangle(GetRectangleFrame(Palette(kPaletteRise), 1.0f, LINE_STYLE_SOLID, RECTANGLE_TYPE_1));
   const int fallWick = b.AddCurve(GetCurve(Palette(kPaletteFall), 1.0f, LINE_STYLE_SOLID));
   const int riseWick = b.AddCurve(GetCurve(Palette(kPaletteRise), 1.0f, LINE_STYLE_SOLID));
+  ReserveOrder(info, job, 3);
+  PairItems pairs(b);
   DojiDirection doji(job);
   for (int32_t bar = job.first; bar <= job.last; ++bar) {
     const double high = highs[bar];
@@ -64,8 +66,8 @@ void BuildKLine(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
     const double bottom = std::min(open, close);
     b.AddRectangleCorners(rose ? riseBody : fallBody, At(bar - kHalfBody, top), At(bar + kHalfBody, bottom));
     const int wick = rose ? riseWick : fallWick;
-    b.AddCurveLine(wick, {At(bar, high), At(bar, top)}, false, false);
-    b.AddCurveLine(wick, {At(bar, bottom), At(bar, low)}, false, false);
+    pairs.Segment(wick, At(bar, high), At(bar, top));
+    pairs.Segment(wick, At(bar, bottom), At(bar, low));
   }
   out.push_back(std::move(info));
 }

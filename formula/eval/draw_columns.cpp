@@ -99,6 +99,8 @@ void BuildColumn(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   GraphDrawInfo info;
   GraphDrawInfoBuilder b(&info);
   const ColumnRecords r = AddColumnRecords(b, job);
+  ReserveOrder(info, job, style == kLineStick ? 2 : 1);
+  PairItems pairs(b);
   const double half = (job.width * 0.04 + 0.4) / 2.0;
   VolumeDirection volume(job);
   std::vector<TarnPoint> points;
@@ -124,9 +126,9 @@ void BuildColumn(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
       const int fill = RtVolumeFill(job, r, bar);
       if (fill >= 0) b.AddRectangleCorners(fill, low, high);
     } else if (style == kColorStick) {
-      b.AddCurveLine(v > 0.0 ? r.riseLine : r.fallLine, {At(bar, lo), At(bar, hi)}, false, false);
+      pairs.Segment(v > 0.0 ? r.riseLine : r.fallLine, At(bar, lo), At(bar, hi));
     } else if (style == kLineStick) {
-      b.AddCurveLine(r.stickLine, {At(bar, lo), At(bar, hi)}, false, false);
+      pairs.Segment(r.stickLine, At(bar, lo), At(bar, hi));
       points.push_back(At(bar, v));
     }
   }
@@ -150,6 +152,7 @@ void BuildStick(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   const int fill = b.AddRectangle(GetRectangleFill(job.colour, FILL_STYLE_SOLID, RECTANGLE_TYPE_0));
   const int dashed = b.AddRectangle(GetRectangleFrame(job.colour, 1.0f, LINE_STYLE_DASH, RECTANGLE_TYPE_0));
   const int framed = b.AddRectangle(GetRectangleFrame(job.colour, 1.0f, LINE_STYLE_SOLID, RECTANGLE_TYPE_0));
+  ReserveOrder(info, job, 1);
   for (int32_t bar = job.first; bar <= job.last; ++bar) {
     const double p = firstPrice[bar];
     const double q = secondPrice[bar];

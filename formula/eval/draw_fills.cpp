@@ -101,6 +101,8 @@ void BandWalk::Bar(int32_t b) {
   const bool isLast = b == m_job.last;
   const bool upNext = isLast ? up : NextOnTop(b);
   BandSide& side = up ? m_upperSide : m_lowerSide;
+  // The piece that a colour change closes keeps the colour it was drawn in.
+  const int pieceRecord = side.record;
   const bool changed = TakeColour(side, ColourOfCode(up ? m_upperCode[b] : m_lowerCode[b]));
   const bool colourChange = changed && b != m_job.first;
   m_upper.push_back(At(b, p));
@@ -117,7 +119,7 @@ void BandWalk::Bar(int32_t b) {
     x = Crossing(b);
     m_upper.push_back(x);
   }
-  FlushPolygon(m_builder, side.record, m_upper, m_lower);
+  FlushPolygon(m_builder, colourChange && pieceRecord >= 0 ? pieceRecord : side.record, m_upper, m_lower);
   if (crossPoint) m_upper.push_back(x);
   if (colourChange) {
     m_upper.push_back(At(b, p));

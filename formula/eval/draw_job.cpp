@@ -84,6 +84,10 @@ void FlushPolygon(GraphDrawInfoBuilder& builder, int id, std::vector<TarnPoint>&
   lower.clear();
 }
 
+void ReserveOrder(TarnDrawInfo::GraphDrawInfo& info, const DrawJob& job, size_t perBar) {
+  info.drawOrder.reserve(static_cast<size_t>(job.last - job.first + 1) * perBar);
+}
+
 bool RoseBeforeBar(const DrawJob& job, int32_t bar, bool fallback) {
   for (int32_t b = bar - 1; b >= 0; --b) {
     const double close = job.Price(kSnapClose, b);

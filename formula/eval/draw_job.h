@@ -94,6 +94,33 @@ void FlushLine(GraphDrawInfoBuilder& builder, int id, std::vector<TarnDrawInfo::
 void FlushPolygon(GraphDrawInfoBuilder& builder, int id, std::vector<TarnDrawInfo::TarnPoint>& upper,
                   std::vector<TarnDrawInfo::TarnPoint>& lower);
 
+// Adds two-point items (segments, circles) through one reused point list, so
+// that an item costs no more than the copy its record keeps.
+class PairItems {
+ public:
+  explicit PairItems(GraphDrawInfoBuilder& builder) : m_builder(builder), m_points(2) {}
+
+  // The segment a to b as a line without extensions (a ray beyond b when extendEnd).
+  void Segment(int id, TarnDrawInfo::TarnPoint a, TarnDrawInfo::TarnPoint b, bool extendEnd = false) {
+    m_points[0] = a;
+    m_points[1] = b;
+    m_builder.AddCurveLine(id, m_points, false, extendEnd);
+  }
+  // A circle of radius (in bars) around centre, as the ends of its horizontal diameter.
+  void Circle(int id, TarnDrawInfo::TarnPoint centre, float radius) {
+    m_points[0] = TarnDrawInfo::TarnPoint{centre.x - radius, centre.y};
+    m_points[1] = TarnDrawInfo::TarnPoint{centre.x + radius, centre.y};
+    m_builder.AddElipsePoints(id, m_points);
+  }
+
+ private:
+  GraphDrawInfoBuilder& m_builder;
+  std::vector<TarnDrawInfo::TarnPoint> m_points;
+};
+
+// Room in drawOrder for the items of bars first..last, perBar items each.
+void ReserveOrder(TarnDrawInfo::GraphDrawInfo& info, const DrawJob& job, size_t perBar);
+
 // Whether a candle or column whose close equals its open counts as rising,
 // from the bars before it: the nearest earlier bar whose snapshot close and
 // open are present and differ; fallback when there is none.

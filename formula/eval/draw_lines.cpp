@@ -140,10 +140,10 @@ struct Segment {
 
 // Adds the pending segment as a line (a ray for extend flag 1). False when
 // the extend flag is neither 0 nor 1: the drawing is then abandoned.
-bool CloseSegment(GraphDrawInfoBuilder& builder, int id, Segment& s, int32_t extend) {
+bool CloseSegment(PairItems& pairs, int id, Segment& s, int32_t extend) {
   if (!s.hasStart || !s.hasEnd) return true;
   if (extend != 0 && extend != 1) return false;
-  builder.AddCurveLine(id, {s.start, s.end}, false, extend == 1);
+  pairs.Segment(id, s.start, s.end, extend == 1);
   s.hasStart = false;
   s.hasEnd = false;
   return true;
@@ -214,10 +214,11 @@ void BuildSegments(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   GraphDrawInfoBuilder builder(&info);
   const int id = builder.AddCurve(
       TarnDrawInfo::GetCurve(job.colour, static_cast<float>(job.width), LineStyleOf(style)));
+  PairItems pairs(builder);
   Segment s;
   for (int32_t bar = job.first; bar <= job.last; ++bar) {
     if (IsOne(firstCondition[bar])) {
-      if (!CloseSegment(builder, id, s, extend)) return;
+      if (!CloseSegment(pairs, id, s, extend)) return;
       if (HasValue(firstPrice[bar])) {
         s.start = At(bar, firstPrice[bar]);
         s.hasStart = true;
@@ -227,6 +228,6 @@ void BuildSegments(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
       s.hasEnd = true;
     }
   }
-  if (!CloseSegment(builder, id, s, extend)) return;
+  if (!CloseSegment(pairs, id, s, extend)) return;
   out.push_back(std::move(info));
 }

@@ -98,6 +98,8 @@ void BuildCircular(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   GraphDrawInfo info;
   GraphDrawInfoBuilder b(&info);
   const CircleRecords r = AddCircleRecords(b, job);
+  ReserveOrder(info, job, 1);
+  PairItems pairs(b);
   SarColours sar(job, values);
   std::vector<TarnPoint> points;
   if (style == kDotLine) points.reserve(static_cast<size_t>(job.last - job.first + 1));
@@ -110,16 +112,16 @@ void BuildCircular(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
     }
     const TarnPoint centre = At(bar, v);
     if (style == kPoint) {
-      b.AddCircle(r.fill, centre, radiusB);
+      pairs.Circle(r.fill, centre, radiusB);
     } else if (style == kCircle) {
-      b.AddCircle(r.frame, centre, radiusA);
+      pairs.Circle(r.frame, centre, radiusA);
     } else if (style == kCross) {
       b.AddCrossPoint(r.cross, centre, radiusA);
     } else if (style == kDotLine) {
       points.push_back(centre);
     } else if (style == kSar) {
       const int32_t colour = sar.Colour(bar, v);
-      if (colour != 0) b.AddCircle(SarFrame(r, colour), centre, radiusA);
+      if (colour != 0) pairs.Circle(SarFrame(r, colour), centre, radiusA);
     }
   }
   FlushLine(b, r.line, points);

@@ -8,7 +8,6 @@
 class GuardedProvider final : public IIndexDataProvider {
 public:
     void Reset(IIndexDataProvider* inner) { m_inner = inner; }
-    IIndexDataProvider* Inner() const { return m_inner; }
 
     bool GetBarCount(int32_t* count) override;
     bool GetTotalBarCount(int32_t* count) override;

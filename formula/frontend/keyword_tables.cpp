@@ -1,8 +1,11 @@
 #include "formula/frontend/keyword_tables.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <unordered_map>
+
+#include "formula/frontend/compile_lock.h"
 
 namespace {
 
@@ -180,6 +183,7 @@ struct KeywordTables {
     std::unordered_map<int32_t, std::string> firstKeywords;  // alphabetically first keyword by id
 };
 
+// Built once and never freed: the tables live until the process ends.
 KeywordTables* g_tables = nullptr;
 std::atomic<bool> g_built{false};
 
@@ -200,6 +204,9 @@ void AddRow(KeywordTables& t, const KeywordRow& row) {
 
 void BuildKeywordTables() {
     if (g_built.load(std::memory_order_acquire)) return;
+    // Compile already holds this (recursive) lock; taking it here keeps any other caller safe too.
+    std::lock_guard<std::recursive_mutex> lock(CompileLock());
+    if (g_built.load(std::memory_order_relaxed)) return;
     auto* tables = new KeywordTables();
     for (const KeywordRow& row : kKeywordRows) AddRow(*tables, row);
     tables->scriptWords.emplace(TOKEN_STATEMENT_END, "\r\n");

@@ -13,6 +13,7 @@
 #include "showcase/platform/hearth.h"
 #include "showcase/platform/journal.h"
 #include "showcase/platform/kestrel.h"
+#include "showcase/platform/ledger.h"
 #include "showcase/platform/soui.h"
 #include "showcase/platform/standin_env.h"
 #include "showcase/platform/text.h"
@@ -196,9 +197,21 @@ bool CmdLog(const Args&, const std::string&, std::ostream& out) {
   return true;
 }
 
-bool CmdConfig(const Args&, const std::string&, std::ostream& out) {
-  PrintFile("app.cfg", StandInConfigDir() + "/app.cfg", out);
-  PrintFile("user.cfg", StandInConfigDir() + "/user.cfg", out);
+void PrintStore(const std::string& label, const LedgerStore& store, std::ostream& out) {
+  out << label << ":";
+  for (const auto& kv : store) out << " " << kv.first << "=" << kv.second.value;
+  out << "\n";
+}
+
+// "config": the stores as the program holds them; "config file": on disk.
+bool CmdConfig(const Args& a, const std::string&, std::ostream& out) {
+  if (a.size() > 1 && a[1] == "file") {
+    PrintFile("app.cfg", StandInConfigDir() + "/app.cfg", out);
+    PrintFile("user.cfg", StandInConfigDir() + "/user.cfg", out);
+    return true;
+  }
+  PrintStore("app", LedgerAppStore(), out);
+  PrintStore("user", LedgerUserStore(), out);
   return true;
 }
 

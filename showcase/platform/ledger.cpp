@@ -191,6 +191,9 @@ bool LedgerWriteAtomically(const std::string& path, const std::string& text) {
   return true;
 }
 
+const LedgerStore& LedgerAppStore() { return State().app; }
+const LedgerStore& LedgerUserStore() { return State().user; }
+
 bool IMgr_Cfg_App::Init() {
   StandInCall("IMgr_Cfg_App::Init");
   State().initialised = true;

@@ -46,5 +46,9 @@ bool LedgerParse(const std::string& text, LedgerStore* store);
 // Writes text to path through a temporary file and a rename.
 bool LedgerWriteAtomically(const std::string& path, const std::string& text);
 
+// What the stores hold now, saved or not.
+const LedgerStore& LedgerAppStore();
+const LedgerStore& LedgerUserStore();
+
 constexpr int kLedgerCorruptLine = 120;
 constexpr int kLedgerPersistLine = 150;

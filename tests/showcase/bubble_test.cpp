@@ -149,3 +149,16 @@ TEST_F(Bubbles, OverlayButtonsPageAndClose) {
 }
 
 }  // namespace
+
+namespace {
+
+// Minimising: the system's size notice and the button itself both move the overlay.
+TEST(BubblesMinimise, MinimiseButtonUpdatesTheOverlayTwice) {
+  VitrineRunner vit;
+  VitrineRun run = vit.Run("click bubbletest1\nclick btn_min\nwindow bubble\nwindows\n");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Field(OutputOf(run.output, "window bubble"), "posupdates"), "2");
+  EXPECT_TRUE(Contains(OutputOf(run.output, "windows"), "hwnd dlg_Vitrine parent=0 visible=1 max=0 min=1"));
+}
+
+}  // namespace

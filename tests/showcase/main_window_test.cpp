@@ -2,6 +2,7 @@
 // recorded state and the control library's record.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -279,6 +280,49 @@ TEST_F(MainWindow, ClosingEndsTheProgramThroughTheShutdown) {
   VitrineRun run = Run("click btn_close\ndump btn_ctrl\n");
   EXPECT_TRUE(Contains(vit.CallLog(), "IMessageDispatch::UnInit"));
   EXPECT_EQ(run.output.find("dump btn_ctrl"), std::string::npos);  // no command runs after the quit
+}
+
+}  // namespace
+
+namespace {
+
+// A layout that lacks some widgets and has others of the wrong class.
+class AlteredLayout : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string res = vit.Home() + "/res";
+    std::string cmd = "cp -r " + std::string(VITRINE_SOURCE_RESOURCES) + " " + res +
+                      " && sed -i"
+                      " -e 's|<tarntab name=\"test_tab1\">|<window name=\"test_tab1\">|'"
+                      " -e 's|<tarnredgreen name=\"redgreen5\"/>||'"
+                      " -e 's|<tarnloadingfail name=\"loading_fail\" currentState=\"fail\"/>||'"
+                      " -e 's|<tarnmarkettag name=\"market_tag_of_solid\" |<text name=\"market_tag_of_solid\" |'"
+                      " " + res + "/layout/dlg_Vitrine.xml"
+                       " && sed -i -e '/name=\"test_tab1\"/,/<\\/tarntab>/s|</tarntab>|</window>|' " +
+                      res + "/layout/dlg_Vitrine.xml";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    vit.SetEnv("VITRINE_RESOURCES", res);
+  }
+  VitrineRunner vit;
+};
+
+TEST_F(AlteredLayout, MissingOrMistypedWidgetsSkipOnlyTheirOwnSteps) {
+  VitrineRun run = vit.Run(
+      "click tabtest3\ndump test_tab1\ndump redgreen4\ndump redgreen6\ndump redgreen101\n"
+      "click change_text_btn\ndump loading_fail_retry\n"
+      "click siwtch_market_btn\ndump market_tag_of_solid\ndump market_tag_of_bordered\nsoui-log\n");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump test_tab1"), "dragable"), "<missing>");
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump redgreen4"), "current"), "101");
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump redgreen6"), "current"), "<missing>");  // stopped at redgreen5
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump redgreen101"), "current"), "<missing>");
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump loading_fail_retry"), "failRetryText"), "<missing>");
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump market_tag_of_solid"), "market"), "HK");  // as the layout has it
+  EXPECT_EQ(Attr(OutputOf(run.output, "dump market_tag_of_bordered"), "market"), "US");
+  std::vector<std::string> log = OutputOf(run.output, "soui-log");
+  EXPECT_TRUE(Contains(log, "FindChildByName2: \"test_tab1\" is \"window\", not \"tarntabbase\""));
+  EXPECT_TRUE(Contains(log, "FindChildByName2: \"market_tag_of_solid\" is \"text\", not \"tarnmarkettag\""));
+  EXPECT_TRUE(vit.WarnLog().empty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // and the failures it logs.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -68,6 +70,9 @@ struct ClampCase {
   const char* limit;
   const char* expected;
 };
+
+// Readable test names in listings.
+void PrintTo(const ClampCase& c, std::ostream* os) { *os << "typed " << c.typed << ", limit " << c.limit; }
 
 class ZoomClamp : public ::testing::TestWithParam<ClampCase> {};
 
@@ -178,6 +183,9 @@ struct FailureCase {
   std::vector<std::string> logged;
   const char* stillCalled;  // proof the change still went through, or ""
 };
+
+// Readable test names in listings.
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class SettingsFailures : public ::testing::TestWithParam<FailureCase> {};
 

@@ -2,6 +2,8 @@
 // the configuration file's survival.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <signal.h>
 #include <unistd.h>
 
@@ -86,6 +88,9 @@ struct LanguageCase {
   int expected;
 };
 
+// Readable test names in listings.
+void PrintTo(const LanguageCase& c, std::ostream* os) { *os << c.lang; }
+
 class FreshConfiguration : public ::testing::TestWithParam<LanguageCase> {};
 
 TEST_P(FreshConfiguration, WritesFirstRunKeysAndTheUsersLanguage) {
@@ -123,6 +128,9 @@ struct ZoomCase {
   int expectedKey;
   const char* expectedZoom;
 };
+
+// Readable test names in listings.
+void PrintTo(const ZoomCase& c, std::ostream* os) { *os << "user " << c.userZoom << ", stored " << c.stored << ", system " << c.sysZoom; }
 
 class StoredZoom : public ::testing::TestWithParam<ZoomCase> {};
 
@@ -178,6 +186,9 @@ struct StoredIdCase {
   const char* call;
 };
 
+// Readable test names in listings.
+void PrintTo(const StoredIdCase& c, std::ostream* os) { *os << "key " << c.key << " = " << c.stored; }
+
 class StoredIds : public ::testing::TestWithParam<StoredIdCase> {};
 
 TEST_P(StoredIds, OutOfRangeValuesFallBackToZero) {
@@ -219,6 +230,9 @@ struct ExitSaveCase {
   const char* failingKey;
   const char* logged;
 };
+
+// Readable test names in listings.
+void PrintTo(const ExitSaveCase& c, std::ostream* os) { *os << "failing " << c.failingKey; }
 
 class ExitSaves : public ::testing::TestWithParam<ExitSaveCase> {};
 

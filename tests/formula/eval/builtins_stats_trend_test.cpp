@@ -316,4 +316,20 @@ const ZigCase kZigCases[] = {
 INSTANTIATE_TEST_SUITE_P(Builtins, ZigCases, ::testing::ValuesIn(kZigCases),
                          [](const ::testing::TestParamInfo<ZigCase>& i) { return std::string(i.param.name); });
 
+TEST(BuiltinZigzag, BarsAfterTheFirstRunOfValuesHaveNoValue) {
+  Harness h({10, 12, 10, 13, 0, 10, 11});
+  h.provider.failingReads = {{harness::CLOSE, 4}};
+  // The source is K = CLOSE: its first unbroken run is bars 0..3; the values
+  // after the gap, the last bar's included, are not part of the zigzag.
+  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("ZIG", {h.C(), Harness::N(5)})), {10, 12, 10, 13, NA, NA, NA}));
+  // With K a selector, a failed read repeats the bar before.
+  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("ZIG", {Harness::N(3), Harness::N(5)})), {10, 12, 10, 13, 11.5, 10, 11}));
+}
+
+TEST(BuiltinWholeRange, CentredAverageHasNoValueWhereItsWindowHasAGap) {
+  Harness h({10, 11, 12, 13, 14, 15});
+  h.provider.failingReads = {{harness::CLOSE, 2}};
+  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("XMA", {h.C(), Harness::N(3)})), {10.5, NA, NA, NA, 14, 14.5}));
+}
+
 }  // namespace

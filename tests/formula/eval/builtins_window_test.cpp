@@ -124,4 +124,19 @@ const Case kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Builtins, WindowCases, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.name); });
 
+TEST(BuiltinSmoothers, SeedOnTheFirstCalculatedBar) {
+  Harness h(kClose);
+  // The calculated range starts at bar 3: every smoother starts from X there.
+  const std::vector<double> ema = h.Run(h.Fn("EMA", {h.C(), Harness::N(10)}), 3);
+  EXPECT_EQ(ema[0], 11);
+  EXPECT_DOUBLE_EQ(ema[1], (9 * 11.0 + 2 * 13.0) / 11);
+  EXPECT_EQ(h.Run(h.Fn("EXPMA", {h.C(), Harness::N(4)}), 3)[0], 11);
+  EXPECT_EQ(h.Run(h.Fn("DMA", {h.C(), Harness::N(0.5f)}), 3)[0], 11);
+  EXPECT_EQ(h.Run(h.Fn("AMA", {h.C(), Harness::N(0.5f)}), 3)[0], 11);
+  EXPECT_EQ(h.Run(h.Fn("SMA", {h.C(), Harness::N(5), Harness::N(1)}), 3)[0], 11);
+  EXPECT_EQ(h.Run(h.Fn("TMA", {h.C(), Harness::N(0.5f), Harness::N(0.5f)}), 3)[0], 11);
+  // MEMA seeds with the plain average of the first n calculated bars.
+  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("MEMA", {h.C(), Harness::N(2)}), 3), {NA, 12, 12.5, 10.75, 10.375}));
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "abacor/draw_info.h"
 #include "abacor/index_calculator.h"
 #include "abacor/index_obj_creator.h"
 #include "support/bar_provider.h"
@@ -90,6 +91,7 @@ TEST(CalculatorConcurrencyTest, ReaderSeesOnlyValuesOfASerialRun) {
     int64_t reads = 0, mismatches = 0;
     std::vector<double> values(kBars);
     std::unique_ptr<bool[]> valid(new bool[kBars]);
+    std::vector<TarnDrawInfo::GraphDrawInfo> drawings;
     while (!done.load() || reads == 0) {
         ASSERT_TRUE(s.calc->GetOutputValues(0, 0, kBars - 1, values.data(), valid.get()));
         for (int32_t bar = 0; bar < kBars - 1; ++bar) {
@@ -99,6 +101,10 @@ TEST(CalculatorConcurrencyTest, ReaderSeesOnlyValuesOfASerialRun) {
         double lo = 0.0, hi = 0.0;
         ASSERT_TRUE(s.calc->GetValueRange(0, kBars - 1, {}, &lo, &hi));
         if (serial.ranges.count({lo, hi}) == 0) ++mismatches;
+        int32_t first = -1, last = -1;
+        ASSERT_TRUE(s.calc->GetCalculatedRange(&first, &last));
+        if (first != 0 || last != kBars - 1) ++mismatches;
+        ASSERT_TRUE(s.calc->GetDrawInfo(0, kBars - 1, 0, {}, drawings));
         ++reads;
     }
     worker.join();

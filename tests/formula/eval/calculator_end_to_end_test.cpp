@@ -9,6 +9,7 @@
 #include "abacor/index_calculator.h"
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
+#include "formula/eval/value.h"
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
 
@@ -101,6 +102,46 @@ TEST_F(EndToEndTest, ProgramCompiledAfterAFailedAttemptIsSeenWithoutSettingThePa
     double v = 0.0;
     ASSERT_TRUE(calc->GetOutputValue(0, 15, &v));
     EXPECT_DOUBLE_EQ(v, BarProvider::Price(kHigh, 15) + 1.0);
+}
+
+// Functions that look back over earlier bars or keep running state give the
+// same values whether the range grows step by step or is calculated at once.
+TEST(EndToEndIncrementalTest, GrowingRangeMatchesOneFullRun) {
+    const std::string text =
+        "XA:VALUEWHEN(CROSS(CLOSE,OPEN),HIGH);\r\n"
+        "XB:EXIST(CLOSE>OPEN,5)+EVERY(CLOSE>OPEN,2)*2;\r\n"
+        "XC:LAST(CLOSE>OPEN,5,1)+UPNDAY(CLOSE,3)*2+DOWNNDAY(CLOSE,2)*4;\r\n";
+    const int32_t bars = 120;
+    auto run = [&](const std::vector<std::pair<int32_t, int32_t>>& steps, std::vector<double>* out) {
+        BarProvider provider(bars);
+        std::unique_ptr<IIndexParser, ParserDeleter> parser(IndexObjCreator::CreateIndexParserObj());
+        std::unique_ptr<IIndexCalculator, CalcDeleter> calc(IndexObjCreator::CreateIndexCalculatorObj());
+        ASSERT_TRUE(parser->Compile(text, {}, {}));
+        calc->SetIndexParser(parser.get());
+        calc->SetDataProvider(&provider);
+        for (const auto& step : steps) {
+            ASSERT_TRUE(calc->Calculate(step.first, step.second, step.first == step.second));
+        }
+        ASSERT_TRUE(calc->PublishResults());
+        for (int32_t output = 0; output < 3; ++output) {
+            std::vector<double> values(bars);
+            std::unique_ptr<bool[]> valid(new bool[bars]);
+            ASSERT_TRUE(calc->GetOutputValues(output, 0, bars - 1, values.data(), valid.get()));
+            out->insert(out->end(), values.begin(), values.end());
+        }
+    };
+    std::vector<double> full, grown, ticked;
+    run({{0, bars - 1}}, &full);
+    run({{0, 39}, {30, 79}, {70, bars - 1}}, &grown);
+    run({{0, bars - 1}, {bars - 1, bars - 1}, {bars - 1, bars - 1}}, &ticked);
+    ASSERT_EQ(full.size(), static_cast<size_t>(3 * bars));
+    int32_t withValue = 0;
+    for (size_t k = 0; k < full.size(); ++k) {
+        EXPECT_EQ(ValueBits(grown[k]), ValueBits(full[k])) << "cell " << k;
+        EXPECT_EQ(ValueBits(ticked[k]), ValueBits(full[k])) << "cell " << k;
+        if (ValueBits(full[k]) != INVALID_VALUE_BITS) ++withValue;
+    }
+    EXPECT_GT(withValue, 3 * bars / 2);
 }
 
 }  // namespace

@@ -528,6 +528,28 @@ TEST_F(CalculatorTest, ShrinkingBarCountNeverReadsPastTheStore) {
     EXPECT_EQ(CalcRange(), Range(-1, -1));
 }
 
+TEST_F(CalculatorTest, ExtremeArgumentsAreClippedOrRefused) {
+    Attach(MakeLineProgram());
+    const int32_t lowest = std::numeric_limits<int32_t>::min();
+    const int32_t highest = std::numeric_limits<int32_t>::max();
+    ASSERT_TRUE(calc->Calculate(highest, lowest, false));
+    EXPECT_EQ(CalcRange(), Range(0, 99));
+    ASSERT_TRUE(calc->PublishResults());
+    double v = 0.0;
+    double values[1];
+    bool valid[1];
+    EXPECT_FALSE(calc->GetOutputValue(0, highest, &v));
+    EXPECT_FALSE(calc->GetOutputValues(0, highest, highest, values, valid));
+    EXPECT_FALSE(calc->GetOutputArgValue(0, 0, highest, &v));
+    EXPECT_FALSE(calc->GetOutputArgValue(highest, 0, 0, &v));
+    EXPECT_FALSE(calc->GetOutputArgValue(0, highest, 0, &v));
+    double lo = 0.0, hi = 0.0;
+    EXPECT_FALSE(calc->GetValueRange(0, highest, {}, &lo, &hi));
+    std::vector<TarnDrawInfo::GraphDrawInfo> out;
+    EXPECT_TRUE(calc->GetDrawInfo(0, highest, highest, {}, out));
+    EXPECT_FALSE(calc->GetDrawInfo(lowest, highest, 0, {}, out));
+}
+
 TEST_F(CalculatorTest, NonFiniteAndFailedReadsBecomeNoValue) {
     Attach(MakeLineProgram());
     provider.failingBars = {3};
