@@ -230,6 +230,7 @@ int Peak(int32_t n, bool all) {
         e->calc->PublishResults();
         for (int32_t i = 0; i < e->outputs; ++i) e->calc->GetOutputValues(i, 0, n - 1, values.data(), valid.get());
         if (all) keep.push_back(std::move(e));
+        std::fprintf(stderr, "%-5s resident %ld KiB\n", f.name.c_str(), StatusKb("VmRSS:") - before);
     }
     const long peak = StatusKb("VmHWM:");
     std::printf("{\"bars\": %d, \"all\": %s, \"rss_before_kb\": %ld, \"peak_kb\": %ld, \"engine_peak_kb\": %ld}\n", n,
