@@ -1,5 +1,6 @@
 // Filled areas between two prices: BAND (coloured by which price is on top)
 // and FILLRGN (filled where a condition holds).
+#include <cmath>
 #include <utility>
 
 #include "formula/eval/draw_job.h"
@@ -14,9 +15,14 @@ namespace {
 // The first value is on top, or equal to the second within VALUE_EPSILON.
 bool FirstOnTop(double p, double q) { return p - q > VALUE_EPSILON || std::fabs(p - q) <= VALUE_EPSILON; }
 
-// A colour code carries 0xBBGGRR in the bits of a float.
+// An RGB() result: 0xFF000000 | b<<16 | g<<8 | r as a signed integer.
+bool IsRgbResult(double code) { return code >= -16777216.0 && code <= -1.0 && code == std::trunc(code); }
+
+// A colour code carries 0xBBGGRR in the bits of a float; a colour made by
+// RGB() carries it in its integer value (no code's bits read as a negative
+// integer, so the two never meet).
 uint32_t ColourOfCode(double code) {
-  const uint32_t bits = FloatBits(code);
+  const uint32_t bits = IsRgbResult(code) ? static_cast<uint32_t>(static_cast<int32_t>(code)) : FloatBits(code);
   return TarnDrawInfo::MakeRGBVal(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
                                   static_cast<int>((bits >> 16) & 0xFF));
 }

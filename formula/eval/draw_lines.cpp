@@ -1,6 +1,5 @@
 // Line forms: the plain output line (.CURVELINE), PLOYLINE and DRAWLINE.
 #include <algorithm>
-#include <memory>
 
 #include "abacor/data_provider.h"
 #include "formula/eval/calc_context.h"
@@ -56,7 +55,8 @@ class PolyLineWalk {
     m_points.push_back(At(bar, p));
   }
 
-  // The bar found before the range: its point starts the line as stored.
+  // The bar found before the range starts the line; a price without a value
+  // would only put a point that is not a number into the line, so it adds nothing.
   void StartAt(int32_t bar, double p) {
     if (HasValue(p)) m_points.push_back(At(bar, p));
   }

@@ -11,6 +11,7 @@
 #include "formula/eval/calc_context.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/draw_elements.h"
+#include "formula/eval/draw_job.h"
 #include "formula/eval/draw_output.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/function_table.h"
@@ -51,22 +52,6 @@ const DrawElements* ElementsOf(const ExprRecord* record) {
     return FindDrawElements(record->values[0].Int32());
 }
 
-// A code carried as the raw bits of a number (a style or colour code),
-// evaluated at bar 0 with constants only. False when it has no value.
-bool ReadConstantCode(const ExprRecord* record, int32_t element, uint32_t* code) {
-    if (record == nullptr || element < 1 || element >= record->count) return false;
-    CalcContext bare;
-    bare.bar = 0;
-    double value = INVALID_VALUE;
-    if (EvaluateOperand(&bare, record->kinds[element], record->values[element], &value, 0) != EVAL_OK) {
-        return false;
-    }
-    if (!HasValue(value)) return false;
-    const float narrowed = static_cast<float>(value);
-    std::memcpy(code, &narrowed, sizeof *code);
-    return true;
-}
-
 bool OutputNeedsPrices(const ExprRecord* record) {
     const DrawElements* list = ElementsOf(record);
     if (list == nullptr) return false;
@@ -75,9 +60,9 @@ bool OutputNeedsPrices(const ExprRecord* record) {
         case kDrawKLine:
             return true;
         case kDrawCircular:
-            return ReadConstantCode(record, 1, &code) && code == kCircleSar;
+            return ReadConstantCode(*record, 1, &code) && code == kCircleSar;
         case kDrawColumn:
-            return ReadConstantCode(record, 1, &code) &&
+            return ReadConstantCode(*record, 1, &code) &&
                    (code == kColumnVolStick || code == kColumnRtVolStick);
         default:
             return false;

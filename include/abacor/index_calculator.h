@@ -5,13 +5,11 @@
 #include <set>
 #include <vector>
 
+#include "abacor/draw_info.h"
 #include "abacor/export.h"
 
 class IIndexParser;
 class IIndexDataProvider;
-namespace TarnDrawInfo {
-struct GraphDrawInfo;
-}
 
 class IIndexCalculator {
 public:

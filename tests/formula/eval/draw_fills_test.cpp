@@ -61,6 +61,16 @@ TEST(DrawBand, AColourChangeStartsANewPieceInTheNewColour) {
   ExpectPolygon(d.curves[1].lines[0], {{2, 7}, {3, 8}, {3, 3}, {2, 3}});
 }
 
+TEST(DrawBand, ColoursMadeByRgbKeepTheirChannels) {
+  TestDataProvider provider;
+  SetPrices(provider, {5, 2}, {0, 0}, {3, 4}, {0, 0});
+  DrawRun run("DRAWBAND(H,RGB(255,0,0),L,RGB(0,128,255));", provider);
+  const GraphDrawInfo d = run.Draw(0, 1).at(0);
+  ASSERT_EQ(d.curves.size(), 2u);
+  EXPECT_EQ(d.curves[0].fillColor.colorValue, TarnDrawInfo::MakeRGBVal(255, 0, 0));
+  EXPECT_EQ(d.curves[1].fillColor.colorValue, TarnDrawInfo::MakeRGBVal(0, 128, 255));
+}
+
 TEST(DrawBand, ABarWithoutValuesEndsThePieceWithoutACrossingPoint) {
   TestDataProvider provider;
   SetPrices(provider, {5, 6, 6, 6, 7}, {0, 0, 0, 0, 0}, {3, 4, 4, 4, 4}, {0, 0, 0, 0, 0});

@@ -81,6 +81,21 @@ TEST(DrawOutput, FormsWithoutADrawingProduceNothing) {
   EXPECT_EQ(drawings[0].curves.at(0).lines.at(0).points.GetPoint().size(), 10u);
 }
 
+TEST(DrawOutput, StyleCodesWithoutAConstantValueFallBackToTheDefaults) {
+  ProgramBuilder b;
+  b.Assign(OPK_OUTPUT_SERIES, 0, ProgramBuilder::Op(OP_ADD, b.FieldVar(kClose), Num(0.0f)));
+  const Operand close = b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);
+  // A series where a style code should stand cannot be read as a constant.
+  b.Output(502, {close, Num(0.0f), close});  // columns: CLTSTICK
+  b.Output(501, {close, close});             // circle marks: CITCIRCLE
+  HandBuilt h(b.Take());
+  ASSERT_TRUE(h.Run());
+  const auto drawings = h.Draw(0, 9);
+  ASSERT_EQ(drawings.size(), 2u);
+  EXPECT_EQ(drawings[0].rectangles.at(0).corners.size(), 10u);
+  EXPECT_EQ(drawings[1].elipses.at(0).elipses.size(), 10u);
+}
+
 TEST(DrawOutput, ThicknessIsClampedAndAMissingColourIsTheDefault) {
   struct Case {
     bool setWidth;
