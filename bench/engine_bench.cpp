@@ -26,7 +26,10 @@ void BM_Bulk(benchmark::State& state) {
     for (auto _ : state) {
         for (const auto& f : Suite()) {
             Engine e;
-            if (!e.Setup(f.text, &provider)) state.SkipWithError(("compile failed: " + f.name).c_str());
+            if (!e.Setup(f.text, &provider)) {
+                state.SkipWithError(("compile failed: " + f.name).c_str());
+                return;
+            }
             e.calc->Calculate(0, n - 1, false);
             e.calc->PublishResults();
             for (int32_t i = 0; i < e.outputs; ++i) e.calc->GetOutputValues(i, 0, n - 1, values.data(), valid.get());
@@ -63,9 +66,13 @@ void BM_Tick(benchmark::State& state) {
 }
 BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
 
+// Appends timed; the provider offers as many bar slots as they reach (a store
+// of two million slots per series would not fit twelve formulas).
+constexpr int64_t kAppends = 20000;
+
 // (c) an append: the total bar count grows by one, then the new bar is calculated and published.
 void BM_Append(benchmark::State& state) {
-    const int32_t n = 10000, capacity = 10000 + 2000000;
+    const int32_t n = 10000, capacity = n + kAppends;
     RandomWalkProvider provider(n, capacity);
     std::vector<std::unique_ptr<Engine>> engines;
     for (const auto& f : Suite()) {
@@ -75,7 +82,10 @@ void BM_Append(benchmark::State& state) {
         engines.back()->calc->PublishResults();
     }
     for (auto _ : state) {
-        if (provider.Total() >= capacity) state.SkipWithError("out of capacity");
+        if (provider.Total() >= capacity) {
+            state.SkipWithError("out of capacity");
+            break;
+        }
         provider.SetTotal(provider.Total() + 1);
         const int32_t last = provider.Total() - 1;
         for (auto& e : engines) {
@@ -87,7 +97,7 @@ void BM_Append(benchmark::State& state) {
         static_cast<double>(state.iterations()) * engines.size(),
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::OneK::kIs1000);
 }
-BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond)->Iterations(20000);
+BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond)->Iterations(kAppends);
 
 // (d) compile time per suite formula.
 void BM_Compile(benchmark::State& state) {

@@ -10,7 +10,7 @@ using namespace TarnDrawInfo;
 
 namespace {
 
-constexpr float kFloatEpsilon = 1.1920929e-07f;
+using TarnGeometry::kFloatEpsilon;
 constexpr double kDoubleEpsilon = 2.220446049250313e-16;
 constexpr double kThirdPi = 1.0471975511965979;
 constexpr double kSixthPi = 0.5235987755982988;
@@ -21,18 +21,17 @@ constexpr float kBarbPixels = 10.0f;
 void ArrowHead(ITarnGraphCoordinate* coordinate, GraphDrawInfoBuilder& builder, int id, const TarnPoint& a,
                const TarnPoint& b) {
   if (std::fabs(a.x - b.x) < kFloatEpsilon && std::fabs(a.y - b.y) < kDoubleEpsilon) return;
-  float pxA = 0.0f, pyA = 0.0f, pxB = 0.0f, pyB = 0.0f;
-  if (!TarnGeometry::ToPixels(coordinate, a.x, a.y, &pxA, &pyA) ||
-      !TarnGeometry::ToPixels(coordinate, b.x, b.y, &pxB, &pyB)) {
-    return;
-  }
-  const float dx = pxB - pxA;
-  const float dy = pyB - pyA;
+  TarnGeometry::PixelSegment shaft;
+  if (!TarnGeometry::ToPixels(coordinate, a, b, &shaft)) return;
+  const float pxB = shaft.x1;
+  const float pyB = shaft.y1;
+  const float dx = pxB - shaft.x0;
+  const float dy = pyB - shaft.y0;
   float theta = 1.5707964f;
-  float s = pyB <= pyA ? 1.0f : -1.0f;
+  float s = pyB <= shaft.y0 ? 1.0f : -1.0f;
   if (std::fabs(dx) >= kFloatEpsilon) {
     theta = std::atan(dy / dx);
-    s = pxB <= pxA ? 1.0f : -1.0f;
+    s = pxB <= shaft.x0 ? 1.0f : -1.0f;
   }
   const float phi1 = static_cast<float>(kThirdPi - theta);
   const float phi2 = static_cast<float>(theta - kSixthPi);

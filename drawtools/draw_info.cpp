@@ -34,71 +34,65 @@ TarnColor GetEmptyColor() { return TarnColor{}; }
 
 TarnColor GetDefaultColor() { return GetColorByValue(0xFFFF8080u); }
 
-// Curves: line colour, width and style; no fill.
-CurveDrawInfo GetCurve(const TarnColor& color, float width, LINE_STYLE style) {
-  CurveDrawInfo info;
+namespace {
+
+// A record drawn as lines: colour, width and style; no fill.
+template <typename Record>
+Record Framed(const TarnColor& color, float width, LINE_STYLE style) {
+  Record info;
   info.lineColor = color;
   info.lineWidth = width;
   info.lineStyle = style;
   return info;
 }
 
-// Filled curves start with line width 1.0.
-CurveDrawInfo GetCurveFill(const TarnColor& color, FILL_STYLE fill) {
-  CurveDrawInfo info;
+// A filled record: fill colour and style; line width 0 and style 0.
+template <typename Record>
+Record Filled(const TarnColor& color, FILL_STYLE fill) {
+  Record info;
   info.fillColor = color;
   info.fillStyle = fill;
+  return info;
+}
+
+}  // namespace
+
+CurveDrawInfo GetCurve(const TarnColor& color, float width, LINE_STYLE style) {
+  return Framed<CurveDrawInfo>(color, width, style);
+}
+
+// Filled curves start with line width 1.0.
+CurveDrawInfo GetCurveFill(const TarnColor& color, FILL_STYLE fill) {
+  CurveDrawInfo info = Filled<CurveDrawInfo>(color, fill);
   info.lineWidth = 1.0f;
   return info;
 }
 
 BezierCurveDrawInfo GetBezierCurve(const TarnColor& color, float width, LINE_STYLE style) {
-  BezierCurveDrawInfo info;
-  info.lineColor = color;
-  info.lineWidth = width;
-  info.lineStyle = style;
-  return info;
+  return Framed<BezierCurveDrawInfo>(color, width, style);
 }
 
 RectangleDrawInfo GetRectangleFill(const TarnColor& color, FILL_STYLE fill, RECTANGLE_TYPE type) {
-  RectangleDrawInfo info;
-  info.fillColor = color;
-  info.fillStyle = fill;
+  RectangleDrawInfo info = Filled<RectangleDrawInfo>(color, fill);
   info.rectangleType = type;
   return info;
 }
 
 RectangleDrawInfo GetRectangleFrame(const TarnColor& color, float width, LINE_STYLE style,
                                     RECTANGLE_TYPE type) {
-  RectangleDrawInfo info;
-  info.lineColor = color;
-  info.lineWidth = width;
-  info.lineStyle = style;
+  RectangleDrawInfo info = Framed<RectangleDrawInfo>(color, width, style);
   info.rectangleType = type;
   return info;
 }
 
-ElipseDrawInfo GetElipseFill(const TarnColor& color, FILL_STYLE fill) {
-  ElipseDrawInfo info;
-  info.fillColor = color;
-  info.fillStyle = fill;
-  return info;
-}
+ElipseDrawInfo GetElipseFill(const TarnColor& color, FILL_STYLE fill) { return Filled<ElipseDrawInfo>(color, fill); }
 
 ElipseDrawInfo GetElipseFrame(const TarnColor& color, float width, LINE_STYLE style) {
-  ElipseDrawInfo info;
-  info.lineColor = color;
-  info.lineWidth = width;
-  info.lineStyle = style;
-  return info;
+  return Framed<ElipseDrawInfo>(color, width, style);
 }
 
 CrossDrawInfo GetCross(const TarnColor& color, float width, LINE_STYLE style) {
-  CrossDrawInfo info;
-  info.lineColor = color;
-  info.lineWidth = width;
-  info.lineStyle = style;
-  return info;
+  return Framed<CrossDrawInfo>(color, width, style);
 }
 
 // Short form: a transparent box that fits the text.

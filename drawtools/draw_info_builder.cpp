@@ -60,41 +60,41 @@ int GraphDrawInfoBuilder::AddTDXIcon(const TarnDrawInfo::TDXIconDrawInfo& record
   return target_ ? AddRecord(kIcon, target_->tdxIcons, record) : -1;
 }
 
+template <typename Record, typename Item>
+bool GraphDrawInfoBuilder::AppendItem(int id, Kind kind, std::vector<Record>& list,
+                                      std::vector<Item> Record::*items, const Item& item) {
+  Record* record = Writable(id, kind, list);
+  if (!record) return false;
+  std::vector<Item>& owned = record->*items;
+  if (owned.size() >= kMaxItems) return false;
+  owned.push_back(item);
+  AppendOrder(id, owned.size());
+  return true;
+}
+
 bool GraphDrawInfoBuilder::AddCurveLine(int id, const std::vector<TarnPoint>& points, bool extendStart,
                                         bool extendEnd) {
   if (points.empty() || !target_) return false;
-  auto* record = Writable(id, kCurve, target_->curves);
-  if (!record || record->lines.size() >= kMaxItems) return false;
-  record->lines.push_back(TarnDrawInfo::CurveLine{points, extendStart, extendEnd});
-  AppendOrder(id, record->lines.size());
-  return true;
+  return AppendItem(id, kCurve, target_->curves, &TarnDrawInfo::CurveDrawInfo::lines,
+                    TarnDrawInfo::CurveLine{points, extendStart, extendEnd});
 }
 
 bool GraphDrawInfoBuilder::AddBezierLine(int id, const std::vector<TarnPoint>& points) {
   if (points.size() < 3 || !target_) return false;
-  auto* record = Writable(id, kBezier, target_->bezierCurves);
-  if (!record || record->curves.size() >= kMaxItems) return false;
-  record->curves.emplace_back(points);
-  AppendOrder(id, record->curves.size());
-  return true;
+  return AppendItem(id, kBezier, target_->bezierCurves, &TarnDrawInfo::BezierCurveDrawInfo::curves,
+                    TarnDrawInfo::TarnPointVec(points));
 }
 
 bool GraphDrawInfoBuilder::AddRectangleCorners(int id, const TarnPoint& first, const TarnPoint& second) {
   if (!target_) return false;
-  auto* record = Writable(id, kRectangle, target_->rectangles);
-  if (!record || record->corners.size() >= kMaxItems) return false;
-  record->corners.push_back(TarnDrawInfo::RectangleCorners{first, second});
-  AppendOrder(id, record->corners.size());
-  return true;
+  return AppendItem(id, kRectangle, target_->rectangles, &TarnDrawInfo::RectangleDrawInfo::corners,
+                    TarnDrawInfo::RectangleCorners{first, second});
 }
 
 bool GraphDrawInfoBuilder::AddElipsePoints(int id, const std::vector<TarnPoint>& points) {
   if ((points.size() != 2 && points.size() != 3) || !target_) return false;
-  auto* record = Writable(id, kElipse, target_->elipses);
-  if (!record || record->elipses.size() >= kMaxItems) return false;
-  record->elipses.emplace_back(points);
-  AppendOrder(id, record->elipses.size());
-  return true;
+  return AppendItem(id, kElipse, target_->elipses, &TarnDrawInfo::ElipseDrawInfo::elipses,
+                    TarnDrawInfo::TarnPointVec(points));
 }
 
 // A circle is the ellipse item of its horizontal diameter.
@@ -104,28 +104,19 @@ bool GraphDrawInfoBuilder::AddCircle(int id, const TarnPoint& center, float radi
 
 bool GraphDrawInfoBuilder::AddCrossPoint(int id, const TarnPoint& center, float size) {
   if (!(size > 0.0f) || !target_) return false;
-  auto* record = Writable(id, kCross, target_->crosses);
-  if (!record || record->crosses.size() >= kMaxItems) return false;
-  record->crosses.push_back(TarnDrawInfo::CrossItem{center, size});
-  AppendOrder(id, record->crosses.size());
-  return true;
+  return AppendItem(id, kCross, target_->crosses, &TarnDrawInfo::CrossDrawInfo::crosses,
+                    TarnDrawInfo::CrossItem{center, size});
 }
 
 bool GraphDrawInfoBuilder::AddTextItem(int id, const TarnPoint& position, const std::string& text, bool linked,
                                        const TarnPoint& linkTarget) {
   if (text.empty() || !target_) return false;
-  auto* record = Writable(id, kText, target_->texts);
-  if (!record || record->items.size() >= kMaxItems) return false;
-  record->items.push_back(TarnDrawInfo::TextItem{position, linked, linkTarget, text});
-  AppendOrder(id, record->items.size());
-  return true;
+  return AppendItem(id, kText, target_->texts, &TarnDrawInfo::TextDrawInfo::items,
+                    TarnDrawInfo::TextItem{position, linked, linkTarget, text});
 }
 
 bool GraphDrawInfoBuilder::AddIconPoint(int id, const TarnPoint& position, int value) {
   if (!target_) return false;
-  auto* record = Writable(id, kIcon, target_->tdxIcons);
-  if (!record || record->icons.size() >= kMaxItems) return false;
-  record->icons.push_back(TarnDrawInfo::IconItem{position, value});
-  AppendOrder(id, record->icons.size());
-  return true;
+  return AppendItem(id, kIcon, target_->tdxIcons, &TarnDrawInfo::TDXIconDrawInfo::icons,
+                    TarnDrawInfo::IconItem{position, value});
 }

@@ -49,10 +49,14 @@ class GraphDrawInfoBuilder {
  private:
   template <typename Record>
   int AddRecord(Kind kind, std::vector<Record>& list, const Record& record);
-  // The record named by id when it is ours, of `kind`, and can take one more
-  // item; null otherwise.
+  // The record named by id when it is ours and of `kind`; null otherwise.
   template <typename Record>
   Record* Writable(int id, Kind kind, std::vector<Record>& list) const;
+  // Appends `item` to the item list `items` of the record named by id and
+  // its entry to drawOrder; false when there is no such record or it is full.
+  template <typename Record, typename Item>
+  bool AppendItem(int id, Kind kind, std::vector<Record>& list, std::vector<Item> Record::*items,
+                  const Item& item);
   void AppendOrder(int id, size_t itemCount);
 
   TarnDrawInfo::GraphDrawInfo* target_;

@@ -20,7 +20,7 @@ constexpr float kGoldenLevels[] = {0.0f,   0.236f, 0.382f, 0.5f, 0.618f, 1.0f,
 static_assert(sizeof kTimeZoneLevels / sizeof kTimeZoneLevels[0] == 11, "eleven time zones");
 static_assert(sizeof kGoldenLevels / sizeof kGoldenLevels[0] == 12, "twelve golden levels");
 
-constexpr float kFloatEpsilon = 1.1920929e-07f;
+using TarnGeometry::kFloatEpsilon;
 // Label rows sit this many pixels above their line.
 constexpr float kLabelLift = 6.0f;
 
@@ -34,22 +34,25 @@ stSingleLineDrawParams DefaultLevel(int32_t index) {
   return params;
 }
 
-std::vector<stSingleLineDrawParams> DefaultTimeZoneLevels() {
+// A default level list: entry i holds values[i], stored through `set`.
+template <typename Level, size_t N>
+std::vector<stSingleLineDrawParams> DefaultLevels(const Level (&values)[N],
+                                                  void (stSingleLineDrawParams::*set)(Level)) {
   std::vector<stSingleLineDrawParams> levels;
-  for (int32_t level : kTimeZoneLevels) {
+  for (Level value : values) {
     levels.push_back(DefaultLevel(static_cast<int32_t>(levels.size())));
-    levels.back().SetIntLevel(level);
+    (levels.back().*set)(value);
   }
   return levels;
 }
 
-std::vector<stSingleLineDrawParams> DefaultGoldenLevels() {
-  std::vector<stSingleLineDrawParams> levels;
-  for (float level : kGoldenLevels) {
-    levels.push_back(DefaultLevel(static_cast<int32_t>(levels.size())));
-    levels.back().SetFloatLevel(level);
-  }
-  return levels;
+// Copies a settings record between the host and a tool; a null pointer on
+// either side copies nothing.
+template <typename Settings>
+bool CopySettings(const Settings* from, Settings* to) {
+  if (from == nullptr || to == nullptr) return false;
+  *to = *from;
+  return true;
 }
 
 // The offset from the line p0-p1 to its parallel through p2: horizontal for
@@ -172,14 +175,13 @@ void TarnGraphComplexDigestionPoint::BuildDrawInfo(std::vector<TarnPoint> points
   builder.AddCurveLine(solid, {p0, p1}, false, false);
   const int dashed = builder.AddCurve(StyledCurve(*this, LINE_STYLE_DASH));
 
-  float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
+  TarnGeometry::PixelSegment base;
   TarnPoint apex;
-  if (TarnGeometry::ToPixels(coordinate, p0.x, p0.y, &x0, &y0) &&
-      TarnGeometry::ToPixels(coordinate, p1.x, p1.y, &x1, &y1)) {
+  if (TarnGeometry::ToPixels(coordinate, p0, p1, &base)) {
     const double t1 = 1.0 / std::tan(5.497625);
     const double t2 = 1.0 / std::tan(4.450458333333334);
-    const double apexX = (x1 * t2 + x0 * t1 + y0 - y1) / (t1 + t2);
-    const double apexY = (y1 * t2 + y0 * t1 + x1 - x0) / (t1 + t2);
+    const double apexX = (base.x1 * t2 + base.x0 * t1 + base.y0 - base.y1) / (t1 + t2);
+    const double apexY = (base.y1 * t2 + base.y0 * t1 + base.x1 - base.x0) / (t1 + t2);
     if (TarnGeometry::FromPixels(coordinate, static_cast<float>(apexX), static_cast<float>(apexY), &apex)) {
       builder.AddCurveLine(dashed, {p0, apex}, false, false);
       builder.AddCurveLine(dashed, {p1, apex}, false, false);
@@ -189,19 +191,19 @@ void TarnGraphComplexDigestionPoint::BuildDrawInfo(std::vector<TarnPoint> points
 }
 
 void TarnGraphComplexFibTimeZone::SetToolSettings(const stFibTimeZoneSettings* settings) {
-  if (settings == nullptr) return;
-  settings_ = *settings;
-  dirty = true;
+  if (CopySettings(settings, &settings_)) dirty = true;
 }
 
 void TarnGraphComplexFibTimeZone::GetToolSettings(stFibTimeZoneSettings* settings) {
-  if (settings != nullptr) *settings = settings_;
+  CopySettings(&settings_, settings);
 }
 
 void TarnGraphComplexFibTimeZone::BuildDrawInfo(std::vector<TarnPoint> points) {
   RemoveDuplicatePoints(points);
   if (points.size() < 2) return;
-  if (settings_.lineParams.empty()) settings_.lineParams = DefaultTimeZoneLevels();
+  if (settings_.lineParams.empty()) {
+    settings_.lineParams = DefaultLevels(kTimeZoneLevels, &stSingleLineDrawParams::SetIntLevel);
+  }
   const TarnPoint p0 = points[0];
   const TarnPoint p1 = points[1];
   double maxPrice = 0.0;
@@ -231,13 +233,11 @@ void TarnGraphComplexFibTimeZone::BuildDrawInfo(std::vector<TarnPoint> points) {
 }
 
 void TarnGraphComplexGoldenSection::SetToolSettings(const stGoldenSectionSettings* settings) {
-  if (settings == nullptr) return;
-  settings_ = *settings;
-  dirty = true;
+  if (CopySettings(settings, &settings_)) dirty = true;
 }
 
 void TarnGraphComplexGoldenSection::GetToolSettings(stGoldenSectionSettings* settings) {
-  if (settings != nullptr) *settings = settings_;
+  CopySettings(&settings_, settings);
 }
 
 std::string TarnGraphComplexGoldenSection::LevelLabel(float ratio, double price) const {
@@ -252,7 +252,9 @@ std::string TarnGraphComplexGoldenSection::LevelLabel(float ratio, double price)
 void TarnGraphComplexGoldenSection::BuildDrawInfo(std::vector<TarnPoint> points) {
   RemoveDuplicatePoints(points);
   if (points.size() < 2) return;
-  if (settings_.lineParams.empty()) settings_.lineParams = DefaultGoldenLevels();
+  if (settings_.lineParams.empty()) {
+    settings_.lineParams = DefaultLevels(kGoldenLevels, &stSingleLineDrawParams::SetFloatLevel);
+  }
   LevelLineExtension ext;
   if (!GoldenSectionExtension(settings_.extendDirection, points, &ext)) return;
   const TarnPoint p0 = points[0];

@@ -17,16 +17,6 @@ struct FanRatio {
 };
 constexpr FanRatio kFanRatios[] = {{0.125f, "1/8"}, {0.25f, "1/4"}, {0.333f, "1/3"}, {0.5f, "1/2"}};
 
-// Pixel positions of the first two points, or false.
-struct PixelBox {
-  float x0 = 0.0f, y0 = 0.0f, x1 = 0.0f, y1 = 0.0f;
-};
-
-bool ToPixelBox(ITarnGraphCoordinate* coord, const TarnPoint& p0, const TarnPoint& p1, PixelBox* box) {
-  return TarnGeometry::ToPixels(coord, p0.x, p0.y, &box->x0, &box->y0) &&
-         TarnGeometry::ToPixels(coord, p1.x, p1.y, &box->x1, &box->y1);
-}
-
 }  // namespace
 
 void TarnGraphComplexSpeedResistance::BuildDrawInfo(std::vector<TarnPoint> points) {
@@ -54,8 +44,8 @@ void TarnGraphComplexGannBox::BuildDrawInfo(std::vector<TarnPoint> points) {
   const TarnPoint p1 = points[1];
   const TarnPoint topLeft{p0.x, p1.y};
   const TarnPoint bottomRight{p1.x, p0.y};
-  PixelBox box;
-  const bool inPixels = ToPixelBox(coordinate, p0, p1, &box);
+  TarnGeometry::PixelSegment box;
+  const bool inPixels = TarnGeometry::ToPixels(coordinate, p0, p1, &box);
 
   GraphDrawInfo info;
   GraphDrawInfoBuilder builder(&info);
@@ -90,8 +80,8 @@ void TarnGraphComplexGannFan::BuildDrawInfo(std::vector<TarnPoint> points) {
   builder.AddTextItem(labels, p1, "1/1", false, TarnPoint{});
   builder.AddCurveLine(lines, {p0, p1}, false, true);
 
-  PixelBox box;
-  if (ToPixelBox(coordinate, p0, p1, &box)) {
+  TarnGeometry::PixelSegment box;
+  if (TarnGeometry::ToPixels(coordinate, p0, p1, &box)) {
     // Adds the labelled ray from p0 through the pixel position (px, py).
     auto rayTo = [&](float px, float py, const char* label) {
       TarnPoint q;

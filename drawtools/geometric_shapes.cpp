@@ -5,6 +5,7 @@
 
 #include "drawtools/draw_info_builder.h"
 #include "drawtools/geometry.h"
+#include "drawtools/tool_records.h"
 
 using TarnDrawInfo::GraphDrawInfo;
 using TarnDrawInfo::TarnPoint;
@@ -13,11 +14,7 @@ namespace {
 
 // One drawing holding one polyline without extensions.
 GraphDrawInfo PolylineDrawing(const TarnDrawInfo::CurveDrawInfo& curve, const std::vector<TarnPoint>& points) {
-  GraphDrawInfo info;
-  GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddCurve(curve);
-  builder.AddCurveLine(id, points, false, false);
-  return info;
+  return TarnToolRecords::LineDrawing(curve, points, false, false);
 }
 
 // The closed outline of the rectangle spanned by the first two points.

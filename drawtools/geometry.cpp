@@ -17,76 +17,68 @@ float Slope(const TarnPoint& a, const TarnPoint& b) {
   return (static_cast<float>(a.y) - static_cast<float>(b.y)) / dx;
 }
 
+// Whether a host answer is usable: a finite number (every time value is).
+bool Usable(double v) { return std::isfinite(v); }
+bool Usable(int) { return true; }
+
+// Asks the host for one value into a copy of the output; only a successful,
+// usable answer is written back.
+template <typename Arg, typename Out>
+bool Checked(ITarnGraphCoordinate* coord, bool (ITarnGraphCoordinate::*op)(Arg, Out*), Arg arg, Out* out) {
+  Out v = *out;
+  if (!coord || !(coord->*op)(arg, &v) || !Usable(v)) return false;
+  *out = v;
+  return true;
+}
+
+template <typename Out>
+bool Checked(ITarnGraphCoordinate* coord, bool (ITarnGraphCoordinate::*op)(Out*), Out* out) {
+  Out v = *out;
+  if (!coord || !(coord->*op)(&v) || !Usable(v)) return false;
+  *out = v;
+  return true;
+}
+
 }  // namespace
 
 bool PixelToPrice(ITarnGraphCoordinate* coord, float py, double* price) {
-  double v = *price;
-  if (!coord || !coord->PixelToPrice(py, &v) || !std::isfinite(v)) return false;
-  *price = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::PixelToPrice, py, price);
 }
 
 bool PriceToPixel(ITarnGraphCoordinate* coord, double price, float* py) {
-  float v = *py;
-  if (!coord || !coord->PriceToPixel(price, &v) || !std::isfinite(v)) return false;
-  *py = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::PriceToPixel, price, py);
 }
 
 bool PixelToBar(ITarnGraphCoordinate* coord, float px, float* x) {
-  float v = *x;
-  if (!coord || !coord->PixelToBar(px, &v) || !std::isfinite(v)) return false;
-  *x = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::PixelToBar, px, x);
 }
 
 bool BarToPixel(ITarnGraphCoordinate* coord, float x, float* px) {
-  float v = *px;
-  if (!coord || !coord->BarToPixel(x, &v) || !std::isfinite(v)) return false;
-  *px = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::BarToPixel, x, px);
 }
 
 bool BarToTime(ITarnGraphCoordinate* coord, float x, int* time) {
-  int v = *time;
-  if (!coord || !coord->BarToTime(x, &v)) return false;
-  *time = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::BarToTime, x, time);
 }
 
 bool GetMaxPrice(ITarnGraphCoordinate* coord, double* price) {
-  double v = *price;
-  if (!coord || !coord->GetMaxPrice(&v) || !std::isfinite(v)) return false;
-  *price = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::GetMaxPrice, price);
 }
 
 bool GetMinPrice(ITarnGraphCoordinate* coord, double* price) {
-  double v = *price;
-  if (!coord || !coord->GetMinPrice(&v) || !std::isfinite(v)) return false;
-  *price = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::GetMinPrice, price);
 }
 
 bool GetPlotBottom(ITarnGraphCoordinate* coord, float* py) {
-  float v = *py;
-  if (!coord || !coord->GetPlotBottom(&v) || !std::isfinite(v)) return false;
-  *py = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::GetPlotBottom, py);
 }
 
 bool GetPriceUnit(ITarnGraphCoordinate* coord, double* unit) {
-  double v = *unit;
-  if (!coord || !coord->GetPriceUnit(&v) || !std::isfinite(v)) return false;
-  *unit = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::GetPriceUnit, unit);
 }
 
 bool GetBarWidth(ITarnGraphCoordinate* coord, float* pixels) {
-  float v = *pixels;
-  if (!coord || !coord->GetBarWidth(&v) || !std::isfinite(v)) return false;
-  *pixels = v;
-  return true;
+  return Checked(coord, &ITarnGraphCoordinate::GetBarWidth, pixels);
 }
 
 bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* py) {
@@ -95,6 +87,13 @@ bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* 
   if (!BarToPixel(coord, x, &a) || !PriceToPixel(coord, y, &b)) return false;
   *px = a;
   *py = b;
+  return true;
+}
+
+bool ToPixels(ITarnGraphCoordinate* coord, const TarnPoint& a, const TarnPoint& b, PixelSegment* segment) {
+  PixelSegment s;
+  if (!ToPixels(coord, a.x, a.y, &s.x0, &s.y0) || !ToPixels(coord, b.x, b.y, &s.x1, &s.y1)) return false;
+  *segment = s;
   return true;
 }
 

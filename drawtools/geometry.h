@@ -28,6 +28,17 @@ bool GetBarWidth(ITarnGraphCoordinate* coord, float* pixels);
 // Both pixel coordinates of a chart point, or false.
 bool ToPixels(ITarnGraphCoordinate* coord, float x, double y, float* px, float* py);
 
+// The pixel positions of the two ends of a segment.
+struct PixelSegment {
+  float x0 = 0.0f;
+  float y0 = 0.0f;
+  float x1 = 0.0f;
+  float y1 = 0.0f;
+};
+
+// Both ends of a-b in pixels, or false.
+bool ToPixels(ITarnGraphCoordinate* coord, const TarnPoint& a, const TarnPoint& b, PixelSegment* segment);
+
 // The chart point of a pixel position (bar and price), or false.
 bool FromPixels(ITarnGraphCoordinate* coord, float px, float py, TarnPoint* point);
 

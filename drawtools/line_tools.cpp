@@ -6,6 +6,7 @@
 
 #include "drawtools/draw_info_builder.h"
 #include "drawtools/geometry.h"
+#include "drawtools/tool_records.h"
 
 using TarnDrawInfo::GraphDrawInfo;
 using TarnDrawInfo::TarnPoint;
@@ -22,11 +23,7 @@ void BuildPolyline(std::vector<TarnPoint> points, bool extendEnd, const TarnDraw
                    std::vector<GraphDrawInfo>& drawings) {
   TarnGraphShapeBase::RemoveDuplicatePoints(points);
   if (points.size() < 2) return;
-  GraphDrawInfo info;
-  GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddCurve(curve);
-  builder.AddCurveLine(id, points, false, extendEnd);
-  drawings.push_back(info);
+  drawings.push_back(TarnToolRecords::LineDrawing(curve, points, false, extendEnd));
 }
 
 }  // namespace
@@ -77,11 +74,7 @@ void TarnGraphLineStraight::BuildDrawInfo(std::vector<TarnPoint> points) {
   }
   if (points.size() == 1) points.push_back(TarnPoint{points[0].x + 1.0f, points[0].y});
   if (points.empty()) return;
-  GraphDrawInfo info;
-  GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddCurve(MainCurve());
-  builder.AddCurveLine(id, points, true, true);
-  drawings.push_back(info);
+  drawings.push_back(TarnToolRecords::LineDrawing(MainCurve(), points, true, true));
 }
 
 void TarnGraphLineStraight::ApplyConstraints() {

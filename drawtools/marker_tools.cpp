@@ -64,7 +64,8 @@ void TarnGraphMarkerPrice::SetTextFrameColor(TarnColor color) {
 float TarnGraphMarkerPrice::BarWidth() {
   float width = 1.0f;
   TarnGeometry::GetBarWidth(coordinate, &width);
-  return width > 0.0f ? width : 1.0f;
+  // So narrow a bar that the label's bar count overflows counts as 1 pixel.
+  return width > 0.0f && std::isfinite(kLabelOffsetPixels / width) ? width : 1.0f;
 }
 
 void TarnGraphMarkerPrice::AddLabelPoint(float barWidth) {
@@ -72,6 +73,7 @@ void TarnGraphMarkerPrice::AddLabelPoint(float barWidth) {
   const TarnGraphPoint& p0 = anchors[0];
   TarnGraphPoint label;
   label.x = p0.x + std::ceil(kLabelOffsetPixels / barWidth);
+  if (!std::isfinite(label.x)) return;
   label.time = p0.time;
   TarnGeometry::BarToTime(coordinate, label.x, &label.time);
   float row = 0.0f;
@@ -116,7 +118,7 @@ void TarnGraphMarkerText::ApplyConstraints() {
   handle.x = label.x + static_cast<float>(textBoxWidth) / barWidth;
   handle.y = label.y;
   handle.time = label.time;
-  if (!TarnGeometry::BarToTime(coordinate, handle.x, &handle.time)) return;
+  if (!std::isfinite(handle.x) || !TarnGeometry::BarToTime(coordinate, handle.x, &handle.time)) return;
   if (anchors.size() > 2) {
     anchors[2] = handle;
   } else {

@@ -35,9 +35,11 @@ class TarnGraphMarkerPrice : public TarnGraphShapeBase {
   void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
   void ApplyConstraints() override;
   // Pixels per bar as the host reports it; 1 when it cannot tell or reports
-  // something that is not a positive number.
+  // something that is not a positive number, or so small a one that the
+  // label's distance in bars overflows.
   float BarWidth();
-  // With exactly one anchor, appends the label point beside it.
+  // With exactly one anchor, appends the label point beside it (not when its
+  // bar position overflows).
   void AddLabelPoint(float barWidth);
 
   std::string fontName;

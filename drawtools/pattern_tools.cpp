@@ -28,6 +28,13 @@ void AddRatio(GraphDrawInfoBuilder& builder, int id, const TarnPoint& a, const T
   if (!text.empty()) AddLabel(builder, id, TarnToolRecords::Midpoint(a, b), text);
 }
 
+// The retracement of the leg b-c against the leg a-b, |(b.y - c.y) /
+// (a.y - b.y)|, midway between a and c.
+void AddRetracement(GraphDrawInfoBuilder& builder, int id, const TarnPoint& a, const TarnPoint& b,
+                    const TarnPoint& c) {
+  AddRatio(builder, id, a, c, b.y - c.y, a.y - b.y);
+}
+
 void AddSegment(GraphDrawInfoBuilder& builder, int id, std::vector<TarnPoint> points) {
   builder.AddCurveLine(id, points, false, false);
 }
@@ -78,11 +85,11 @@ void TarnGraphPatternABCD::BuildDrawInfo(std::vector<TarnPoint> p) {
     AddLabel(builder, labels, p[2], "C");
     const int dashed = builder.AddCurve(StyledCurve(*this, LINE_STYLE_DASH));
     AddSegment(builder, dashed, {p[0], p[2]});
-    AddRatio(builder, labels, p[0], p[2], p[1].y - p[2].y, p[0].y - p[1].y);
+    AddRetracement(builder, labels, p[0], p[1], p[2]);
     if (n > 3) {
       AddLabel(builder, labels, p[3], "D");
       AddSegment(builder, dashed, {p[1], p[3]});
-      AddRatio(builder, labels, p[1], p[3], p[2].y - p[3].y, p[1].y - p[2].y);
+      AddRetracement(builder, labels, p[1], p[2], p[3]);
     }
   }
   drawings.push_back(info);
@@ -105,17 +112,17 @@ void TarnGraphPatternXABCD::BuildDrawInfo(std::vector<TarnPoint> p) {
     const int dashed = builder.AddCurve(StyledCurve(*this, LINE_STYLE_DASH));
     AddSegment(builder, dashed, {p[0], p[2]});
     AddSegment(builder, fill, {p[0], p[1], p[2]});
-    AddRatio(builder, labels, p[0], p[2], p[1].y - p[2].y, p[0].y - p[1].y);
+    AddRetracement(builder, labels, p[0], p[1], p[2]);
     if (n >= 4) {
       AddLabel(builder, labels, p[3], "C");
       AddSegment(builder, dashed, {p[1], p[3]});
-      AddRatio(builder, labels, p[1], p[3], p[2].y - p[3].y, p[1].y - p[2].y);
+      AddRetracement(builder, labels, p[1], p[2], p[3]);
     }
     if (n >= 5) {
       AddLabel(builder, labels, p[4], "D");
       AddSegment(builder, dashed, {p[2], p[4], p[0]});
       AddSegment(builder, fill, {p[2], p[3], p[4]});
-      AddRatio(builder, labels, p[2], p[4], p[3].y - p[4].y, p[2].y - p[3].y);
+      AddRetracement(builder, labels, p[2], p[3], p[4]);
       AddRatio(builder, labels, p[0], p[4], p[1].y - p[4].y, p[1].y - p[0].y);
     }
   }

@@ -19,8 +19,6 @@ constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kSecondsPerHour = 3600;
 constexpr int64_t kSecondsPerMinute = 60;
 constexpr float kCaptionFontSize = 12.0f;
-constexpr int32_t kCaptionAbove = 0x22;
-constexpr int32_t kCaptionBelow = 0x0A;
 // Palette colour of the captions' text.
 constexpr COLOR_TYPE kCaptionColour = static_cast<COLOR_TYPE>(6);
 
@@ -102,7 +100,7 @@ int32_t CaptionAlignment(ITarnGraphCoordinate* coordinate, const TarnPoint& p0, 
   float row1 = 0.0f;
   TarnGeometry::PriceToPixel(coordinate, p0.y, &row0);
   TarnGeometry::PriceToPixel(coordinate, p1.y, &row1);
-  return row0 > row1 ? kCaptionAbove : kCaptionBelow;
+  return row0 > row1 ? ALIGN_CAPTION_ABOVE : ALIGN_CAPTION_BELOW;
 }
 
 }  // namespace

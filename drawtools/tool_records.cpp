@@ -4,6 +4,8 @@
 #include <ios>
 #include <sstream>
 
+#include "drawtools/draw_info_builder.h"
+
 namespace TarnToolRecords {
 
 using namespace TarnDrawInfo;
@@ -20,6 +22,15 @@ CurveDrawInfo GuideCurve() { return GetCurve(GetColorByValue(kGuideGrey), 1.0f, 
 
 TextDrawInfo LabelText(ITarnGraphShapeBase& tool) {
   return GetText(tool.GetLineColor(), kLabelFontSize, kLabelAlignment, std::string(), 0);
+}
+
+GraphDrawInfo LineDrawing(const CurveDrawInfo& curve, const std::vector<TarnPoint>& points, bool extendStart,
+                          bool extendEnd) {
+  GraphDrawInfo info;
+  GraphDrawInfoBuilder builder(&info);
+  const int id = builder.AddCurve(curve);
+  builder.AddCurveLine(id, points, extendStart, extendEnd);
+  return info;
 }
 
 std::string FormatGeneral(double value) {

@@ -53,9 +53,10 @@ bool ChartDocument::Render(CsvBarProvider& bars, int32_t first, int32_t last, st
         }
         double lo = 0, hi = 1;
         if (!calc->GetValueRange(first, last, {}, &lo, &hi)) lo = 0, hi = 1;
+        if (i == 0 && options_.fixedPriceRange) lo = options_.priceLow, hi = options_.priceHigh;
         const double h = i == 0 ? options_.firstPaneHeight : options_.paneHeight;
         PlotRect plot{kLeft, top, options_.width - kLeft - kRightAxis, h};
-        PaneGeometry geo(plot, first, last, lo, hi);
+        PaneGeometry geo(plot, first, last, lo, hi, i == 0 && options_.fixedPriceRange);
         if (i == 0) firstPane_ = geo;
         const std::string clip = "pane" + std::to_string(i);
         svg.ClipRect(clip, plot.left, plot.top, plot.width, plot.height);

@@ -20,6 +20,8 @@ struct ChartOptions {
     double firstPaneHeight = 420;
     double paneHeight = 170;
     bool riseIsGreen = false;
+    bool fixedPriceRange = false;  // the first pane shows [priceLow, priceHigh] instead of its values' range
+    double priceLow = 0, priceHigh = 1;
 };
 
 // Extra drawing on the first pane, given the pane's geometry (used for tools).

@@ -14,7 +14,9 @@ struct PlotRect {
 class PaneGeometry {
 public:
     PaneGeometry() = default;
-    PaneGeometry(const PlotRect& plot, int32_t firstBar, int32_t lastBar, double minValue, double maxValue);
+    // A 5% margin is added above and below the values unless `exact`.
+    PaneGeometry(const PlotRect& plot, int32_t firstBar, int32_t lastBar, double minValue, double maxValue,
+                 bool exact = false);
 
     double BarToX(double bar) const { return plot_.left + (bar - firstBar_ + 0.5) * barWidth_; }
     double XToBar(double x) const { return (x - plot_.left) / barWidth_ - 0.5 + firstBar_; }

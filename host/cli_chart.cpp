@@ -10,10 +10,40 @@
 
 namespace abacor_host {
 
+namespace {
+
+// The page options: --size, --price-range and --rise-green.
+bool ReadChartOptions(const CliArgs& args, ChartOptions* options, std::string* error) {
+    options->riseIsGreen = args.Has("--rise-green");
+    if (args.Has("--size")) {
+        double w = 0, h = 0;
+        if (std::sscanf(args.Get("--size").c_str(), "%lfx%lf", &w, &h) != 2 || w < 200 || h < 100 || w > 20000 ||
+            h > 20000) {
+            *error = "--size is WIDTHxHEIGHT of the price pane in pixels, e.g. 1200x420";
+            return false;
+        }
+        options->width = w;
+        options->firstPaneHeight = h;
+    }
+    if (args.Has("--price-range")) {
+        double lo = 0, hi = 0;
+        if (std::sscanf(args.Get("--price-range").c_str(), "%lf:%lf", &lo, &hi) != 2 || !(lo < hi)) {
+            *error = "--price-range is LOW:HIGH, e.g. 40.5:53.5";
+            return false;
+        }
+        options->fixedPriceRange = true;
+        options->priceLow = lo;
+        options->priceHigh = hi;
+    }
+    return true;
+}
+
+}  // namespace
+
 int ChartCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
-    if (!args.Parse(argc, argv, 2, {"--bars", "--pane", "--param", "--from", "--to", "--svg", "--tools", "--size"},
+    if (!args.Parse(argc, argv, 2, {"--bars", "--pane", "--param", "--from", "--to", "--svg", "--tools", "--size", "--price-range"},
                     {"--rise-green"}, &error))
         return Fail(error);
     if (!args.Has("--bars") || !args.Has("--pane") || !args.Has("--svg"))
@@ -24,15 +54,7 @@ int ChartCommand(int argc, char** argv) {
     int32_t first = 0, last = 0;
     if (!ResolveRange(args, static_cast<int32_t>(bars.Bars().size()), &first, &last, &error)) return Fail(error);
     ChartOptions options;
-    options.riseIsGreen = args.Has("--rise-green");
-    if (args.Has("--size")) {
-        double w = 0, h = 0;
-        if (std::sscanf(args.Get("--size").c_str(), "%lfx%lf", &w, &h) != 2 || w < 200 || h < 100 || w > 20000 ||
-            h > 20000)
-            return Fail("--size is WIDTHxHEIGHT of the price pane in pixels, e.g. 1200x420");
-        options.width = w;
-        options.firstPaneHeight = h;
-    }
+    if (!ReadChartOptions(args, &options, &error)) return Fail(error);
     ChartDocument chart(options);
     for (const std::string& pane : args.All("--pane")) {
         std::string formula;

@@ -25,7 +25,8 @@ constexpr Command kCommands[] = {
      "      [--format table|csv|json]   compile, calculate and print every output per bar"},
     {"chart", ChartCommand,
      "chart --bars FILE --pane FORMULA|@FILE [--pane ...]... [--param name=value]...\n"
-     "      [--from N --to N] [--tools FILE.json] [--size WxH] [--rise-green] --svg OUT.svg\n"
+     "      [--from N --to N] [--tools FILE.json] [--size WxH]\n"
+     "      [--price-range LOW:HIGH] [--rise-green] --svg OUT.svg\n"
      "      draw candles, formula panes and drawing tools as SVG; the first pane is the price pane"},
     {"tools", ToolsCommand, "tools   list the drawing-tool catalogue (value, enumerator, points)"},
 };

@@ -2,6 +2,7 @@
 // the control library; its maps are declared in its class and defined here.
 #include <array>
 
+#include "showcase/host_window.h"
 #include "showcase/platform/kestrel.h"
 
 namespace {
@@ -58,10 +59,7 @@ BOOL CTarnBubbleWnd::_ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, 
     lResult = 0;
     if (IsMsgHandled()) return TRUE;
   }
-  if (SHostWnd::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID)) return TRUE;
-  if (!ReflectNotifications(uMsg, wParam, lParam, lResult)) return FALSE;
-  bool controlColour = uMsg >= WM_CTLCOLORMSGBOX && uMsg <= WM_CTLCOLORSTATIC;
-  return controlColour && lResult == 0 ? FALSE : TRUE;
+  return ChainToHostAndReflect(this, hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
 }
 
 BOOL CTarnBubbleWnd::IsMsgHandled() const { return m_bMsgHandled; }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "showcase/host_window.h"
 #include "showcase/platform/basalt.h"
 #include "showcase/platform/common.h"
 #include "showcase/platform/hearth.h"
@@ -53,7 +54,7 @@ SStringW FormatIntegers(const SStringW& format, const std::vector<int>& values) 
 SDlgSetting::SDlgSetting() : IUIATestCtrlBase(), SHostWnd(L"LAYOUT:setting_Vitrine") {
   m_redRiseChoice = true;
   m_appliedRedRise = true;
-  m_nScale = static_cast<int32_t>(OM::GetAppZoomX() * 100);
+  m_nScale = ScaleFactor(OM::GetAppZoomX(), 100);
   SetScale(m_nScale);
   m_languageChoice = 0;
   m_appliedLanguage = 0;
@@ -86,28 +87,17 @@ SDlgSetting* SDlgSetting::Instance() { return InstancePtr(); }
 HWND SDlgSetting::ShowSettingsWindow(HWND parent, POINT pt) {
   if (parent == nullptr) return nullptr;
   if (InstancePtr() == nullptr) InstancePtr() = new SDlgSetting();
-  SDlgSetting* dlg = InstancePtr();
-  if (dlg->IsWindow()) {
-    dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-    dlg->ShowWindow(SW_SHOW);
-    dlg->BringWindowToTop();
-    return dlg->m_hWnd;
-  }
-  if (dlg->Create(parent, kSettingStyle, 0, pt.x, pt.y, 0, 0) == nullptr) return nullptr;
-  dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-  dlg->ShowWindow(SW_SHOWNORMAL);
-  if (pt.x == 0 && pt.y == 0) dlg->CenterWindow();
-  return dlg->m_hWnd;
+  return ShowOrCreateHostWnd(InstancePtr(), parent, kSettingStyle, pt);
 }
 
 // ---- window messages --------------------------------------------------
 
 BOOL SDlgSetting::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                                        DWORD dwMsgMapID) {
+  if (dwMsgMapID != 0) return FALSE;
   BOOL savedHandled = m_bMsgHandled;
-  BOOL handled = dwMsgMapID == 0 && HandleOwnMessage(uMsg, wParam, lParam, lResult);
-  if (!handled) handled = SHostWnd::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
-  if (!handled) handled = ReflectNotifications(uMsg, wParam, lParam, lResult);
+  BOOL handled = HandleOwnMessage(uMsg, wParam, lParam, lResult) ||
+                 ChainToHostAndReflect(this, hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
   m_bMsgHandled = savedHandled;
   return handled;
 }
@@ -129,7 +119,7 @@ BOOL SDlgSetting::HandleOwnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam
       RefreshZoomControls(true);
       return TRUE;
     case kMsgSkinChanged:
-      if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(2027, 0, 0);
+      OnRefresh();
       return TRUE;
     default:
       return FALSE;

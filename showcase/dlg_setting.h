@@ -6,6 +6,7 @@
 
 #include "showcase/platform/probe.h"
 #include "showcase/platform/soui.h"
+#include "showcase/text_styles.h"
 
 class SDlgSetting : public IUIATestCtrlBase, public SHostWnd {
  public:

@@ -1,6 +1,6 @@
 // Named text styles: a short style name to a font descriptor and a colour
-// reference, both toolkit attribute strings. Any window may style a text by
-// name through TextStyles().
+// reference, both toolkit attribute strings. Shared by the program's windows;
+// any window may style a text by name through TextStyles().
 #pragma once
 
 #include <array>
@@ -56,12 +56,12 @@ static_assert(kTextStyleRows.size() == 36, "the text-style table has 36 rows");
 
 using TextStyleMap = std::map<std::wstring, std::pair<std::wstring, std::wstring>>;
 
-// Built once, before first use, from the table above.
-inline const TextStyleMap& TextStyles() {
-  static const TextStyleMap styles = [] {
-    TextStyleMap map;
-    for (const TextStyleRow& row : kTextStyleRows) map[row.name] = {row.font, row.colour};
-    return map;
-  }();
-  return styles;
-}
+// Built from the table above before the program starts (it needs nothing
+// but the table), destroyed at exit.
+inline const TextStyleMap g_textStyles = [] {
+  TextStyleMap map;
+  for (const TextStyleRow& row : kTextStyleRows) map[row.name] = {row.font, row.colour};
+  return map;
+}();
+
+inline const TextStyleMap& TextStyles() { return g_textStyles; }

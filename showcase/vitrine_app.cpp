@@ -36,7 +36,7 @@ BOOL CVitrineApp::InitInstance() {
   m_pPlaceholder = new CFrameWnd;
   m_pPlaceholder->Create(nullptr, nullptr, WS_CAPTION, RECT{0, 0, 1, 1}, nullptr);
   m_pMainWnd = m_pPlaceholder;
-  m_pPlaceholder->ShowWindow(SW_HIDE);
+  m_pPlaceholder->ShowWindow(SW_SHOW);
   m_pPlaceholder->UpdateWindow();
 
   // When start-up stopped early there is no window to wait for.

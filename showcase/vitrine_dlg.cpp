@@ -3,8 +3,10 @@
 #include <array>
 
 #include "showcase/dlg_setting.h"
+#include "showcase/host_window.h"
 #include "showcase/platform/basalt.h"
 #include "showcase/platform/velvet.h"
+#include "showcase/vitrine_app.h"
 
 namespace {
 
@@ -34,7 +36,6 @@ ShowcaseCounters& Counters() {
 constexpr UINT kMsgLanguageChanged = 2075;
 constexpr UINT kMsgSkinChanged = 2076;
 constexpr UINT kMsgWidgetsRetranslate = 1899;
-constexpr UINT kMsgWidgetsReskin = 2027;
 constexpr DWORD kMainStyle = 0x94080000;  // popup, visible, clip siblings, system menu
 
 constexpr std::array<const wchar_t*, 6> kTabNames = {
@@ -179,7 +180,7 @@ void ShowNotice(LPCWSTR text, int width) {
 
 VitrineDlg::VitrineDlg() : IUIATestCtrlBase(), SHostWnd(L"LAYOUT:dlg_Vitrine") {
   m_bLayoutInited = false;
-  m_nScale = static_cast<int32_t>(OM::GetAppZoomX() * 100);
+  m_nScale = ScaleFactor(OM::GetAppZoomX(), 100);
   SetScale(m_nScale);
   IMessageDispatch::Bind(
       kMsgShowBubble, [this](UINT, WPARAM param, std::shared_ptr<msg_body> body) { OnShowBubbleMsg(param, body); },
@@ -194,32 +195,19 @@ VitrineDlg::~VitrineDlg() {
   if (m_hSnapshotDC != nullptr) DeleteDC(m_hSnapshotDC);
 }
 
-VitrineDlg* VitrineDlg::Instance() { return InstancePtr(); }
-
 HWND VitrineDlg::ShowMainWindow(POINT pt) {
   if (InstancePtr() == nullptr) InstancePtr() = new VitrineDlg();
-  VitrineDlg* dlg = InstancePtr();
-  if (dlg->IsWindow()) {
-    dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-    dlg->ShowWindow(SW_SHOW);
-    dlg->BringWindowToTop();
-    return dlg->m_hWnd;
-  }
-  if (dlg->Create(nullptr, kMainStyle, 0, pt.x, pt.y, 0, 0) == nullptr) return nullptr;
-  dlg->SendMessageW(WM_INITDIALOG, 0, 0);
-  dlg->ShowWindow(SW_SHOWNORMAL);
-  if (pt.x == 0 && pt.y == 0) dlg->CenterWindow();
-  return dlg->m_hWnd;
+  return ShowOrCreateHostWnd(InstancePtr(), nullptr, kMainStyle, pt);
 }
 
 // ---- window messages --------------------------------------------------
 
 BOOL VitrineDlg::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                                       DWORD dwMsgMapID) {
+  if (dwMsgMapID != 0) return FALSE;
   BOOL savedHandled = m_bMsgHandled;
-  BOOL handled = dwMsgMapID == 0 && HandleOwnMessage(uMsg, wParam, lParam, lResult);
-  if (!handled) handled = SHostWnd::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
-  if (!handled) handled = ReflectNotifications(uMsg, wParam, lParam, lResult);
+  BOOL handled = HandleOwnMessage(uMsg, wParam, lParam, lResult) ||
+                 ChainToHostAndReflect(this, hWnd, uMsg, wParam, lParam, lResult, dwMsgMapID);
   m_bMsgHandled = savedHandled;
   return handled;
 }
@@ -248,7 +236,7 @@ BOOL VitrineDlg::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/, L
       if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(kMsgWidgetsRetranslate, 0, 0);
       return m_bMsgHandled;
     case kMsgSkinChanged:
-      if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(kMsgWidgetsReskin, 0, 0);
+      OnRefresh();
       return m_bMsgHandled;
     default:
       return FALSE;

@@ -10,6 +10,7 @@
 #include "showcase/platform/kestrel.h"
 #include "showcase/platform/probe.h"
 #include "showcase/platform/soui.h"
+#include "showcase/text_styles.h"
 
 // Dispatcher messages of the bubble overlay.
 constexpr UINT kMsgShowBubble = 200710;
@@ -23,7 +24,6 @@ class VitrineDlg : public IUIATestCtrlBase, public SHostWnd {
   // Creates the single instance on first use and shows its window; returns
   // the native handle (null when there is none).
   static HWND ShowMainWindow(POINT pt);
-  static VitrineDlg* Instance();
 
   BOOL _HandleEvent(EventArgs* pEvt) override;
   BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,

@@ -5,6 +5,10 @@
 
 namespace {
 
+// Slots below this are found by a direct look-up (a formula has at most 1000
+// variables and 1000 outputs).
+constexpr uint64_t kDirectSlots = 4096;
+
 bool KeyLess(int32_t kindA, uint64_t payloadA, int32_t kindB, uint64_t payloadB) {
   return std::tie(kindA, payloadA) < std::tie(kindB, payloadB);
 }
@@ -37,6 +41,13 @@ AssignmentIndex::AssignmentIndex(const CCalculateInfo& program) : m_program(&pro
   });
   auto sameKey = [](const Row& a, const Row& b) { return a.kind == b.kind && a.payload == b.payload; };
   m_rows.erase(std::unique(m_rows.begin(), m_rows.end(), sameKey), m_rows.end());
+  for (const Row& row : m_rows) {
+    if (row.kind != OPK_OUTPUT_SERIES && row.kind != OPK_VAR_SERIES) continue;
+    if (row.payload >= kDirectSlots) continue;
+    std::vector<int32_t>& slots = m_bySlot[row.kind - OPK_OUTPUT_SERIES];
+    if (slots.size() <= row.payload) slots.resize(static_cast<size_t>(row.payload) + 1, -1);
+    slots[static_cast<size_t>(row.payload)] = row.statement;
+  }
 }
 
 bool AssignmentIndex::Fits(const CCalculateInfo& program) const {
@@ -50,6 +61,10 @@ bool AssignmentIndex::Fits(const CCalculateInfo& program) const {
 }
 
 int32_t AssignmentIndex::Find(OperandKind kind, uint64_t payload) const {
+  if ((kind == OPK_OUTPUT_SERIES || kind == OPK_VAR_SERIES) && payload < kDirectSlots) {
+    const std::vector<int32_t>& slots = m_bySlot[kind - OPK_OUTPUT_SERIES];
+    return payload < slots.size() ? slots[static_cast<size_t>(payload)] : -1;
+  }
   auto it = std::lower_bound(m_rows.begin(), m_rows.end(), Row{kind, payload, 0}, [](const Row& a, const Row& b) {
     return KeyLess(a.kind, a.payload, b.kind, b.payload);
   });

@@ -1,10 +1,11 @@
 #pragma once
-// Helpers shared by the windowed, referencing, smoothing and trend built-ins:
-// the entry check every call makes, argument evaluation at an older (or
-// newer) bar, state blocks and their roll, and period arguments.
+// Helpers shared by the built-ins: the entry check every call makes,
+// argument evaluation at an older (or newer) bar, state blocks and their
+// roll, and period arguments.
 #include <algorithm>
 #include <cstdint>
 
+#include "abacor/data_provider.h"
 #include "formula/eval/calc_context.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/series_store.h"
@@ -16,6 +17,19 @@ namespace builtin {
 constexpr int32_t WHOLE_RANGE_BLOCK = 0;
 
 constexpr double LARGEST = 1.7976931348623157e308;
+
+// Price fields of the provider.
+constexpr int32_t FIELD_HIGH = 1;
+constexpr int32_t FIELD_OPEN = 2;
+constexpr int32_t FIELD_LOW = 3;
+constexpr int32_t FIELD_CLOSE = 4;
+
+// One price of bar `bar` straight from the provider; false when it has none
+// (a bar before the first included).
+inline bool ReadPrice(IIndexDataProvider* provider, int32_t field, int32_t bar, double* v) {
+  *v = INVALID_VALUE;
+  return bar >= 0 && provider->GetFieldValue(field, bar, v) && HasValue(*v);
+}
 
 // One call being computed: its record, the context, the offset it was asked
 // at and the absolute bar b = ctx->bar - offset.
@@ -43,7 +57,8 @@ struct Call {
 
 // Entry check of every call: a missing record, context or store is a fault;
 // a bar outside the store gives INVALID_VALUE; then the element count must be
-// `count`. Returns false when the call is finished, with its code in *code.
+// `count`. Returns false when the call is finished, with its code in *code;
+// on true *out is INVALID_VALUE, what every early return leaves.
 inline bool Begin(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, int32_t count, Call* call,
                   int32_t* code) {
   *code = EVAL_BAD_ARGUMENT;
@@ -56,8 +71,29 @@ inline bool Begin(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   }
   if (rec->count != count || rec->values == nullptr || rec->kinds == nullptr) return false;
   *call = Call{rec, ctx, offset, static_cast<int32_t>(b)};
+  *out = INVALID_VALUE;
   *code = EVAL_OK;
   return true;
+}
+
+// Where an argument list starts: after the function (plain call) or after
+// the function and the state handle (stateful call).
+constexpr int32_t PLAIN_ARGS = 1;
+constexpr int32_t STATE_ARGS = 2;
+
+// A call whose arguments are counted in source order from element `first`.
+struct Args : Call {
+  int32_t first = PLAIN_ARGS;
+
+  // Argument i (0-based) evaluated k bars before b.
+  int32_t At(int32_t i, int64_t k, double* v) const { return Arg(first + i, k, v); }
+};
+
+// Begin for a call read through Args, its arguments starting at element `first`.
+inline bool BeginArgs(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, int32_t count,
+                      int32_t first, Args* args, int32_t* code) {
+  args->first = first;
+  return Begin(rec, out, ctx, offset, count, args, code);
 }
 
 // The state block named by the OPK_STATE handle in element e (its low 16
@@ -133,6 +169,24 @@ class RollingBlock {
 
   double m_copy[2 * MAX_HALF] = {};
 };
+
+// Entry of a call laid out (state, X) that keeps one quantity in a standard
+// rolling block. False when the call is done, with its code in *code: a
+// fault, a bar outside the data, or a look-back read answered from the
+// block (the kept quantity less `keptBias`).
+inline bool BeginRolling(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double keptBias,
+                         Call* c, RollingBlock* block, double** s, int32_t* code) {
+  if (!Begin(rec, out, ctx, offset, 3, c, code)) return false;
+  *s = block->Open(*c, 1, 2);
+  if (*s == nullptr) {
+    *code = EVAL_BAD_ARGUMENT;
+    return false;
+  }
+  if (!block->answered) return true;
+  const double kept = (*s)[1];
+  *code = AnswerWith(out, HasValue(kept) ? kept - keptBias : INVALID_VALUE);
+  return false;
+}
 
 // The previous entry is for the bar before b and its first quantity has a value.
 inline bool Continuing(const double* s, int32_t b) {

@@ -67,6 +67,18 @@ bool BeginSmoother(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   return false;
 }
 
+// Start of MEMA and EXPMEMA: entry, n (element 3) above 0 and x = X at b
+// with a value. False when the call is done; nothing is written back then.
+bool BeginSeeded(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, Call* c, int32_t* n, double* x,
+                 int32_t* code) {
+  if (!BeginSmoother(rec, out, ctx, offset, 4, c, code)) return false;
+  bool ok = false;
+  *code = builtin::ReadPeriod(*c, 3, n, &ok);
+  if (*code != EVAL_OK || !ok || *n <= 0) return false;
+  *code = c->Arg(2, 0, x);
+  return *code == EVAL_OK && HasValue(*x);
+}
+
 double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
 
 // EMA and EXPMA: ((n - 1) * prev + 2 * x) / (n + 1), seeded with x.
@@ -348,16 +360,12 @@ int32_t BuiltinTma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
 // first n calculated bars.
 int32_t BuiltinMema(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
-  const OwnSeries own{c};
   int32_t n = 0;
-  bool ok = false;
-  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
-  if (!ok || n <= 0) return EVAL_OK;
   double x = 0.0;
-  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
-  if (!HasValue(x)) return EVAL_OK;
+  int32_t code = 0;
+  if (!BeginSeeded(rec, out, ctx, offset, &c, &n, &x, &code)) return code;
+  const OwnSeries own{c};
+  bool ok = false;
   const int64_t seedBar = static_cast<int64_t>(ctx->rangeFirst) - 1 + n;
   if (c.b < seedBar) return EVAL_OK;
   if (c.b == seedBar) {
@@ -374,16 +382,12 @@ int32_t BuiltinMema(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
 // EXPMEMA(X, N): EMA seeded with the plain average of n bars.
 int32_t BuiltinExpMema(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!BeginSmoother(rec, out, ctx, offset, 4, &c, &code)) return code;
-  const OwnSeries own{c};
   int32_t n = 0;
-  bool ok = false;
-  if (int32_t rc = builtin::ReadPeriod(c, 3, &n, &ok)) return rc;
-  if (!ok || n <= 0) return EVAL_OK;
   double x = 0.0;
-  if (int32_t rc = c.Arg(2, 0, &x)) return rc;
-  if (!HasValue(x)) return EVAL_OK;
+  int32_t code = 0;
+  if (!BeginSeeded(rec, out, ctx, offset, &c, &n, &x, &code)) return code;
+  const OwnSeries own{c};
+  bool ok = false;
   if (c.b < ctx->rangeFirst) return own.Publish(out, INVALID_VALUE);
   double q = 0.0;
   double older = 0.0;

@@ -14,6 +14,12 @@ int32_t Store(double* s, int32_t b, double kept, double* out, double result) {
   return EVAL_OK;
 }
 
+// Stores and hands out a bar count found by a scan; none (k < 0) has no value.
+int32_t StoreFound(double* s, int32_t b, int32_t k, double* out) {
+  const double r = k < 0 ? INVALID_VALUE : static_cast<double>(k);
+  return Store(s, b, r, out, r);
+}
+
 // Bars back from b to the newest bar (at most `depth` bars back) where X is
 // true; -1 when there is none.
 int32_t NewestTrue(const Call& c, int32_t x, int32_t depth, int32_t* k) {
@@ -49,12 +55,10 @@ int32_t OldestTrue(const Call& c, int32_t x, int32_t depth, int32_t* k) {
 // BARSCOUNT(X): bars from the first bar with a value of X to b; the block keeps result + 1.
 int32_t BuiltinBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
   builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] - 1.0 : INVALID_VALUE);
+  double* s = nullptr;
+  int32_t code = 0;
+  if (!builtin::BeginRolling(rec, out, ctx, offset, 1.0, &c, &block, &s, &code)) return code;
   if (builtin::Continuing(s, c.b)) {
     const int32_t r = RoundCount(s[1]);
     return Store(s, c.b, r + 1.0, out, r);
@@ -76,12 +80,10 @@ int32_t BuiltinBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, i
 // BARSLAST(X): bars since X was last true.
 int32_t BuiltinBarsLast(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
   builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, s[1]);
+  double* s = nullptr;
+  int32_t code = 0;
+  if (!builtin::BeginRolling(rec, out, ctx, offset, 0.0, &c, &block, &s, &code)) return code;
   double x = 0.0;
   if (int32_t rc = c.Arg(2, 0, &x)) return rc;
   if (IsTrue(x)) return Store(s, c.b, 0.0, out, 0.0);
@@ -91,19 +93,16 @@ int32_t BuiltinBarsLast(const ExprRecord* rec, double* out, CalcContext* ctx, in
   }
   int32_t k = -1;
   if (int32_t rc = NewestTrue(c, 2, c.b + 1, &k)) return rc;
-  const double r = k < 0 ? INVALID_VALUE : static_cast<double>(k);
-  return Store(s, c.b, r, out, r);
+  return StoreFound(s, c.b, k, out);
 }
 
 // BARSSINCE(X): bars since the first bar (from bar 0) where X was true.
 int32_t BuiltinBarsSince(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
   builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, s[1]);
+  double* s = nullptr;
+  int32_t code = 0;
+  if (!builtin::BeginRolling(rec, out, ctx, offset, 0.0, &c, &block, &s, &code)) return code;
   if (builtin::Continuing(s, c.b)) return Store(s, c.b, s[1] + 1.0, out, s[1] + 1.0);
   if (s[0] == c.b - 1.0 && IsInvalid(s[1])) {
     double x = 0.0;
@@ -113,8 +112,7 @@ int32_t BuiltinBarsSince(const ExprRecord* rec, double* out, CalcContext* ctx, i
   }
   int32_t k = -1;
   if (int32_t rc = OldestTrue(c, 2, c.b + 1, &k)) return rc;
-  const double r = k < 0 ? INVALID_VALUE : static_cast<double>(k);
-  return Store(s, c.b, r, out, r);
+  return StoreFound(s, c.b, k, out);
 }
 
 // BARSSINCEN(X, N): BARSSINCE inside the last N bars.
@@ -150,19 +148,16 @@ int32_t BuiltinBarsSinceN(const ExprRecord* rec, double* out, CalcContext* ctx, 
   }
   int32_t k = -1;
   if (int32_t rc = OldestTrue(c, 2, nEff, &k)) return rc;
-  const double r = k < 0 ? INVALID_VALUE : static_cast<double>(k);
-  return Store(s, c.b, r, out, r);
+  return StoreFound(s, c.b, k, out);
 }
 
 // BARSLASTCOUNT(X): length of the run of true X ending at b.
 int32_t BuiltinBarsLastCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
   builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, s[1]);
+  double* s = nullptr;
+  int32_t code = 0;
+  if (!builtin::BeginRolling(rec, out, ctx, offset, 0.0, &c, &block, &s, &code)) return code;
   if (builtin::Continuing(s, c.b)) {
     double x = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
@@ -182,12 +177,10 @@ int32_t BuiltinBarsLastCount(const ExprRecord* rec, double* out, CalcContext* ct
 // for, so a count is only carried down from the bar just before.
 int32_t BuiltinBarsNext(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
   builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, s[1]);
+  double* s = nullptr;
+  int32_t code = 0;
+  if (!builtin::BeginRolling(rec, out, ctx, offset, 0.0, &c, &block, &s, &code)) return code;
   if (s[0] == c.b - 1.0) {
     if (IsInvalid(s[1])) return Store(s, c.b, INVALID_VALUE, out, INVALID_VALUE);
     if (HasValue(s[1]) && s[1] > 0.0) return Store(s, c.b, s[1] - 1.0, out, s[1] - 1.0);

@@ -116,12 +116,10 @@ int32_t Rank(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offse
 // as high for TOPRANGE, as low for LOWRANGE). The block keeps result + 1.
 int32_t Range(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, bool top) {
   Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 3, &c, &code)) return code;
   builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] - 1.0 : INVALID_VALUE);
+  double* s = nullptr;
+  int32_t code = 0;
+  if (!builtin::BeginRolling(rec, out, ctx, offset, 1.0, &c, &block, &s, &code)) return code;
   const bool continuing = builtin::Continuing(s, c.b);
   double x = 0.0;
   if (int32_t rc = c.Arg(2, 0, &x)) return rc;

@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "formula/eval/builtin_args.h"
+#include "formula/eval/builtin_support.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/series_store.h"
 #include "formula/eval/value.h"
 
-using builtin_args::Args;
-using builtin_args::Entry;
-using builtin_args::PLAIN_ARGS;
-using builtin_args::STATE_ARGS;
+using builtin::Args;
+using builtin::PLAIN_ARGS;
+using builtin::STATE_ARGS;
 
 namespace {
 
@@ -49,11 +48,9 @@ class RunBlock {
  public:
   // The block of the call's state handle (element 1); false when there is none.
   bool Open(const Args& a) {
-    if (a.call->kinds[1] != OPK_STATE) return false;
-    const int32_t slot = static_cast<int32_t>(a.call->values[1].Low32() & 0xFFFFu);
-    m_cells = a.ctx->store->GetSeries(OPK_STATE, slot, true, 4);
+    m_cells = builtin::StateBlock(a, 1, 4);
     if (m_cells == nullptr) return false;
-    m_bar = a.bar;
+    m_bar = a.b;
     // A block last closed on the bar before rolls its last pair into the
     // previous pair.
     const bool roll = m_cells[2] == static_cast<double>(m_bar) - 1.0;
@@ -87,13 +84,13 @@ bool Breaks(double newer, double older, bool rising) { return rising ? newer <= 
 // UPNDAY (rising) and DOWNNDAY: X moved the same way on each of the last M bars.
 int32_t RunOfMoves(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, bool rising) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, STATE_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, STATE_ARGS, &a, &entryCode)) return entryCode;
   int32_t n = 0;
   bool valid = false;
   int32_t code = ReadCount(a, 1, &n, &valid);
   if (code != EVAL_OK || !valid) return code;
-  const int32_t k = std::min(n, a.bar);
+  const int32_t k = std::min(n, a.b);
   RunBlock block;
   if (!block.Open(a)) return EVAL_BAD_ARGUMENT;
   double older = 0.0;
@@ -106,7 +103,7 @@ int32_t RunOfMoves(const ExprRecord* call, double* out, CalcContext* ctx, int32_
       r = block.PrevCount() + 1;
     } else {
       r = 1;
-      for (int32_t j = 2; j <= a.bar; ++j) {
+      for (int32_t j = 2; j <= a.b; ++j) {
         newer = older;
         if ((code = a.At(0, j, &older)) != EVAL_OK) return code;
         if (!HasValue(older)) return EVAL_OK;
@@ -128,7 +125,7 @@ int32_t TrueRun(const Args& a, const RunBlock& block, int32_t* r) {
     return EVAL_OK;
   }
   *r = 1;
-  for (int32_t j = 1; j <= a.bar; ++j) {
+  for (int32_t j = 1; j <= a.b; ++j) {
     double x = 0.0;
     const int32_t code = a.At(0, j, &x);
     if (code != EVAL_OK) return code;
@@ -155,7 +152,7 @@ int32_t SameWindow(const Args& a, int32_t k, bool* stable) {
   double previous = 0.0;
   const int32_t code = a.At(1, 1, &previous);
   if (code != EVAL_OK) return code;
-  *stable = HasValue(previous) && k == std::min(RoundCount(previous), a.bar);
+  *stable = HasValue(previous) && k == std::min(RoundCount(previous), a.b);
   return EVAL_OK;
 }
 
@@ -176,8 +173,8 @@ int32_t SlideCount(const Args& a, const RunBlock& block, int32_t k, int32_t* r) 
 // returned); IF takes A when COND is true, IFN takes B.
 int32_t Choose(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, bool ifn) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   double v[3] = {0.0, 0.0, 0.0};
   for (int32_t i = 0; i < 3; ++i) {
     const int32_t code = a.At(i, 0, &v[i]);
@@ -195,7 +192,7 @@ int32_t Choose(const ExprRecord* call, double* out, CalcContext* ctx, int32_t of
 int32_t PreviousResult(const Args& a, double* v) {
   const bool savedTable = a.ctx->useOutputVars;
   a.ctx->useOutputVars = false;
-  const int32_t code = EvaluateOperand(a.ctx, OPK_VAR, a.call->values[1], v, a.offset + 1);
+  const int32_t code = EvaluateOperand(a.ctx, OPK_VAR, a.rec->values[1], v, a.offset + 1);
   a.ctx->useOutputVars = savedTable;
   if (code == EVAL_OK && !HasValue(*v)) *v = INVALID_VALUE;
   return code;
@@ -207,8 +204,8 @@ int32_t PreviousResult(const Args& a, double* v) {
 // exact tie on the bar before is resolved by the bar before that.
 int32_t BuiltinCross(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 3, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 3, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   double x = 0.0;
   double y = 0.0;
   bool valid = false;
@@ -230,15 +227,15 @@ int32_t BuiltinCross(const ExprRecord* call, double* out, CalcContext* ctx, int3
 // and above it now.
 int32_t BuiltinLongCross(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   int32_t n = 0;
   bool valid = false;
   int32_t code = ReadCount(a, 2, &n, &valid);
   if (code != EVAL_OK || !valid) return code;
   double x = 0.0;
   double y = 0.0;
-  for (int32_t j = std::min(n, a.bar + 1); j >= 1; --j) {
+  for (int32_t j = std::min(n, a.b + 1); j >= 1; --j) {
     if ((code = ReadPair(a, 0, j, &x, &y, &valid)) != EVAL_OK) return code;
     if (valid && y <= x) {
       *out = 0.0;
@@ -261,13 +258,13 @@ int32_t BuiltinDownNDay(const ExprRecord* call, double* out, CalcContext* ctx, i
 // NDAY(X, Y, N): X above Y on each of the last N bars.
 int32_t BuiltinNDay(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 5, STATE_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 5, STATE_ARGS, &a, &entryCode)) return entryCode;
   int32_t n = 0;
   bool valid = false;
   int32_t code = ReadCount(a, 2, &n, &valid);
   if (code != EVAL_OK || !valid) return code;
-  const int32_t k = std::min(n, a.bar + 1);
+  const int32_t k = std::min(n, a.b + 1);
   RunBlock block;
   if (!block.Open(a)) return EVAL_BAD_ARGUMENT;
   double x = 0.0;
@@ -278,7 +275,7 @@ int32_t BuiltinNDay(const ExprRecord* call, double* out, CalcContext* ctx, int32
     if (block.Reusable()) {
       r = block.PrevCount() + 1;
     } else {
-      for (r = 1; r <= a.bar; ++r) {
+      for (r = 1; r <= a.b; ++r) {
         if ((code = ReadPair(a, 0, r, &x, &y, &valid)) != EVAL_OK || !valid) return code;
         if (x <= y) break;
       }
@@ -292,8 +289,8 @@ int32_t BuiltinNDay(const ExprRecord* call, double* out, CalcContext* ctx, int32
 // EXIST(X, N): X true at least once in the last N bars.
 int32_t BuiltinExist(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, STATE_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, STATE_ARGS, &a, &entryCode)) return entryCode;
   int32_t n = 0;
   bool valid = false;
   int32_t code = ReadCount(a, 1, &n, &valid);
@@ -304,7 +301,7 @@ int32_t BuiltinExist(const ExprRecord* call, double* out, CalcContext* ctx, int3
     *out = IsTrue(x) ? 1.0 : 0.0;
     return EVAL_OK;
   }
-  const int32_t k = std::min(n, a.bar + 1);
+  const int32_t k = std::min(n, a.b + 1);
   bool stable = false;
   if ((code = SameWindow(a, k, &stable)) != EVAL_OK) return code;
   RunBlock block;
@@ -322,13 +319,13 @@ int32_t BuiltinExist(const ExprRecord* call, double* out, CalcContext* ctx, int3
 // the count taken over from the bar before and a fresh scan always agree.
 int32_t BuiltinEvery(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, STATE_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, STATE_ARGS, &a, &entryCode)) return entryCode;
   int32_t n = 0;
   bool valid = false;
   int32_t code = ReadCount(a, 1, &n, &valid);
   if (code != EVAL_OK || !valid) return code;
-  const int32_t k = std::min(n, a.bar + 1);
+  const int32_t k = std::min(n, a.b + 1);
   RunBlock block;
   if (!block.Open(a)) return EVAL_BAD_ARGUMENT;
   double x = 0.0;
@@ -344,8 +341,8 @@ int32_t BuiltinEvery(const ExprRecord* call, double* out, CalcContext* ctx, int3
 // counts as true.
 int32_t BuiltinLast(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   int32_t from = 0;
   int32_t to = 0;
   bool fromValid = false;
@@ -353,7 +350,7 @@ int32_t BuiltinLast(const ExprRecord* call, double* out, CalcContext* ctx, int32
   int32_t code = ReadCount(a, 1, &from, &fromValid);
   if (code != EVAL_OK) return code;
   if ((code = ReadCount(a, 2, &to, &toValid)) != EVAL_OK || !fromValid || !toValid) return code;
-  const int32_t m = a.bar + 1;
+  const int32_t m = a.b + 1;
   from = std::min(from, m);
   to = std::min(to, m);
   if (to > from) return EVAL_OK;
@@ -371,8 +368,8 @@ int32_t BuiltinLast(const ExprRecord* call, double* out, CalcContext* ctx, int32
 
 int32_t BuiltinNot(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 2, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 2, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   double x = 0.0;
   const int32_t code = a.At(0, 0, &x);
   if (code != EVAL_OK || !HasValue(x)) return code;
@@ -392,8 +389,8 @@ int32_t BuiltinIfn(const ExprRecord* call, double* out, CalcContext* ctx, int32_
 // before (none on the first calculated bar).
 int32_t BuiltinValueWhen(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 4, VALUEWHEN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 4, VALUEWHEN_ARGS, &a, &entryCode)) return entryCode;
   if (call->kinds[1] != OPK_VAR) return EVAL_BAD_ARGUMENT;
   double cond = 0.0;
   double x = 0.0;
@@ -403,7 +400,7 @@ int32_t BuiltinValueWhen(const ExprRecord* call, double* out, CalcContext* ctx, 
   double v = INVALID_VALUE;
   if (!IsZero(cond)) {
     v = HasValue(x) ? x : INVALID_VALUE;
-  } else if (ctx->rangeFirst < a.bar) {
+  } else if (ctx->rangeFirst < a.b) {
     if ((code = PreviousResult(a, &v)) != EVAL_OK) return code;
   }
   WriteBack(ctx, call->values[1].Index(), offset, v);

@@ -3,12 +3,11 @@
 #include <cmath>
 #include <cstdint>
 
-#include "formula/eval/builtin_args.h"
+#include "formula/eval/builtin_support.h"
 #include "formula/eval/value.h"
 
-using builtin_args::Args;
-using builtin_args::Entry;
-using builtin_args::PLAIN_ARGS;
+using builtin::Args;
+using builtin::PLAIN_ARGS;
 
 namespace {
 
@@ -37,8 +36,8 @@ bool ReadArgs(const Args& a, int32_t n, double* v, int32_t* code) {
 template <typename Fn>
 int32_t ApplyMath(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, int32_t n, Fn fn) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, n + 1, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, n + 1, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   double v[3] = {0.0, 0.0, 0.0};
   int32_t code = EVAL_OK;
   if (!ReadArgs(a, n, v, &code)) return code;

@@ -178,7 +178,6 @@ int32_t RegressionCall(const ExprRecord* rec, double* out, CalcContext* ctx, int
   bool ok = false;
   if (int32_t rc = builtin::ReadPeriod(c, 2, &n, &ok)) return rc;
   if (!ok || n <= 0 || n > c.b + 1) return EVAL_OK;
-  if (n == 1) return EVAL_BAD_ARGUMENT;
   const double tMean = (n - 1) / 2.0;  // of k = n - 1 - j, the bar's position in the window
   double sumY = 0.0;
   double sumTY = 0.0;
@@ -189,6 +188,8 @@ int32_t RegressionCall(const ExprRecord* rec, double* out, CalcContext* ctx, int
     sumY += y;
     sumTY += (n - 1 - j - tMean) * y;
   }
+  // Read first, so that a bar without a value still gives no value.
+  if (n == 1) return EVAL_BAD_ARGUMENT;
   const double sumTT = static_cast<double>(n) * (static_cast<double>(n) * n - 1.0) / 12.0;
   const double slope = sumTY / sumTT;
   *out = slopeOnly ? slope : sumY / n + slope * (n - 1 - tMean);

@@ -6,19 +6,12 @@
 #include "formula/eval/builtin_support.h"
 
 using builtin::Call;
+using builtin::FIELD_CLOSE;
+using builtin::FIELD_HIGH;
+using builtin::FIELD_LOW;
+using builtin::ReadPrice;
 
 namespace {
-
-constexpr int32_t FIELD_HIGH = 1;
-constexpr int32_t FIELD_LOW = 3;
-constexpr int32_t FIELD_CLOSE = 4;
-
-// A price from the provider; false when it has none.
-bool Price(IIndexDataProvider* provider, int32_t field, int32_t bar, double* v) {
-  *v = INVALID_VALUE;
-  if (bar < 0 || !provider->GetFieldValue(field, bar, v)) return false;
-  return HasValue(*v);
-}
 
 // Limit price (R + 1) * P (up) or (1 - R) * P (down).
 int32_t LimitPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double sign) {
@@ -30,6 +23,16 @@ int32_t LimitPrice(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   if (int32_t rc = c.Arg(1, 0, &p)) return rc;
   if (int32_t rc = c.Arg(2, 0, &r)) return rc;
   if (HasValue(p) && HasValue(r)) *out = (1.0 + sign * r) * p;
+  return EVAL_OK;
+}
+
+// A function without arguments of the bar b and the instrument's bar count.
+int32_t BarNumber(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset,
+                  double (*fn)(int32_t b, int32_t total)) {
+  Call c{};
+  int32_t code = 0;
+  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
+  *out = fn(c.b, ctx->totalBarCount);
   return EVAL_OK;
 }
 
@@ -45,38 +48,23 @@ int32_t BuiltinDrawNull(const ExprRecord* rec, double* out, CalcContext* ctx, in
 
 // BARSTATUS: 1 on the first bar, 2 on the last, else 0.
 int32_t BuiltinBarStatus(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = c.b == 0 ? 1.0 : (c.b == ctx->totalBarCount - 1 ? 2.0 : 0.0);
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset,
+                   [](int32_t b, int32_t total) { return b == 0 ? 1.0 : (b == total - 1 ? 2.0 : 0.0); });
 }
 
 // CURRBARSCOUNT: bars from b to the end, b included.
 int32_t BuiltinCurrBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = static_cast<double>(ctx->totalBarCount) - c.b;
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset, [](int32_t b, int32_t total) { return static_cast<double>(total) - b; });
 }
 
 // TOTALBARSCOUNT: bars of the instrument.
 int32_t BuiltinTotalBarsCount(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = ctx->totalBarCount;
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset, [](int32_t, int32_t total) { return static_cast<double>(total); });
 }
 
 // ISLASTBAR: 1 on the last bar, else 0.
 int32_t BuiltinIsLastBar(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
-  Call c{};
-  int32_t code = 0;
-  if (!builtin::Begin(rec, out, ctx, offset, 1, &c, &code)) return code;
-  *out = c.b == ctx->totalBarCount - 1 ? 1.0 : 0.0;
-  return EVAL_OK;
+  return BarNumber(rec, out, ctx, offset, [](int32_t b, int32_t total) { return b == total - 1 ? 1.0 : 0.0; });
 }
 
 // TR: true range of bar b against the close of the bar before.
@@ -89,9 +77,9 @@ int32_t BuiltinTr(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   double h = 0.0;
   double l = 0.0;
   double p = 0.0;
-  if (!Price(provider, FIELD_HIGH, c.b, &h) || !Price(provider, FIELD_LOW, c.b, &l)) return EVAL_OK;
+  if (!ReadPrice(provider, FIELD_HIGH, c.b, &h) || !ReadPrice(provider, FIELD_LOW, c.b, &l)) return EVAL_OK;
   const double range = std::fabs(h - l);
-  if (!Price(provider, FIELD_CLOSE, c.b - 1, &p)) {
+  if (!ReadPrice(provider, FIELD_CLOSE, c.b - 1, &p)) {
     *out = range;
     return EVAL_OK;
   }

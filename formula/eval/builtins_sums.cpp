@@ -9,9 +9,10 @@ using builtin::Call;
 namespace {
 
 // The shared start of SUM and MULAR: n, the n = 1 shortcut, the effective
-// window, same period and the rolled block. False when the call is done.
+// window, same period, whether the window still grows (fewer than n + 1 bars
+// exist) and the rolled block. False when the call is done.
 bool BeginWindow(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, Call* c, int32_t* nEff,
-                 bool* same, builtin::RollingBlock* block, double** s, int32_t* code) {
+                 bool* same, bool* growing, builtin::RollingBlock* block, double** s, int32_t* code) {
   if (!builtin::Begin(rec, out, ctx, offset, 4, c, code)) return false;
   int32_t n = 0;
   bool ok = false;
@@ -22,6 +23,7 @@ bool BeginWindow(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t o
     return false;
   }
   *nEff = builtin::EffectiveWindow(n, c->b);
+  *growing = n > c->b;
   *code = builtin::SamePeriod(*c, 3, n, same);
   if (*code != EVAL_OK) return false;
   *s = block->Open(*c, 1, 2);
@@ -46,17 +48,25 @@ int32_t BuiltinSum(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   builtin::RollingBlock block;
   double* s = nullptr;
   int32_t code = 0;
-  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &block, &s, &code)) return code;
+  bool growing = false;
+  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &growing, &block, &s, &code)) return code;
   double sum = 0.0;
+  bool updated = false;
   if (builtin::Continuing(s, c.b) && same) {
     double x = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
-    if (!HasValue(x)) return EVAL_OK;
-    double y = 0.0;
-    if (int32_t rc = c.Arg(2, nEff, &y)) return rc;
-    sum = s[1] + x;
-    if (HasValue(y)) sum -= y;
-  } else {
+    // No value at b: a full window has no sum, while a window that still
+    // grows (fewer than n bars before b) is summed afresh without b.
+    if (!HasValue(x) && !growing) return EVAL_OK;
+    if (HasValue(x)) {
+      double y = 0.0;
+      if (int32_t rc = c.Arg(2, nEff, &y)) return rc;
+      sum = s[1] + x;
+      if (HasValue(y)) sum -= y;
+      updated = true;
+    }
+  }
+  if (!updated) {
     for (int32_t j = 0; j < nEff; ++j) {
       double v = 0.0;
       if (int32_t rc = c.Arg(2, j, &v)) return rc;
@@ -77,20 +87,24 @@ int32_t BuiltinMular(const ExprRecord* rec, double* out, CalcContext* ctx, int32
   builtin::RollingBlock block;
   double* s = nullptr;
   int32_t code = 0;
-  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &block, &s, &code)) return code;
+  bool growing = false;
+  if (!BeginWindow(rec, out, ctx, offset, &c, &nEff, &same, &growing, &block, &s, &code)) return code;
   double product = 1.0;
   bool updated = false;
-  // A zero or overflowed product cannot be divided back out: recompute then.
-  if (builtin::Continuing(s, c.b) && same && s[1] != 0.0 && std::isfinite(s[1])) {
+  if (builtin::Continuing(s, c.b) && same) {
     double x = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
-    if (!HasValue(x)) return EVAL_OK;
-    double y = 0.0;
-    if (int32_t rc = c.Arg(2, nEff, &y)) return rc;
-    if (!HasValue(y) || !IsZero(y)) {
-      product = s[1] * x;
-      if (HasValue(y)) product /= y;
-      updated = true;
+    // As in SUM: a growing window is multiplied afresh without the bar.
+    if (!HasValue(x) && !growing) return EVAL_OK;
+    // A zero or overflowed product cannot be divided back out: recompute then.
+    if (HasValue(x) && s[1] != 0.0 && std::isfinite(s[1])) {
+      double y = 0.0;
+      if (int32_t rc = c.Arg(2, nEff, &y)) return rc;
+      if (!HasValue(y) || !IsZero(y)) {
+        product = s[1] * x;
+        if (HasValue(y)) product /= y;
+        updated = true;
+      }
     }
   }
   if (!updated) {

@@ -3,12 +3,11 @@
 #include <ctime>
 
 #include "abacor/data_provider.h"
-#include "formula/eval/builtin_args.h"
+#include "formula/eval/builtin_support.h"
 #include "formula/eval/value.h"
 
-using builtin_args::Args;
-using builtin_args::Entry;
-using builtin_args::PLAIN_ARGS;
+using builtin::Args;
+using builtin::PLAIN_ARGS;
 
 namespace {
 
@@ -45,9 +44,7 @@ double DateNumber(const std::tm& tm) {
 bool ReadRounded(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, int32_t* v,
                  int32_t* code) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 2, PLAIN_ARGS, &a);
-  *code = builtin_args::EntryCode(entry);
-  if (entry != Entry::Ready) return false;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 2, PLAIN_ARGS, &a, code)) return false;
   double x = 0.0;
   *code = a.At(0, 0, &x);
   if (*code != EVAL_OK || !HasValue(x)) return false;
@@ -60,12 +57,10 @@ bool ReadRounded(const ExprRecord* call, double* out, CalcContext* ctx, int32_t 
 bool BarCalendar(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, std::tm* tm,
                  int32_t* code) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 1, PLAIN_ARGS, &a);
-  *code = builtin_args::EntryCode(entry);
-  if (entry != Entry::Ready) return false;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 1, PLAIN_ARGS, &a, code)) return false;
   *code = EVAL_BAD_ARGUMENT;
   int64_t seconds = 0;
-  if (ctx->dataProvider == nullptr || !ctx->dataProvider->GetBarTime(a.bar, &seconds)) return false;
+  if (ctx->dataProvider == nullptr || !ctx->dataProvider->GetBarTime(a.b, &seconds)) return false;
   const std::time_t t = static_cast<std::time_t>(seconds);
   if (localtime_r(&t, tm) == nullptr) return false;
   *code = EVAL_OK;
@@ -85,8 +80,8 @@ int32_t BarField(const ExprRecord* call, double* out, CalcContext* ctx, int32_t 
 // A session scalar of the provider, written straight into the result.
 int32_t SessionScalar(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, int32_t field) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 1, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 1, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   if (ctx->dataProvider == nullptr) return EVAL_BAD_ARGUMENT;
   double v = INVALID_VALUE;
   if (!ctx->dataProvider->GetScalarValue(field, &v)) return EVAL_BAD_ARGUMENT;
@@ -167,8 +162,8 @@ int32_t BuiltinSecToTime(const ExprRecord* call, double* out, CalcContext* ctx, 
 
 int32_t BuiltinPeriod(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   Args a;
-  const Entry entry = builtin_args::Enter(call, out, ctx, offset, 1, PLAIN_ARGS, &a);
-  if (entry != Entry::Ready) return builtin_args::EntryCode(entry);
+  int32_t entryCode = EVAL_OK;
+  if (!builtin::BeginArgs(call, out, ctx, offset, 1, PLAIN_ARGS, &a, &entryCode)) return entryCode;
   *out = PeriodCode(ctx->periodType, ctx->periodMult);
   return EVAL_OK;
 }

@@ -6,13 +6,12 @@
 #include "formula/eval/builtin_support.h"
 
 using builtin::Call;
+using builtin::FIELD_CLOSE;
+using builtin::FIELD_HIGH;
+using builtin::FIELD_LOW;
+using builtin::FIELD_OPEN;
 
 namespace {
-
-constexpr int32_t FIELD_HIGH = 1;
-constexpr int32_t FIELD_OPEN = 2;
-constexpr int32_t FIELD_LOW = 3;
-constexpr int32_t FIELD_CLOSE = 4;
 
 // Elements of a SAR call.
 constexpr int32_t ELEM_OWN = 1;
@@ -25,10 +24,7 @@ struct Prices {
   IIndexDataProvider* provider;
 
   // One price; false when the provider has none.
-  bool Get(int32_t field, int32_t bar, double* v) const {
-    *v = INVALID_VALUE;
-    return bar >= 0 && provider->GetFieldValue(field, bar, v) && HasValue(*v);
-  }
+  bool Get(int32_t field, int32_t bar, double* v) const { return builtin::ReadPrice(provider, field, bar, v); }
   // Highest HIGH (up = false: lowest LOW) of bars first..last; an empty
   // range gives the neutral start. False when a price is missing.
   bool Extreme(bool highest, int32_t first, int32_t last, double* e) const {

@@ -16,7 +16,8 @@ constexpr int32_t ELEM_N = 3;
 constexpr int32_t ELEM_M = 4;
 
 // Field ids selected by a source number 0..3.
-constexpr int32_t SOURCE_FIELDS[4] = {2, 1, 3, 4};  // OPEN, HIGH, LOW, CLOSE
+constexpr int32_t SOURCE_FIELDS[4] = {builtin::FIELD_OPEN, builtin::FIELD_HIGH, builtin::FIELD_LOW,
+                                      builtin::FIELD_CLOSE};
 
 enum class ZigzagKind { Zig, ZigA, Peak, PeakBars, Trough, TroughBars };
 

@@ -35,6 +35,13 @@ struct CalcContext {
   // Evaluation bookkeeping; the evaluator maintains these, callers leave them 0.
   int32_t evalDepth = 0;    // nested EvaluateOperand calls
   int32_t seriesDepth = 0;  // nested series cells being computed
+  // Highest bar at which this run computed a series cell or called a
+  // built-in (-1: none), so the calculator knows how far cells may be set.
+  int32_t highestCell = -1;
+
+  void NoteCell(int64_t cellBar) {
+    if (cellBar > highestCell) highestCell = static_cast<int32_t>(cellBar);
+  }
 
   bool Cancelled() const { return cancelFlag != nullptr && cancelFlag->load(std::memory_order_relaxed); }
 };

@@ -163,11 +163,3 @@ int32_t CCalculateInfo::FindDefiningAssignment(OperandKind kind, uint64_t payloa
   return -1;
 }
 
-bool VariableKey(const std::vector<ExprRecord*>& table, int64_t i, SeriesKey* key) {
-  if (key == nullptr || !IsValidIndex(i, table.size())) return false;
-  const ExprRecord* r = table[i];
-  if (r == nullptr || r->count < 1) return false;
-  key->kind = r->kinds[0];
-  key->slot = r->values[0].Int32();
-  return true;
-}

@@ -168,4 +168,12 @@ class CCalculateInfo {
 
 // The series key that names variable i of a variable table (element 0 of its
 // record), or false for a bad index or a missing or empty record.
-bool VariableKey(const std::vector<ExprRecord*>& table, int64_t i, SeriesKey* key);
+// Inline: every variable read of an evaluation asks it.
+inline bool VariableKey(const std::vector<ExprRecord*>& table, int64_t i, SeriesKey* key) {
+  if (key == nullptr || i < 0 || static_cast<uint64_t>(i) >= table.size()) return false;
+  const ExprRecord* r = table[static_cast<size_t>(i)];
+  if (r == nullptr || r->count < 1) return false;
+  key->kind = r->kinds[0];
+  key->slot = r->values[0].Int32();
+  return true;
+}

@@ -225,7 +225,10 @@ int32_t EvaluateSeries(CalcContext* ctx, OperandKind kind, int32_t slot, int32_t
   double* cells = store->GetSeries(kind, slot, true, 0);
   if (cells == nullptr) return EVAL_BAD_ARGUMENT;
   if (store->BarCount() < ctx->barCount || bar < 0 || bar >= store->BarCount()) return EVAL_BAD_ARGUMENT;
-  if (IsUncomputed(cells[bar])) ComputeCell(ctx, SeriesKey{kind, slot}, cells, bar);
+  if (IsUncomputed(cells[bar])) {
+    ctx->NoteCell(bar);
+    ComputeCell(ctx, SeriesKey{kind, slot}, cells, bar);
+  }
   *out = IsInProgress(cells[bar]) ? INVALID_VALUE : cells[bar];
   return EVAL_OK;
 }
@@ -256,6 +259,7 @@ double* StatementVariableCell(CalcContext* ctx, int64_t i, int64_t bar) {
   if (!VariableKey(ctx->program->m_stmtVars, i, &key)) return nullptr;
   double* cells = ctx->store->GetSeries(key.kind, key.slot, true, 0);
   if (cells == nullptr || bar < 0 || bar >= ctx->store->BarCount()) return nullptr;
+  ctx->NoteCell(bar);
   return &cells[bar];
 }
 
@@ -301,6 +305,7 @@ int32_t CallBuiltin(const ExprRecord* call, double* out, CalcContext* ctx, int32
     return EVAL_OK;
   }
   if ((call->op != OP_CALL && call->op != OP_CALL_STATE) || call->count < 1) return EVAL_BAD_ARGUMENT;
+  ctx->NoteCell(bar);
   int32_t slot = -1;
   if (call->kinds[0] == OPK_FUNC_ID) {
     slot = DispatchSlotOfId(call->values[0].Int32());

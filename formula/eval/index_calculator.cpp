@@ -160,6 +160,7 @@ bool CIndexCalculator::ProgramChanged() const {
 void CIndexCalculator::FullReset() {
     m_rangeFirst = -1;
     m_rangeLast = -1;
+    m_dirtyLast = -1;
     m_store.reset();
     m_priceSnapshot.reset();
     m_scalarCache.clear();
@@ -241,6 +242,7 @@ bool CIndexCalculator::MakeStores() {
     if (n < 1) return false;
     if (m_store == nullptr) {
         m_store = std::make_unique<SeriesStore>(n);
+        m_dirtyLast = -1;
         m_storeProgram = Program();
     }
     if (m_needsPriceSnapshot && m_priceSnapshot == nullptr) {
@@ -302,7 +304,9 @@ void CIndexCalculator::ExtendRange(int32_t& first, int32_t& last) {
     m_rangeLast = last;
     // Nothing outside the calculated range survives.
     if (m_rangeFirst > 0) m_store->Invalidate(0, m_rangeFirst - 1);
-    if (m_rangeLast < lastBar) m_store->Invalidate(m_rangeLast + 1, lastBar);
+    const int32_t dirtyEnd = std::min(lastBar, m_dirtyLast);
+    if (m_rangeLast < dirtyEnd) m_store->Invalidate(m_rangeLast + 1, dirtyEnd);
+    m_dirtyLast = std::min(m_dirtyLast, m_rangeLast);
 }
 
 void CIndexCalculator::FillContext(CalcContext& ctx, CCalculateInfo* program) {
@@ -321,7 +325,8 @@ void CIndexCalculator::FillContext(CalcContext& ctx, CCalculateInfo* program) {
     ctx.defaultValue = 0.0;
     ctx.rangeFirst = m_rangeFirst;
     ctx.rangeLast = m_rangeLast;
-    if (m_assignmentIndex == nullptr || !m_assignmentIndex->Fits(*program)) {
+    // CalculateLocked has just checked that an existing index fits the program.
+    if (m_assignmentIndex == nullptr || m_assignmentIndex->Program() != program) {
         m_assignmentIndex = std::make_unique<AssignmentIndex>(*program);
     }
     ctx.assignmentIndex = m_assignmentIndex.get();
@@ -333,6 +338,14 @@ bool CIndexCalculator::RunOutputs(int32_t first, int32_t last) {
     if (program == nullptr) return false;
     CalcContext ctx;
     FillContext(ctx, program);
+    const bool done = RunAllOutputs(ctx, program, first, last);
+    // Whole-range passes fill up to the last addressable bar.
+    const int32_t addressable = std::min(ctx.totalBarCount, m_store->BarCount()) - 1;
+    m_dirtyLast = std::max({m_dirtyLast, ctx.highestCell, last, addressable});
+    return done;
+}
+
+bool CIndexCalculator::RunAllOutputs(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last) {
     const int32_t outputs = static_cast<int32_t>(program->m_outputs.size());
     for (int32_t i = 0; i < outputs; ++i) {
         if (m_stop.load(std::memory_order_relaxed)) return false;

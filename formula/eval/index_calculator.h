@@ -73,6 +73,7 @@ private:
     int64_t ExtraBefore(int32_t bar);
     int64_t ExtraAfter(int32_t bar);
     bool RunOutputs(int32_t first, int32_t last);
+    bool RunAllOutputs(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last);
     void FillContext(CalcContext& ctx, CCalculateInfo* program);
     bool ComputeOutput(CalcContext& ctx, const ExprRecord& record, const DrawElements& list,
                        int32_t first, int32_t last);
@@ -100,6 +101,9 @@ private:
     std::recursive_mutex m_calcLock;
     int32_t m_rangeFirst = -1;
     int32_t m_rangeLast = -1;
+    // No cell of the calculation store beyond this bar holds anything but
+    // UNCOMPUTED, so invalidating past the range stops here (-1: all clean).
+    int32_t m_dirtyLast = -1;
     std::vector<Range> m_pendingOutputRanges;
     std::vector<Range> m_pendingSnapshotRanges;
     bool m_published = false;

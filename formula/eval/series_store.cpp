@@ -16,14 +16,7 @@ SeriesStore::~SeriesStore() {
   }
 }
 
-const SeriesStore::Entry* SeriesStore::Find(int32_t kind, int32_t slot) const {
-  if (kind < 0 || kind >= SERIES_KIND_COUNT || slot < 0) return nullptr;
-  const std::vector<Entry>& table = m_tables[kind];
-  if (static_cast<size_t>(slot) >= table.size()) return nullptr;
-  return &table[slot];
-}
-
-double* SeriesStore::GetSeries(int32_t kind, int32_t slot, bool create, int32_t length) {
+double* SeriesStore::MakeSeries(int32_t kind, int32_t slot, bool create, int32_t length) {
   if (kind < 0 || kind >= SERIES_KIND_COUNT || slot < 0) return nullptr;
   const bool explicitLength = length > 0;
   if (!explicitLength && m_barCount < 1) return nullptr;
@@ -75,12 +68,3 @@ void SeriesStore::FreeSeries(int32_t kind, int32_t slot) {
   e = Entry{};
 }
 
-int32_t SeriesStore::BusyCells(int32_t kind, int32_t slot) const {
-  const Entry* e = Find(kind, slot);
-  return e != nullptr ? e->busy : 0;
-}
-
-void SeriesStore::AddBusyCells(int32_t kind, int32_t slot, int32_t delta) {
-  if (Find(kind, slot) == nullptr) return;
-  m_tables[kind][slot].busy += delta;
-}

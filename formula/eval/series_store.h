@@ -24,7 +24,16 @@ class SeriesStore {
   // create is set: barCount + 2 cells for length <= 0 (needs barCount >= 1),
   // else `length` cells, every cell UNCOMPUTED. Null for kind outside 0..14,
   // a negative slot or when memory runs out.
-  double* GetSeries(int32_t kind, int32_t slot, bool create, int32_t length);
+  double* GetSeries(int32_t kind, int32_t slot, bool create, int32_t length) {
+    // Fast path: the array exists (every cell of a run after the first).
+    if (kind >= 0 && kind < SERIES_KIND_COUNT && slot >= 0 && static_cast<size_t>(slot) < m_tables[kind].size()) {
+      const Entry& e = m_tables[kind][static_cast<size_t>(slot)];
+      if (e.cells != nullptr && (length > 0 || m_barCount >= 1)) {
+        return e.length >= (length > 0 ? length : DefaultLength()) ? e.cells : nullptr;
+      }
+    }
+    return MakeSeries(kind, slot, create, length);
+  }
   // Number of cells of the array of (kind, slot); 0 when there is none.
   int32_t SeriesLength(int32_t kind, int32_t slot) const;
   // Marks cells first..last (swapped if reversed, clipped to 0..barCount + 1)
@@ -35,8 +44,13 @@ class SeriesStore {
 
   // Number of cells of (kind, slot) whose definition is running right now
   // (kept by the evaluator); 0 for a missing array.
-  int32_t BusyCells(int32_t kind, int32_t slot) const;
-  void AddBusyCells(int32_t kind, int32_t slot, int32_t delta);
+  int32_t BusyCells(int32_t kind, int32_t slot) const {
+    const Entry* e = Find(kind, slot);
+    return e != nullptr ? e->busy : 0;
+  }
+  void AddBusyCells(int32_t kind, int32_t slot, int32_t delta) {
+    if (Find(kind, slot) != nullptr) m_tables[kind][static_cast<size_t>(slot)].busy += delta;
+  }
 
  private:
   struct Entry {
@@ -46,7 +60,13 @@ class SeriesStore {
     int32_t busy = 0;
   };
 
-  const Entry* Find(int32_t kind, int32_t slot) const;
+  const Entry* Find(int32_t kind, int32_t slot) const {
+    if (kind < 0 || kind >= SERIES_KIND_COUNT || slot < 0) return nullptr;
+    const std::vector<Entry>& table = m_tables[kind];
+    return static_cast<size_t>(slot) < table.size() ? &table[static_cast<size_t>(slot)] : nullptr;
+  }
+  // GetSeries when the array is missing (or the store has no bars).
+  double* MakeSeries(int32_t kind, int32_t slot, bool create, int32_t length);
   int32_t DefaultLength() const { return m_barCount + 2; }
 
   int32_t m_barCount;

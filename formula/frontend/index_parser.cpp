@@ -299,7 +299,8 @@ const std::vector<int32_t>& CIndexParser::GetParamOutputs(int32_t p) {
     paramOutputs.clear();
     if (context == nullptr || p < 0 || p >= context->paramCount) return paramOutputs;
     const auto& lists = context->outputParamLists;
-    for (size_t o = 0; o < lists.size() && static_cast<int32_t>(o) < outputCount; ++o) {
+    // Answers from the context of the last attempt, also when its analysis failed.
+    for (size_t o = 0; o < lists.size(); ++o) {
         if (std::find(lists[o].begin(), lists[o].end(), p) != lists[o].end()) {
             paramOutputs.push_back(static_cast<int32_t>(o));
         }

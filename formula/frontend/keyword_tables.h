@@ -29,6 +29,7 @@ enum TokenId : int32_t {
     TOKEN_OPERATOR_LIMIT = 8000,    // ids below are operators
     TOKEN_FUNCTION_FIRST = 8001,
     TOKEN_FUNCTION_LAST = 8999,
+    TOKEN_REVERSE = 8125,  // written as a negation of its bracketed argument
     TOKEN_DRAW_FIRST = 8500,
     TOKEN_DRAW_LAST = 8516,
     TOKEN_STICKLINE = 8504,

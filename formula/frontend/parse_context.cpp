@@ -18,8 +18,10 @@ char LowerAscii(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(c
 // One hexadecimal digit as the colour reader takes it: '0'-'9' their value, anything else code - 87.
 int32_t HexDigit(unsigned char ch) { return (ch >= '0' && ch <= '9') ? ch - '0' : ch - 87; }
 
-// A character after which a sign belongs to an operand rather than starting one.
+// A character after which a sign belongs to an operand rather than starting one. Every name
+// character counts (so `a_-1` keeps its name `a_`); a `;` ends a statement, so `x:1;-1` gets a `0`.
 bool EndsOperand(unsigned char ch) {
+    if (ch == ';') return false;
     if (ch == ')' || ch == '*' || ch == '/' || ch == '-' || ch == '+') return true;
     int32_t cls = CharClassOf(ch);
     return cls == CHAR_NUMBER || cls == CHAR_NAME;
@@ -95,14 +97,19 @@ void ParseContext::RegisterParameter(const std::string& name, float value) {
 }
 
 bool ParseContext::Analyse() {
-    // Sign insertion: a sign that does not follow an operand gets a `0` in front.
+    // Sign insertion: a sign that does not follow an operand gets a `0` in front. Quoted texts
+    // are left as written (`'-5'` stays "-5"); a text never runs past the end of its statement.
     std::string signed_;
     signed_.reserve(text.size() + 16);
     bool seen = false;  // a non-space character came before
+    bool quoted = false;
     unsigned char previous = 0;
     for (char ch : text) {
-        if ((ch == '-' || ch == '+') && (!seen || !EndsOperand(previous))) signed_.push_back('0');
+        bool sign = ch == '-' || ch == '+';
+        if (sign && !quoted && (!seen || !EndsOperand(previous))) signed_.push_back('0');
         signed_.push_back(ch);
+        if (ch == '\'') quoted = !quoted;
+        if (ch == ';' || ch == '\n') quoted = false;
         if (ch != ' ') {
             seen = true;
             previous = static_cast<unsigned char>(ch);

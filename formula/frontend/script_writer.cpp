@@ -14,12 +14,14 @@ struct StyleWordRow {
     int32_t style;
     const char* word;
 };
+// `rtvolstick` (15) has no line-style constant of its own: a draw call carries the plain style
+// for it, as for `noframe` and `drawabove`, so that the translator can resolve every word written.
 constexpr StyleWordRow kDrawStyleWords[] = {
     {1, "ployVOLStick"},  {2, "ployStick"},      {3, "ployCircledot"}, {4, "ployLinestick"},
     {5, "ployCrossdot"},  {6, "ployColorstick"}, {10, "ployDotline"},  {13, "ployPointdot"},
-    {14, "ploySar"},      {15, "ployRTVOLStick"},
+    {14, "ploySar"},
 };
-static_assert(sizeof(kDrawStyleWords) / sizeof(kDrawStyleWords[0]) == 10, "10 draw style words");
+static_assert(sizeof(kDrawStyleWords) / sizeof(kDrawStyleWords[0]) == 9, "9 draw style words");
 
 // Output descriptors by style: column descriptors carry no line width.
 struct DescriptorRow {
@@ -120,11 +122,25 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
     std::string out;
     std::vector<std::string> extraLines;
     int32_t defined = -1;
+    bool drawCall = false;
+    // `reverse(x)` is written "(0-(x))": bracket depths at which a negation waits for its `)`.
+    int32_t depth = 0;
+    std::vector<int32_t> negations;
     const std::vector<int32_t>& tokens = ctx_.formulaTokens;
     last = std::min(last, static_cast<int32_t>(tokens.size()) - 1);
     for (int32_t k = std::max(first, 0); k <= last; ++k) {
         int32_t id = tokens[k];
+        if (id == TOKEN_REVERSE) {
+            out += "(";
+            negations.push_back(depth);
+        } else if (id == TOKEN_OPEN) {
+            ++depth;
+        } else if (id == TOKEN_CLOSE && --depth >= 0 && !negations.empty() && negations.back() == depth) {
+            negations.pop_back();
+            out += ")";  // closes the negation; the argument's own `)` is written below
+        }
         if (IsDrawFunction(id)) {
+            drawCall = true;
             k = WriteDrawCall(k, last, outputCursor, final, out, extraLines);
             continue;
         }
@@ -146,7 +162,9 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
     }
     if (!final) return out;
     if (!out.empty()) out += std::string(";") + kLineEnd;
-    if (defined >= 0) out += WriteOutputDescriptor(defined);
+    // A named draw call (`x:stickline(...)`) is itself the output: a descriptor would add a
+    // second output for the one name and shift every later output against its attributes.
+    if (defined >= 0 && !drawCall) out += WriteOutputDescriptor(defined);
     std::string extras;
     for (const std::string& line : extraLines) extras += line;
     return extras + out;

@@ -1,6 +1,7 @@
 #include "showcase/platform/automation.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -254,7 +255,15 @@ bool CmdDispatch(const Args& a, const std::string&, std::ostream& out) {
   std::shared_ptr<msg_body> body;
   if (a.size() > 2) {
     body = std::make_shared<msg_body>();
-    if (a[2] != "none") body->set_p1(std::stoll(a[2], nullptr, 0));
+    if (a[2] != "none") {
+      char* end = nullptr;
+      long long p1 = std::strtoll(a[2].c_str(), &end, 0);
+      if (end == a[2].c_str() || *end != '\0') {
+        out << "error: p1 " << a[2] << " is not a number\n";
+        return false;
+      }
+      body->set_p1(p1);
+    }
   }
   bool taken = IMessageDispatch::Send(static_cast<UINT>(ToInt(a[1])), 0, body, false);
   out << "  taken=" << (taken ? 1 : 0) << "\n";

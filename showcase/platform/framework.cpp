@@ -6,11 +6,6 @@
 #include "showcase/platform/text.h"
 
 namespace {
-CWinApp*& TheApp() {
-  static CWinApp* app = nullptr;
-  return app;
-}
-
 std::map<HWND, std::unique_ptr<CWnd>>& TempWnds() {
   static std::map<HWND, std::unique_ptr<CWnd>> wnds;
   return wnds;
@@ -36,8 +31,15 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
   return it->second.get();
 }
 
-BOOL CWnd::ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
-BOOL CWnd::UpdateWindow() { return ::UpdateWindow(m_hWnd); }
+BOOL CWnd::ShowWindow(int cmd) {
+  StandInCall("CWnd::ShowWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + "," + std::to_string(cmd) + ")");
+  return ::ShowWindow(m_hWnd, cmd);
+}
+
+BOOL CWnd::UpdateWindow() {
+  StandInCall("CWnd::UpdateWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + ")");
+  return ::UpdateWindow(m_hWnd);
+}
 
 BOOL CWnd::DestroyWindow() {
   StandInCall("CWnd::DestroyWindow(" + WideToUtf8(WindowAlias(m_hWnd)) + ")");
@@ -64,7 +66,9 @@ LRESULT CWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect, CWnd* parent) {
   StandInCall("CFrameWnd::Create(class=" + WideToUtf8(className == nullptr ? L"" : className) +
-              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) + ")");
+              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) + ",rect=" +
+              std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+              std::to_string(rect.bottom) + ",parent=" + (parent == nullptr ? "0" : "1") + ")");
   m_hWnd = CreateWindowStandIn(this, L"placeholder", parent == nullptr ? nullptr : parent->m_hWnd, style, 0, rect);
   return m_hWnd != nullptr ? TRUE : FALSE;
 }
@@ -78,12 +82,6 @@ void CMFCVisualManager::RecordDefaultManager(const char* name) {
 
 void AfxEnableControlContainer() { StandInCall("AfxEnableControlContainer"); }
 
-CWinApp::CWinApp() { TheApp() = this; }
-
-CWinApp::~CWinApp() {
-  if (TheApp() == this) TheApp() = nullptr;
-}
-
 BOOL CWinApp::InitInstance() {
   StandInCall("CWinApp::InitInstance");
   return TRUE;
@@ -95,16 +93,10 @@ void CWinApp::SetRegistryKey(LPCWSTR key) {
   StandInCall("CWinApp::SetRegistryKey(" + WideToUtf8(key == nullptr ? L"" : key) + ")");
 }
 
-CWinApp* AfxGetApp() { return TheApp(); }
-
-// With InitInstance returning FALSE the framework runs no loop of its own.
+// The showcase's InitInstance runs the loop itself and returns FALSE, so the
+// framework's own loop is never entered and is left out here.
 int AfxWinMain(CWinApp* app) {
   if (app == nullptr) return 1;
-  if (!app->InitInstance()) return app->ExitInstance();
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  app->InitInstance();
   return app->ExitInstance();
 }

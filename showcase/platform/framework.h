@@ -52,8 +52,8 @@ void AfxEnableControlContainer();
 
 class CWinApp {
  public:
-  CWinApp();
-  virtual ~CWinApp();
+  CWinApp() = default;
+  virtual ~CWinApp() = default;
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
@@ -68,6 +68,5 @@ class CWinApp {
 
 class CWinAppEx : public CWinApp {};
 
-CWinApp* AfxGetApp();
 // The framework's entry: runs the application object's start-up override.
 int AfxWinMain(CWinApp* app);

@@ -8,16 +8,6 @@
 #include "showcase/platform/text.h"
 
 namespace {
-std::wstring& SkinFile() {
-  static std::wstring file;
-  return file;
-}
-
-int& AppliedLanguage() {
-  static int language = -1;
-  return language;
-}
-
 void NotifyHosts(UINT msg) {
   for (SHostWnd* host : SHostWnd::LiveHosts()) {
     if (host->IsWindow()) host->SendMessageW(msg, 0, 0);
@@ -51,12 +41,9 @@ int IMgr_Skin::ChangeSkin(LPCWSTR path) {
   StandInCall("IMgr_Skin::ChangeSkin(" + BaseName(p) + ")");
   if (Faults().changeSkin) return 1;
   if (!OM::IsFileExist(p.c_str())) return 2;
-  SkinFile() = p;
   NotifyHosts(2076);
   return 0;
 }
-
-std::wstring IMgr_Skin::CurrentSkinFile() { return SkinFile(); }
 
 bool IMgr_Language::Init() {
   StandInCall("IMgr_Language::Init");
@@ -68,11 +55,8 @@ void IMgr_Language::UnInit() { StandInCall("IMgr_Language::UnInit"); }
 int IMgr_Language::ChangeLanguage() {
   StandInCall("IMgr_Language::ChangeLanguage");
   if (Faults().changeLanguage) return 1;
-  AppliedLanguage() = IData_QueryLanguage::GetLanguage();
   NotifyHosts(2075);
   return 0;
 }
 
 void IMgr_Language::ExitApping() { StandInCall("IMgr_Language::ExitApping"); }
-
-int IMgr_Language::CurrentLanguage() { return AppliedLanguage(); }

@@ -14,7 +14,6 @@ class IMgr_Skin {
   // 0 on success; nonzero when the file is missing or the change fails.
   // Open windows are told to refresh (message 2076).
   static int ChangeSkin(LPCWSTR path);
-  static std::wstring CurrentSkinFile();
 };
 
 class IMgr_Language {
@@ -25,5 +24,4 @@ class IMgr_Language {
   // set through IData_QueryLanguage.
   static int ChangeLanguage();
   static void ExitApping();
-  static int CurrentLanguage();
 };

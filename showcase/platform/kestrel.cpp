@@ -100,13 +100,6 @@ bool CTarnTabCtrlBase::SetCurSelByOrder(int order, bool notify) {
   return true;
 }
 
-SStringW CTarnTabCtrlBase::GetItemAttr(int order, const SStringW& attr) const {
-  if (order < 0 || order >= GetItemCount()) return SStringW();
-  const auto& item = m_items[static_cast<size_t>(order)];
-  auto it = item.find(attr);
-  return it == item.end() ? SStringW() : it->second;
-}
-
 void CTarnTabCtrlBase::DumpState(std::vector<std::string>& lines) const {
   SWindow::DumpState(lines);
   lines.push_back("  cursel=" + std::to_string(m_cur) + " items=" + std::to_string(m_items.size()));
@@ -359,10 +352,6 @@ BOOL CTarnBubbleWnd::OnInitDialog(WPARAM /*wParam*/, LPARAM /*lParam*/) {
   ++m_inits;
   ShowCurrent();
   return TRUE;
-}
-
-void CTarnBubbleWnd::OnRefresh() {
-  if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(2027, 0, 0);
 }
 
 std::vector<std::string> CTarnBubbleWnd::DescribeState() const {

@@ -36,7 +36,6 @@ class CTarnTabCtrlBase : public SKind<CTarnTabCtrlBase, SWindow> {
   bool SetItemAttrByOrder(const SStringW& attr, const SStringW& value, int order);
   bool SetCurSelByOrder(int order, bool notify);
   int GetItemCount() const { return static_cast<int>(m_items.size()); }
-  SStringW GetItemAttr(int order, const SStringW& attr) const;
   int GetCurSel() const { return m_cur; }
   bool ConsumesXmlChildren() const override { return true; }
   void OnCreateFromXml(const pugi::xml_node& node) override;
@@ -257,7 +256,6 @@ class CTarnBubbleWnd : public SHostWnd {
   void AddPop(int groupId, const TarnBubbleGroupInfo& info);
   bool ShouldShowWnd() const;
   void SetOwnerHwnd(HWND owner) { m_owner = owner; }
-  HWND GetOwnerHwnd() const { return m_owner; }
   // Covers the owner window exactly.
   void UpdateBubblePos();
 
@@ -267,11 +265,9 @@ class CTarnBubbleWnd : public SHostWnd {
   void OnBgWndClick();
   void OnDestroy() override;
   BOOL OnInitDialog(WPARAM wParam, LPARAM lParam);
-  void OnRefresh();
 
-  // State for the console and tests.
+  // State for the console.
   std::vector<std::string> DescribeState() const override;
-  int PosUpdates() const { return m_posUpdates; }
 
  private:
   struct Group {

@@ -79,7 +79,6 @@ void LayoutDone(SWindow* w) {
 EventArgs::EventArgs(SWindow* pSender, int nId)
     : sender(pSender),
       nameFrom(pSender == nullptr ? L"" : pSender->GetName().c_str()),
-      idFrom(pSender == nullptr ? 0 : pSender->GetID()),
       id(nId) {}
 
 bool EventArgs::IsClass(LPCWSTR name) const { return name != nullptr && std::wstring(name) == GetClassName(); }
@@ -109,8 +108,6 @@ void SWindow::LogClassMismatch(SWindow* w, LPCWSTR expected) const {
 bool SWindow::SetAttribute(const SStringW& name, const SStringW& value, bool /*loading*/) {
   if (name == L"name") {
     m_name = value;
-  } else if (name == L"id") {
-    m_id = static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
   } else if (name == L"text") {
     m_text = value;
   } else if (name == L"pos") {
@@ -213,12 +210,6 @@ void SWindow::DumpState(std::vector<std::string>& lines) const {
     for (UINT m : m_dispatched) d += " " + std::to_string(m);
     lines.push_back(d);
   }
-}
-
-bool SCheckBox::OnUserClick() {
-  if (IsDisabled()) return false;
-  SetCheck(!IsChecked());
-  return SWindow::OnUserClick();
 }
 
 // A click checks the radio and clears the other radios of its group (its siblings).
@@ -522,6 +513,10 @@ BOOL SHostWnd::ReflectNotifications(UINT /*uMsg*/, WPARAM /*wParam*/, LPARAM /*l
 // handler that closes its own window may still touch its widgets.
 void SHostWnd::OnDestroy() { m_focus = nullptr; }
 
+void SHostWnd::OnRefresh() {
+  if (m_root) m_root->SDispatchMessage(2027, 0, 0);
+}
+
 LRESULT SHostWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (ProcessWindowMessage(hWnd, msg, wParam, lParam, result, 0)) return result;
@@ -583,7 +578,6 @@ void SApplication::Create() {
   app.RegisterWindowClass<SStatic>();
   app.RegisterWindowClass<SButton>();
   app.RegisterWindowClass<SImageButton>();
-  app.RegisterWindowClass<SCheckBox>();
   app.RegisterWindowClass<SRadioBox>();
   app.RegisterWindowClass<SLink>();
   app.RegisterWindowClass<SProgress>();

@@ -19,7 +19,6 @@ class xml_node;
 namespace SOUI {
 
 using SStringW = std::wstring;
-using TStringT = std::wstring;
 
 // Event ids raised by the toolkit's own widgets.
 constexpr int EVT_CMD = 10000;
@@ -41,7 +40,6 @@ class EventArgs {
 
   SWindow* sender;
   LPCWSTR nameFrom;
-  int idFrom;
   int id;
   bool bubbleUp = true;  // the handled flag: a handler that takes the event clears it
 };
@@ -106,7 +104,6 @@ class SWindow {
 
   const SStringW& GetName() const { return m_name; }
   void SetName(const SStringW& name) { m_name = name; }
-  int GetID() const { return m_id; }
 
   SWindow* FindChildByName(LPCWSTR name, int nDeep = -1);
   // Class-tested lookup: null, and a log line, when the widget is of another class.
@@ -124,7 +121,6 @@ class SWindow {
 
   virtual bool SetAttribute(const SStringW& name, const SStringW& value, bool loading = false);
   SStringW GetAttribute(const SStringW& name) const;
-  const std::map<SStringW, SStringW>& Attributes() const { return m_attrs; }
 
   // Edits raise EVT_RE_NOTIFY when the text changes.
   virtual void SetWindowText(LPCWSTR text);
@@ -132,7 +128,6 @@ class SWindow {
   void SetVisible(bool show, bool update = false);
   bool IsVisible() const { return m_visible; }
   void SetCheck(bool check) { m_checked = check; }
-  bool IsChecked() const { return m_checked; }
   void EnableWindow(bool enable, bool update = false);
   bool IsDisabled() const { return !m_enabled; }
   void SetFocus();
@@ -168,7 +163,6 @@ class SWindow {
   void LogClassMismatch(SWindow* w, LPCWSTR expected) const;
 
   SStringW m_name;
-  int m_id = 0;
   SStringW m_text;
   bool m_visible = true;
   bool m_checked = false;
@@ -206,12 +200,6 @@ class SButton : public SKind<SButton, SWindow> {
 class SImageButton : public SKind<SImageButton, SButton> {
  public:
   static LPCWSTR GetClassName() { return L"imgbtn"; }
-};
-
-class SCheckBox : public SKind<SCheckBox, SWindow> {
- public:
-  static LPCWSTR GetClassName() { return L"check"; }
-  bool OnUserClick() override;
 };
 
 class SRadioBox : public SKind<SRadioBox, SWindow> {
@@ -257,7 +245,6 @@ class SEdit : public SKind<SEdit, SWindow> {
  public:
   static LPCWSTR GetClassName() { return L"edit"; }
   void SetLimitText(int limit) { m_limit = limit; }
-  int GetLimitText() const { return m_limit; }
   void SetSel(long start, long end) {
     m_selStart = start;
     m_selEnd = end;
@@ -311,7 +298,6 @@ class STreeCtrl : public SKind<STreeCtrl, SWindow> {
   HSTREEITEM GetNextSiblingItem(HSTREEITEM item) const;
   // Pre-order walk: child, else next sibling, else an ancestor's next sibling.
   HSTREEITEM GetNextItem(HSTREEITEM item) const;
-  HSTREEITEM GetSelectedItem() const { return m_selected; }
   // Selecting another item raises EVT_TC_SELCHANGED.
   bool SelectItem(HSTREEITEM item, bool ensureVisible = true);
   bool SetItemData(HSTREEITEM item, LPARAM data);
@@ -380,7 +366,6 @@ class SHostWnd : public IWindowProcTarget {
   }
   const SStringW& GetLayoutName() const { return m_layoutName; }
   void SetScale(int scale) { m_scale = scale; }
-  int GetScale() const { return m_scale; }
 
   // Event map and message map. The host's own processing handles WM_DESTROY
   // (OnDestroy), WM_CLOSE (destroy) and leaves the rest to the system.
@@ -389,6 +374,8 @@ class SHostWnd : public IWindowProcTarget {
                                     DWORD dwMsgMapID = 0);
   BOOL ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
   virtual void OnDestroy();
+  // After a skin change: the widget tree re-reads its skins (2027 to the tree).
+  virtual void OnRefresh();
   LRESULT WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   // Focus within the widget tree; moving it away raises EVT_KILLFOCUS.
@@ -444,7 +431,6 @@ class SApplication {
     m_classes[T::GetClassName()] = [] { return std::unique_ptr<SWindow>(new T()); };
   }
   std::unique_ptr<SWindow> CreateWindowByName(const SStringW& className) const;
-  bool IsRegistered(const SStringW& className) const { return m_classes.count(className) != 0; }
 
  private:
   std::map<SStringW, Factory> m_classes;

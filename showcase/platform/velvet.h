@@ -20,8 +20,6 @@ class TarnRichText : public SKind<TarnRichText, SWindow> {
   using Callback = std::function<void(TarnRichText*, int, const SStringW&)>;
   void SetClickCallback(Callback cb) { m_click = std::move(cb); }
   void SetHoverCallback(Callback cb) { m_hover = std::move(cb); }
-  bool HasClickCallback() const { return static_cast<bool>(m_click); }
-  bool HasHoverCallback() const { return static_cast<bool>(m_hover); }
   void DumpState(std::vector<std::string>& lines) const override;
 
  private:

@@ -39,7 +39,6 @@ constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 
 struct POINT { LONG x; LONG y; };
-struct SIZE { LONG cx; LONG cy; };
 struct RECT { LONG left; LONG top; LONG right; LONG bottom; };
 
 struct MSG {
@@ -85,8 +84,6 @@ constexpr int SCREEN_HEIGHT = 1080;
 inline LPARAM MAKELPARAM(int lo, int hi) {
   return static_cast<LPARAM>((static_cast<uint32_t>(hi & 0xFFFF) << 16) | static_cast<uint32_t>(lo & 0xFFFF));
 }
-inline int GET_X_LPARAM(LPARAM l) { return static_cast<int16_t>(l & 0xFFFF); }
-inline int GET_Y_LPARAM(LPARAM l) { return static_cast<int16_t>((l >> 16) & 0xFFFF); }
 
 // What a native window is bound to: the object whose procedure gets its messages.
 class IWindowProcTarget {

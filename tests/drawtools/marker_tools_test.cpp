@@ -2,6 +2,7 @@
 // and what they draw.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -223,6 +224,51 @@ TEST_F(MarkerToolsTest, NonFiniteBarWidthCountsAsOnePixel) {
   EXPECT_EQ(pts[1].x, 12.0f);
   EXPECT_EQ(pts[1].y, 0.0);
   EXPECT_TRUE(AllPointsFinite(text->GetDrawInfo()));
+}
+
+// A pane that gives every bar a time, however far out.
+class AnyBarTimeCoordinate : public TestCoordinate {
+ public:
+  bool BarToTime(float, int* time) override {
+    *time = 0;
+    return true;
+  }
+};
+
+TEST_F(MarkerToolsTest, LabelAndHandleNeverOverflowToInfinity) {
+  struct Case {
+    const char* name;
+    int type;
+    float barWidth;
+    float anchorX;
+    int boxWidth;
+    size_t anchors;   // kept after one anchor is set
+    float labelBars;  // bars from the point to its label
+  };
+  const Case cases[] = {
+      // 5 / 1e-39 overflows a float: the width counts as 1 pixel.
+      {"denormal bar width", TARN_GRAPH_MARKER_PRICE, 1e-39f, 7.0f, 0, 2, 5.0f},
+      // The label fits, but 2^31 pixels of box width do not: no handle.
+      {"huge box width", TARN_GRAPH_MARKER_TEXT, 1e-30f, 7.0f, 2147483647, 2, std::ceil(5.0f / 1e-30f)},
+      // A point near the float limit has no room for its label.
+      {"point at the float limit", TARN_GRAPH_MARKER_PRICE, 1e-37f, 3.4e38f, 0, 1, 0.0f},
+  };
+  for (const Case& c : cases) {
+    AnyBarTimeCoordinate pane;
+    pane.barWidth = c.barWidth;
+    ToolHandle tool(c.type);
+    tool->SetTextBoxWidth(c.boxWidth);
+    tool->SetCoordinate(&pane);
+    tool->SetPoints({TarnGraphPoint{c.anchorX, 12.5, 0}});
+    const auto pts = PointsOf(tool.get());
+    ASSERT_EQ(pts.size(), c.anchors) << c.name;
+    for (const auto& p : pts) {
+      EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y)) << c.name;
+    }
+    if (c.anchors > 1) {
+      EXPECT_EQ(pts[1].x, c.anchorX + c.labelBars) << c.name;
+    }
+  }
 }
 
 }  // namespace

@@ -15,16 +15,7 @@ int CountLines(const std::vector<std::string>& lines, const std::string& needle)
   return n;
 }
 
-class Bubbles : public ::testing::Test {
- protected:
-  VitrineRun Run(const std::string& commands) {
-    VitrineRun run = vit.Run(commands);
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output.find("error"), std::string::npos) << run.output;
-    return run;
-  }
-  VitrineRunner vit;
-};
+class Bubbles : public VitrineConsoleTest {};
 
 TEST_F(Bubbles, HidingWithNoBubbleWindowDoesNothing) {
   VitrineRun run = Run("dispatch 200711\ndispatch 200711 none\nwindow bubble\nwindows\n");

@@ -16,16 +16,7 @@ std::string Repeat(const std::string& line, int times) {
   return out;
 }
 
-class MainWindow : public ::testing::Test {
- protected:
-  VitrineRun Run(const std::string& commands) {
-    VitrineRun run = vit.Run(commands);
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output.find("error"), std::string::npos) << run.output;
-    return run;
-  }
-  VitrineRunner vit;
-};
+class MainWindow : public VitrineConsoleTest {};
 
 TEST_F(MainWindow, ButtonStylesCycleThroughTheSixRows) {
   // Column by column, as the style table lists them.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "showcase/dlg_setting.h"
+#include "showcase/platform/automation.h"
 #include "showcase/platform/basalt.h"
 #include "showcase/platform/ledger.h"
 #include "showcase/platform/text.h"
@@ -131,6 +132,19 @@ TEST(Showcase, FormatIntegersFillsPlaceholdersInOrder) {
   EXPECT_EQ(FormatIntegers(L"%d%% - %d%%, %d%%", {100, 200, 125}), L"100% - 200%, 125%");
   EXPECT_EQ(FormatIntegers(L"%d %d %d %d", {1, 2, 3}), L"1 2 3 ");  // a fourth placeholder stays empty
   EXPECT_EQ(FormatIntegers(L"%s and %", {1}), L"%s and %");          // nothing else is interpreted
+}
+
+// A dispatch whose p1 is not a number is refused instead of sending an
+// address of 0 or ending the console.
+TEST(Console, DispatchRefusesAnAddressThatIsNotANumber) {
+  for (const char* line : {"dispatch 200712 abc", "dispatch 200712 12x", "dispatch 200712 -"}) {
+    std::ostringstream out;
+    EXPECT_FALSE(RunAutomationCommand(line, out)) << line;
+    EXPECT_NE(out.str().find("error: p1"), std::string::npos) << out.str();
+  }
+  std::ostringstream out;
+  EXPECT_TRUE(RunAutomationCommand("dispatch 200712 0x10", out));
+  EXPECT_NE(out.str().find("taken=0"), std::string::npos) << out.str();
 }
 
 }  // namespace

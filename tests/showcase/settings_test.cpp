@@ -25,18 +25,12 @@ std::vector<std::string> Saves(const std::vector<std::string>& calls) {
   return out;
 }
 
-class Settings : public ::testing::Test {
+class Settings : public VitrineConsoleTest {
  protected:
   // User zoom on at 125 % unless a test says otherwise.
   void UserZoom(int stored) {
     vit.WriteConfig("app.cfg", {{20610, {"bool", 1}}, {20611, {"int", stored}}, {90611, {"int", 1}}});
   }
-  VitrineRun Run(const std::string& commands) {
-    VitrineRun run = vit.Run(commands);
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    return run;
-  }
-  VitrineRunner vit;
 };
 
 TEST_F(Settings, ZoomTextIsTheStoredZoomInWholePercent) {
@@ -149,7 +143,7 @@ TEST_F(Settings, LanguageChangeReachesOpenWindows) {
 TEST_F(Settings, SkinAndRiseColourChanges) {
   VitrineRun run = Run(
       "click btn_setting\ndump skin_cbx\nselect skin_cbx 0\nclick greenrise\ncalls clear\nclick btn_ok\ncalls\n"
-      "window setting\n");
+      "window setting\ndump setting:root\n");
   EXPECT_TRUE(Contains(OutputOf(run.output, "dump skin_cbx"), "  cursel=1"));
   std::vector<std::string> calls = OutputOf(run.output, "calls");
   EXPECT_TRUE(Contains(calls, "AppCfg_SaveInt32(20602,1)"));
@@ -161,6 +155,8 @@ TEST_F(Settings, SkinAndRiseColourChanges) {
   EXPECT_NE(IndexOf(calls, "UserCfg_SaveBool(50501,0)", notice), std::string::npos);
   EXPECT_NE(IndexOf(calls, "IMgr_Language::ChangeLanguage", notice), std::string::npos);
   EXPECT_EQ(Field(OutputOf(run.output, "window setting"), "visible"), "0");
+  // The skin change re-skinned the open window, then the colour change re-translated it.
+  EXPECT_TRUE(Contains(OutputOf(run.output, "dump setting:root"), "  dispatched 2027 1899"));
   StoredConfig app = vit.AppConfig();
   EXPECT_EQ(Stored(app, 20602), 1);
   EXPECT_EQ(Stored(app, 50501), 0);  // the shell stores the colour it was told at exit

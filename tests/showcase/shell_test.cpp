@@ -42,7 +42,9 @@ TEST(VitrineShell, StartsAndStopsModulesInOrder) {
                            "CShellManager::CShellManager",
                            "CMFCVisualManager::SetDefaultManager(CMFCVisualManagerWindows)",
                            "CWinApp::SetRegistryKey(应用程序向导生成的本地应用程序)",
-                           "CFrameWnd::Create(class=,title=,style=12582912)",
+                           "CFrameWnd::Create(class=,title=,style=12582912,rect=0,0,1,1,parent=0)",
+                           "CWnd::ShowWindow(placeholder,5)",
+                           "CWnd::UpdateWindow(placeholder)",
                            "OMWarn_EnableReport(0)",
                            "CoInitialize",
                            "GdiplusStartup(version=1)",
@@ -113,12 +115,17 @@ INSTANTIATE_TEST_SUITE_P(UserLanguages, FreshConfiguration,
                                            LanguageCase{"en_GB.UTF-8", 2}, LanguageCase{"de_DE.UTF-8", 0},
                                            LanguageCase{"ja_JP.UTF-8", 0}));
 
+// 1.15 is stored as 1.1499999...: the key and the windows' scale still
+// take it as 115 %.
 TEST(VitrineShell, SystemZoomIsWrittenInThousandths) {
   VitrineRunner vit;
   vit.SetEnv("VITRINE_SYS_ZOOM", "1.15");
-  ASSERT_EQ(vit.Run("").exitCode, 0);
+  VitrineRun run = vit.Run("window main\nclick btn_setting\nwindow setting\n");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(Stored(vit.AppConfig(), 20611), 1150);
   EXPECT_TRUE(Contains(vit.CallLog(), "OM::SetAppZoomX(1.15)"));
+  EXPECT_EQ(Field(OutputOf(run.output, "window main"), "scale"), "115");
+  EXPECT_EQ(Field(OutputOf(run.output, "window setting"), "scale"), "115");
 }
 
 struct ZoomCase {

@@ -46,6 +46,31 @@ TEST_F(InProcess, SizeMessagesBeforeInitialisationChangeNothing) {
   dlg.DestroyWindow();
 }
 
+// Like the bubble window's map: another map id is refused untouched, and a
+// message the window leaves falls through to the host and is not handled.
+TEST_F(InProcess, WindowMapsRefuseOtherMapIds) {
+  VitrineDlg main;
+  ASSERT_NE(main.Create(nullptr, 0x94080000, 0, 0, 0, 0, 0), nullptr);
+  SDlgSetting settings;
+  ASSERT_NE(settings.Create(main.m_hWnd, 0x94000000, 0, 0, 0, 0, 0), nullptr);
+  struct Host {
+    const char* name;
+    SHostWnd* wnd;
+  };
+  for (const Host& host : {Host{"main", &main}, Host{"settings", &settings}}) {
+    LRESULT result = 77;
+    EXPECT_EQ(host.wnd->ProcessWindowMessage(host.wnd->m_hWnd, WM_INITDIALOG, 0, 0, result, 1), FALSE) << host.name;
+    EXPECT_EQ(result, 77) << host.name;
+    EXPECT_EQ(host.wnd->ProcessWindowMessage(host.wnd->m_hWnd, WM_INITDIALOG, 0, 0, result, 0), TRUE) << host.name;
+    EXPECT_EQ(result, TRUE) << host.name;
+    EXPECT_EQ(host.wnd->ProcessWindowMessage(host.wnd->m_hWnd, 0x0135, 0, 0, result, 0), FALSE) << host.name;
+    EXPECT_EQ(host.wnd->ProcessWindowMessage(host.wnd->m_hWnd, WM_CLOSE, 0, 0, result, 1), FALSE) << host.name;
+    EXPECT_TRUE(host.wnd->IsWindow()) << host.name;  // the refused close did nothing
+  }
+  settings.DestroyWindow();
+  main.DestroyWindow();
+}
+
 class BubbleMaps : public InProcess {
  protected:
   void SetUp() override { ASSERT_NE(bubble.Create(nullptr, 0, 0, 300, 200), nullptr); }

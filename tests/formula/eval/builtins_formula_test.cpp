@@ -9,13 +9,13 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "abacor/index_calculator.h"
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
+#include "support/shanghai_zone.h"
 #include "support/builtin_harness.h"
 #include "support/test_data_provider.h"
 
@@ -241,27 +241,7 @@ TEST_F(FormulaFixture, ValueWhenStartsAfreshOnTheFirstCalculatedBar) {
 // Runs in the UTC+8 zone of Shanghai and restores the zone after.
 class ShanghaiFormula : public FormulaFixture {
  protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    m_hadZone = tz != nullptr;
-    if (m_hadZone) m_savedZone = tz;
-    struct stat info {};
-    const bool zoneFile = stat("/usr/share/zoneinfo/Asia/Shanghai", &info) == 0;
-    setenv("TZ", zoneFile ? "Asia/Shanghai" : "CST-8", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (m_hadZone) {
-      setenv("TZ", m_savedZone.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  bool m_hadZone = false;
-  std::string m_savedZone;
+  ShanghaiZone m_zone;
 };
 
 TEST_F(ShanghaiFormula, CalendarFunctions) {

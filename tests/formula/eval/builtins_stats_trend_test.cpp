@@ -13,18 +13,12 @@
 
 namespace {
 
+using harness::Case;
 using harness::Harness;
 using harness::NA;
 
 const std::vector<double> kClose = {10, 11, 12, 11, 13, 13, 9, 10};
 
-struct Case {
-  const char* name;
-  std::function<Operand(Harness&)> expr;
-  std::vector<double> expected;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class StatCases : public ::testing::TestWithParam<Case> {};
 
@@ -131,6 +125,13 @@ TEST(BuiltinStats, RegressionOverOneBarIsAFault) {
   double v = 0.0;
   EXPECT_EQ(h.EvalAt(Fn2(h, "SLOPE", 1), 3, &v), EVAL_BAD_ARGUMENT);
   EXPECT_EQ(h.EvalAt(Fn2(h, "FORCAST", 1), 3, &v), EVAL_BAD_ARGUMENT);
+  // The bar is read before the line is fitted: without a value there is no value, not a fault.
+  v = 0.0;
+  EXPECT_EQ(h.EvalAt(h.Fn("SLOPE", {h.Fn("DRAWNULL", {}), Harness::N(1)}), 3, &v), EVAL_OK);
+  EXPECT_TRUE(IsInvalid(v));
+  v = 0.0;
+  EXPECT_EQ(h.EvalAt(h.Fn("FORCAST", {h.Fn("DRAWNULL", {}), Harness::N(1)}), 3, &v), EVAL_OK);
+  EXPECT_TRUE(IsInvalid(v));
 }
 
 TEST(BuiltinStats, ForcastOfALineIsTheLine) {

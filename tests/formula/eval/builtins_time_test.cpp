@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "formula/eval/builtins_time.h"
 #include "formula/eval/value.h"
+#include "support/shanghai_zone.h"
 #include "support/builtin_harness.h"
 
 namespace {
@@ -22,24 +22,7 @@ constexpr int32_t DATETODAY = 90, DAYTODATE = 91, TIMETOSEC = 92, SECTOTIME = 93
 // Runs each test in the UTC+8 zone of Shanghai and restores the zone after.
 class ShanghaiTime : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    m_hadZone = tz != nullptr;
-    if (m_hadZone) m_savedZone = tz;
-    struct stat info {};
-    const bool zoneFile = stat("/usr/share/zoneinfo/Asia/Shanghai", &info) == 0;
-    // Without the zone database the POSIX rule gives the same offset.
-    setenv("TZ", zoneFile ? "Asia/Shanghai" : "CST-8", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (m_hadZone) {
-      setenv("TZ", m_savedZone.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
+  ShanghaiZone m_zone;
 
   // A one-argument conversion of v.
   static double Convert(int32_t id, double v, int32_t* code = nullptr) {
@@ -47,9 +30,6 @@ class ShanghaiTime : public ::testing::Test {
     return h.At(h.Call(id, {h.Series(0)}), 0, code);
   }
 
- private:
-  bool m_hadZone = false;
-  std::string m_savedZone;
 };
 
 struct ConversionCase {

@@ -11,18 +11,12 @@
 
 namespace {
 
+using harness::Case;
 using harness::Harness;
 using harness::NA;
 
 const std::vector<double> kClose = {10, 11, 12, 11, 13, 13, 9, 10};
 
-struct Case {
-  const char* name;
-  std::function<Operand(Harness&)> expr;
-  std::vector<double> expected;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class WindowCases : public ::testing::TestWithParam<Case> {};
 
@@ -37,6 +31,9 @@ TEST_P(WindowCases, MatchesRule) {
 
 Operand Gt(Harness& h, float v) { return Harness::Op(OP_GT, h.C(), Harness::N(v)); }
 
+// The close where it is above 11.5, else no value: NA NA 12 NA 13 13 NA NA.
+Operand Gappy(Harness& h) { return h.Fn("IF", {Gt(h, 11.5f), h.C(), h.Fn("DRAWNULL", {})}); }
+
 const Case kCases[] = {
     // Aggregates: SUM covers the bars that exist, MA waits for n bars.
     {"SUM5", [](Harness& h) { return h.Fn("SUM", {h.C(), Harness::N(5)}); }, {10, 21, 33, 44, 57, 60, 58, 56}},
@@ -49,6 +46,12 @@ const Case kCases[] = {
     {"MA9", [](Harness& h) { return h.Fn("MA", {h.C(), Harness::N(9)}); }, {NA, NA, NA, NA, NA, NA, NA, NA}},
     {"MULAR2", [](Harness& h) { return h.Fn("MULAR", {h.C(), Harness::N(2)}); },
      {10, 110, 132, 132, 143, 169, 117, 90}},
+    // Gaps: while fewer than n bars precede b the window is summed afresh
+    // (skipping the gap); on a full window a gap at b gives no value, and the
+    // bar after it is summed afresh.
+    {"SUM5gaps", [](Harness& h) { return h.Fn("SUM", {Gappy(h), Harness::N(5)}); }, {0, 0, 12, 12, 25, 38, NA, 26}},
+    {"MULAR5gaps", [](Harness& h) { return h.Fn("MULAR", {Gappy(h), Harness::N(5)}); },
+     {1, 1, 12, 12, 156, 2028, NA, 169}},
     {"SUMBARS25", [](Harness& h) { return h.Fn("SUMBARS", {h.C(), Harness::N(25)}); }, {NA, NA, 3, 3, 3, 2, 3, 3}},
     {"SUMBARS5", [](Harness& h) { return h.Fn("SUMBARS", {h.C(), Harness::N(5)}); }, {1, 1, 1, 1, 1, 1, 1, 1}},
     // Counts.

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formula/frontend/keyword_tables.h"
@@ -73,6 +74,49 @@ TEST(Analyse, SignInsertionRewritesTheText) {
     EXPECT_TRUE(ctx->syntaxOk) << ctx->errorCode;
     // A name may end in `_`: its sign is a binary minus, not a new operand.
     EXPECT_EQ(ctx->text, "x:=0-1;y:(0-1)*-c;z:c>0-1;w:a_-1;");
+}
+
+// A `0` goes in front of a sign that follows no operand: after nothing, an operator other than
+// `*` `/` `+` `-`, a bracket, a comma, a line break or the `;` that ended the statement before.
+TEST(Analyse, SignInsertionTable) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"-1", "0-1"},
+        {"x:(-1)", "x:(0-1)"},
+        {"x:c>-1", "x:c>0-1"},
+        {"x:=+1", "x:=0+1"},
+        {"x:max(1,-c)", "x:max(1,0-c)"},
+        {"x:c*-1", "x:c*-1"},
+        {"x:c--1", "x:c--1"},
+        {"x:c.5-1", "x:c.5-1"},
+        {"x:1;-1", "x:1;0-1"},
+        {"x:1; -c", "x:1; 0-c"},
+        {"x:1\n-1", "x:1\n0-1"},
+    };
+    for (const auto& c : cases) {
+        auto ctx = AnalyseFormula(c.first);
+        EXPECT_EQ(ctx->text, c.second) << c.first;
+    }
+}
+
+// Signs inside a quoted text are part of the text: no `0` goes in front of them.
+TEST(Analyse, SignsInsideQuotedTextsStayAsWritten) {
+    auto ctx = AnalyseFormula("drawtext(c>o,l,'-5 (+1)');x:-1;drawtext(c<o,h,'a:-b');");
+    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
+    EXPECT_EQ(ctx->text, "drawtext(c>o,l,'-5 (+1)');x:0-1;drawtext(c<o,h,'a:-b');");
+    EXPECT_EQ(ctx->texts, (std::vector<std::string>{"-5 (+1)", "a:-b"}));
+    // An unterminated text ends with its statement: the next statement is prepared as usual.
+    auto open = AnalyseFormula("drawtext(c>o,l,'a;-1");
+    EXPECT_EQ(open->text, "drawtext(c>o,l,'a;0-1");
+    EXPECT_EQ(open->errorCode, 21);
+}
+
+TEST(Analyse, SignAfterSemicolonStartsAnAnonymousOutput) {
+    auto ctx = AnalyseFormula("x:1;-c;");
+    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
+    EXPECT_EQ(ctx->outputCount, 2);
+    EXPECT_EQ(ctx->script,
+              "x=1;\r\n.curveline(x,RGB(254,254,254),1);\r\n"
+              ".tempresindex1=0-close;\r\n.curveline(.tempresindex1,RGB(254,254,254),1);\r\n");
 }
 
 TEST(Analyse, LineBreakEndsAStatement) {

@@ -55,7 +55,7 @@ TEST(ScriptWriter, DrawStyleWords) {
         {"volstick", "ployVOLStick"},   {"stick", "ployStick"},     {"circledot", "ployCircledot"},
         {"linestick", "ployLinestick"}, {"crossdot", "ployCrossdot"}, {"colorstick", "ployColorstick"},
         {"dotline", "ployDotline"},     {"pointdot", "ployPointdot"}, {"sarline", "ploySar"},
-        {"rtvolstick", "ployRTVOLStick"}, {"noframe", "ployNomal"},  {"drawabove", "ployNomal"},
+        {"rtvolstick", "ployNomal"},  {"noframe", "ployNomal"},  {"drawabove", "ployNomal"},
     };
     for (const auto& c : cases) {
         std::string script = ScriptOf(std::string("ployline(c>o,c),") + c.first);
@@ -97,9 +97,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ScriptWriter, WrittenForms) {
     EXPECT_EQ(ScriptOf("x:1 2;"), "x=12;\r\n.curveline(x,RGB(254,254,254),1);\r\n");
     EXPECT_EQ(ScriptOf("x:=reverse(c) and o or range(c,l,h) <> iff(c>o,1,2);"),
-              "x=0-(close)&open|between(close,low,high)<>if(close>open,1,2);\r\n");
+              "x=(0-(close))&open|between(close,low,high)<>if(close>open,1,2);\r\n");
     EXPECT_EQ(ScriptOf("x:=a*-b/-2 >= 0.5", {"a", "b"}, {1.0f, 2.0f}), "x=a*-b/-2>=0.5;\r\n");
     EXPECT_EQ(ScriptOf("x:=date+barstatus"), "x=date+barstatus;\r\n");
+}
+
+// `reverse` negates its whole argument wherever it stands, also nested and as a draw argument.
+TEST(ScriptWriter, ReverseIsABracketedNegation) {
+    EXPECT_EQ(ScriptOf("x:=c-reverse(o);"), "x=close-(0-(open));\r\n");
+    EXPECT_EQ(ScriptOf("x:=2*reverse(max(c,reverse(o)))/3;"), "x=2*(0-(max(close,(0-(open)))))/3;\r\n");
+    EXPECT_EQ(ScriptOf("stickline(c>o,c,o,1,reverse(c));"),
+              ".tempdrawparam0=close>open;\r\n.tempdrawparam1=close;\r\n.tempdrawparam2=open;\r\n"
+              ".tempdrawparam3=1;\r\n.tempdrawparam4=(0-(close));\r\n"
+              "stick(.tempdrawparam0,.tempdrawparam1,.tempdrawparam2,.tempdrawparam3,.tempdrawparam4,"
+              "RGB(254,254,254),1,ployNomal);\r\n");
 }
 
 TEST(ScriptWriter, ParameterListOnEveryDescriptorOnly) {

@@ -248,4 +248,25 @@ TEST(Translator, PrecedenceAndAssociativity) {
     EXPECT_EQ(RecordOf(sub->kinds[1], sub->values[1])->op, OP_MUL);
 }
 
+// c - reverse(o) is c - (0 - o), and 2 * reverse(c) is 2 * (0 - c).
+TEST(Translator, ReverseNegatesItsArgumentAfterAnyOperator) {
+    const std::pair<const char*, int32_t> cases[] = {{"x:c-reverse(o);", OP_SUB}, {"x:2*reverse(c);", OP_MUL},
+                                                      {"x:c/reverse(o);", OP_DIV}};
+    for (const auto& c : cases) {
+        auto t = TranslateFormula(c.first);
+        ASSERT_EQ(t->result, 0) << c.first;
+        const Statement* assign = t->program->m_assignments.at(0);
+        const ExprRecord* top = RecordOf(assign->exprKind, assign->expr);
+        ASSERT_NE(top, nullptr) << c.first;
+        EXPECT_EQ(top->op, c.second) << c.first;
+        EXPECT_NE(top->kinds[0], OPK_RECORD) << c.first;  // the left operand stands alone
+        const ExprRecord* negation = RecordOf(top->kinds[1], top->values[1]);
+        ASSERT_NE(negation, nullptr) << c.first;
+        EXPECT_EQ(negation->op, OP_SUB) << c.first;
+        EXPECT_EQ(negation->kinds[0], OPK_NUMBER) << c.first;
+        EXPECT_EQ(negation->values[0].Float(), 0.0f) << c.first;
+        EXPECT_EQ(negation->kinds[1], OPK_VAR) << c.first;
+    }
+}
+
 }  // namespace

@@ -188,3 +188,10 @@ size_t CountCodePoints(const std::string& utf8) {
   }
   return n;
 }
+
+VitrineRun VitrineConsoleTest::Run(const std::string& commands) {
+  VitrineRun run = vit.Run(commands);
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.find("error"), std::string::npos) << run.output;
+  return run;
+}

@@ -3,6 +3,8 @@
 // the files it left.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <utility>
@@ -50,6 +52,14 @@ class VitrineRunner {
 
   std::string m_home;
   std::map<std::string, std::string> m_env;
+};
+
+// A test that drives one fresh program: Run expects a normal exit and no
+// console error.
+class VitrineConsoleTest : public ::testing::Test {
+ protected:
+  VitrineRun Run(const std::string& commands);
+  VitrineRunner vit;
 };
 
 // The lines printed after the n-th echo of a command (0 = first), up to the

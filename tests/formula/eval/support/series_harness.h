@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,16 @@ class Harness {
   int32_t m_nextBlock = 1;
   int32_t m_nextHidden = 900;
 };
+
+// One row of a table of cases: an expression built on a harness and the
+// series it must give.
+struct Case {
+  const char* name;
+  std::function<Operand(Harness&)> expr;
+  std::vector<double> expected;
+};
+
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 // Formats a series for messages: numbers, "-" for no value.
 std::string Show(const std::vector<double>& v);
