@@ -70,6 +70,7 @@ TEST(ConsoleRefusals, EachBadLineIsRefusedAndTheProgramCarriesOn) {
 TEST(ConsoleRefusals, UnknownFaultNamesAreReportedAtStartUp) {
   VitrineRunner vit;
   vit.SetEnv("VITRINE_FAULTS", "cfg-writ=20602,change-skin,crash-save=bogus,skin-missing");
+  vit.ExpectRefusedFaults();
   VitrineRun run = vit.Run("");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   for (const char* item : {"cfg-writ=20602", "crash-save=bogus", "skin-missing"}) {
