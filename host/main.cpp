@@ -29,8 +29,10 @@ constexpr Command kCommands[] = {
      "      [--price-range LOW:HIGH] [--rise-green] --svg OUT.svg\n"
      "      draw candles, formula panes and drawing tools as SVG; the first pane is the price pane"},
     {"tools", ToolsCommand, "tools   list the drawing-tool catalogue (value, enumerator, points)"},
+    {"functions", FunctionsCommand,
+     "functions [NAME]   the formula language's functions by family, or the reference of one keyword"},
 };
-static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 3, "command table");
+static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 4, "command table");
 
 int Usage(std::ostream& out, int code) {
     out << "usage: abacor COMMAND [options]\n";
