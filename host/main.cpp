@@ -31,8 +31,10 @@ constexpr Command kCommands[] = {
      "      drawn over candles unless its formula draws them (DRAWKLINE) or --no-candles is given;\n"
      "      every output without a colour keyword gets a palette colour of its own (SetOutputColor)"},
     {"tools", ToolsCommand, "tools   list the drawing-tool catalogue (value, enumerator, points)"},
+    {"functions", FunctionsCommand,
+     "functions [NAME]   the formula language's functions by family, or the reference of one keyword"},
 };
-static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 3, "command table");
+static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 4, "command table");
 
 int Usage(std::ostream& out, int code) {
     out << "usage: abacor COMMAND [options]\n";
