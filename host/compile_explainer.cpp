@@ -524,14 +524,6 @@ std::string DisplayFormula(const std::string& formula) {
     return IsValidUtf8(text) ? text : GbkToUtf8(text);
 }
 
-int DisplayWidth(uint32_t cp) {
-    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF && cp != 0x303F) ||
-                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
-    return wide ? 2 : 1;
-}
-
 void ExplainCompileError(const std::string& engineText, bool engineIsGbk, const std::string& engineMessage,
                          const std::vector<std::pair<std::string, float>>& params, CompileError* error) {
     const Formula f(engineIsGbk ? SplitGbk(engineText) : SplitUtf8(engineText));

@@ -144,14 +144,16 @@ TEST(ReferenceData, MarkdownAndPlainTextCarryTheTableFacts) {
     Reference ref;
     std::string error;
     ASSERT_TRUE(ParseReference("== Title\nIntro.\n== Trend\n@ ZIG\nargs: K, N\ndoes: Zigzag.\n"
-                               "example: Z:ZIG(3,5);\n@ MA\nargs: X, N\ndoes: Mean.\nexample: M:MA(C,5);\n",
+                               "example: Z:ZIG(3,5);\n@ MA\nargs: X, N\ndoes: Mean.\nexample: M:MA(C,5);\n"
+                               "@ CONST\nargs: X\ndoes: Last.\nexample: K:CONST(C);\n",
                                &ref, &error))
         << error;
     const std::string md = reference::RenderMarkdown(ref);
     EXPECT_THAT(md, HasSubstr("### ZIG(K, N)\n"));
     EXPECT_THAT(md, HasSubstr("- Looks at later bars: yes"));
     EXPECT_THAT(md, HasSubstr("### MA(X, N)\n\nMean.\n\n- Looks at later bars: no\n- Example: `M:MA(C,5);`"));
-    EXPECT_THAT(md, HasSubstr("- Trend: [ZIG](#zig), [MA](#ma)"));
+    EXPECT_THAT(md, HasSubstr("### CONST(X)\n\nLast.\n\n- Looks at later bars: through the whole range"));
+    EXPECT_THAT(md, HasSubstr("- Trend: [ZIG](#zig), [MA](#ma), [CONST](#const)"));
     const std::string plain = reference::RenderPlainEntry(ref, ref.entries[1]);
     EXPECT_EQ(plain, "MA(X, N)    [Trend]\n  Mean.\n  Looks at later bars: no.\n  Example: M:MA(C,5);\n");
 }

@@ -232,7 +232,9 @@ std::string Signature(const Entry& e) {
 
 std::string LookAheadText(const KeywordFacts& f) {
     if (f.looksAhead) return "yes: its value on a bar can change when later bars arrive";
-    if (f.wholeRange) return "it reads the whole calculated range, so every bar is recalculated when bars change";
+    if (f.wholeRange)
+        return "through the whole range: its value on a bar can change when bars are added, so a change "
+               "recalculates every bar";
     return "no";
 }
 
