@@ -2,7 +2,8 @@
 # Installs, with apt, only the Debian packages this project needs that are missing.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
-          nlohmann-json3-dev python3-pandas librsvg2-bin libxml2-utils "$@")
+          nlohmann-json3-dev python3-pandas librsvg2-bin libxml2-utils pkg-config
+          libcpp-httplib-dev chromium chromium-driver python3-selenium "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
