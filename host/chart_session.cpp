@@ -6,6 +6,7 @@
 #include <set>
 
 #include "draw_json.h"
+#include "text_encoding.h"
 #include "tool_names.h"
 #include "tools_file.h"
 
@@ -146,8 +147,25 @@ bool NearDrawing(const TarnDrawInfo::GraphDrawInfo& info, const PaneGeometry& ge
     return false;
 }
 
-json CompileErrorJson(const CompileError& e) {
-    return {{"code", e.code}, {"line", e.line}, {"column", e.column}, {"position", e.position}, {"message", e.message}};
+// The character (code point) of a UTF-8 text at a byte position of its GBK form.
+int32_t CharacterOffset(const std::string& utf8, int32_t gbkPosition) {
+    int32_t bytes = 0, chars = 0;
+    for (size_t i = 0; i < utf8.size() && bytes < gbkPosition; ++chars) {
+        size_t len = 1;
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0xF0) len = 4;
+        else if (c >= 0xE0) len = 3;
+        else if (c >= 0xC0) len = 2;
+        bytes += static_cast<int32_t>(Utf8ToGbk(utf8.substr(i, len)).size());
+        i += len;
+    }
+    return chars;
+}
+
+json CompileErrorJson(const CompileError& e, const std::string& formula) {
+    return {{"code", e.code},         {"line", e.line},
+            {"column", e.column},     {"position", e.position},
+            {"offset", CharacterOffset(formula, e.position)}, {"message", e.message}};
 }
 
 }  // namespace
@@ -189,7 +207,7 @@ ApiResult ChartSession::SetPane(size_t index, const json& request) {
     CompileError error;
     if (!pane->runner->Compile(pane->formula, pane->params, &error)) {
         ApiResult result = ApiError(422, error.message.empty() ? "the formula does not compile (error " + std::to_string(error.code) + ")" : error.message);
-        result.body["compile"] = CompileErrorJson(error);
+        result.body["compile"] = CompileErrorJson(error, pane->formula);
         return result;
     }
     if (!pane->runner->Calculator()->SetDataProvider(&bars_)) return ApiError(500, "the calculator refused the bars");

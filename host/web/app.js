@@ -447,7 +447,7 @@ function showCompileError(pane, data) {
   box.querySelector(".message").textContent = where + data.error;
   // The failing line with the token at the error position marked.
   const text = pane.formula;
-  const pos = Math.max(0, Math.min(text.length, c.position || 0));
+  const pos = Math.max(0, Math.min(text.length, c.offset || 0));
   const start = text.lastIndexOf("\n", pos - 1) + 1;
   let end = text.indexOf("\n", pos); if (end < 0) end = text.length;
   let stop = pos + 1;

@@ -44,6 +44,23 @@ TEST_F(ChartSessionTest, PanesCompileOrExplainWhereTheMistakeIs) {
     EXPECT_EQ(s.DeletePane(3).status, 404);
 }
 
+TEST_F(ChartSessionTest, TextsOutOfTheEngineArriveAsUtf8) {
+    ChartSession s(bars_, {});
+    ASSERT_EQ(s.SetPane(0, {{"formula", "\xe5\x9d\x87\xe7\xba\xbf:MA(CLOSE,2);DRAWTEXT(CLOSE>0,CLOSE,'\xe9\xab\x98');"}})
+                  .status, 200);
+    auto r = s.Render(View(10, 11));
+    ASSERT_EQ(r.status, 200);
+    EXPECT_EQ(r.body["panes"][0]["outputs"][0]["name"], "\xe5\x9d\x87\xe7\xba\xbf");  // the output name
+    const json& texts = r.body["panes"][0]["drawings"][1]["texts"][0]["items"];
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0]["text"], "\xe9\xab\x98");
+    EXPECT_EQ(texts[0]["at"], json::array({10.0, bars_.Bars()[10].close}));
+    // A mistake after two Chinese characters: the GBK byte position and the character offset differ by two.
+    auto bad = s.SetPane(0, {{"formula", "\xe5\x9d\x87\xe7\xba\xbf:MA(CLOSE,2)+;"}});
+    ASSERT_EQ(bad.status, 422);
+    EXPECT_EQ(bad.body["compile"]["position"].get<int>() - bad.body["compile"]["offset"].get<int>(), 2);
+}
+
 TEST_F(ChartSessionTest, ScrollingCalculatesOnlyTheNewBarsAndAgreesWithAPlainLoop) {
     ChartSession scrolled(bars_, {}), direct(bars_, {});
     for (ChartSession* s : {&scrolled, &direct})
