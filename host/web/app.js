@@ -265,6 +265,7 @@ function drawDrawing(m, d, log) {
       default: break;
     }
     log.items++;
+    log.kinds[kind] = (log.kinds[kind] || 0) + 1;
   }
 }
 
@@ -382,7 +383,7 @@ function paint() {
   state.result.panes.forEach((pane, i) => {
     const plot = state.layout[i];
     if (!plot) return;
-    const log = { pane: i, items: 0, curves: [], texts: [], tools: [] };
+    const log = { pane: i, items: 0, kinds: {}, curves: [], texts: [], tools: [] };
     drawPriceAxis(plot, pane.min, pane.max);
     ctx.save();
     ctx.beginPath(); ctx.rect(plot.left, plot.top, plot.width, plot.height); ctx.clip();
@@ -390,10 +391,10 @@ function paint() {
     for (const d of pane.drawings) drawDrawing(m, d, log);
     if (i === 0) {
       for (const tool of state.result.tools) {
-        const tlog = { items: 0, curves: [], texts: [] };
+        const tlog = { items: 0, kinds: {}, curves: [], texts: [] };
         for (const d of tool.drawings) drawDrawing(m, d, tlog);
         if (tool.id === state.selected || tool.id === state.placing) drawHotPoints(m, tool);
-        log.tools.push({ id: tool.id, items: tlog.items });
+        log.tools.push({ id: tool.id, items: tlog.items, kinds: tlog.kinds });
       }
     }
     ctx.restore();

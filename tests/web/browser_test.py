@@ -259,6 +259,40 @@ class BrowserTest(unittest.TestCase):
         self.drag(700, y, 300, y)
         self.assertEqual(self.js("return abacorTest.view()")["first"], zoomed["first"])
 
+    def test_7_every_record_kind_is_drawn(self):
+        self.js("abacorTest.setView(5450, 5549)")
+        self.settle()
+        self.set_formula(1, "M:MA(CLOSE,10);A:MA(CLOSE,3),CIRCLEDOT;B:MA(CLOSE,5),CROSSDOT;DRAWTEXT(CLOSE>OPEN,HIGH,'up');"
+                            "DRAWICON(CLOSE<OPEN,LOW,1);STICKLINE(CLOSE>OPEN,OPEN,CLOSE,0.6,0);")
+        wait_for(lambda: self.js("const r = abacorTest.result(); return r.panes[1].drawings.length === 6 "
+                                 "&& abacorTest.idle()"), "the drawing formula")
+        tools = {"tools": [{"type": "arc_bottom", "points": [[5460, 45], [5540, 45], [5500, 40]]}]}
+        self.js("return abacorTest.loadTools(arguments[0])", json.dumps(tools))
+        self.settle()
+        drawn = self.js("return abacorTest.drawn()")
+        kinds = {int(k) for k, n in drawn[1]["kinds"].items() if n > 0}
+        self.assertEqual(kinds, {1, 3, 4, 5, 6, 7})  # curves, sticks, circles, crosses, texts, icons
+        self.assertIn("up", [t.lower() for t in drawn[1]["texts"]])
+        tool_kinds = {int(k) for t in drawn[0]["tools"] for k, n in t["kinds"].items() if n > 0}
+        self.assertIn(2, tool_kinds)  # the arc is a Bezier curve
+
+    def test_8_a_parameter_control_recalculates(self):
+        closes = self.server.request("GET", "/api/bars")[1]["close"]
+        self.js("const r = document.querySelector('.param-controls input[data-param=N]');"
+                "r.value = 10; r.dispatchEvent(new Event('input'));")
+        last = self.js("return abacorTest.view().last")
+
+        def ma20_is_ma10():
+            if not self.js("return abacorTest.idle()"):
+                return False
+            out = self.js("return abacorTest.result().panes[0].outputs.find((o) => o.name === 'ma20')")
+            first = self.js("return abacorTest.result().first")
+            want = math.fsum(closes[last - 9: last + 1]) / 10
+            return abs(out["values"][last - first] - want) < 1e-9 * want
+
+        wait_for(ma20_is_ma10, "the average over the new parameter")
+        self.assertEqual(self.api("GET", "")[1]["panes"][0]["params"], [{"name": "N", "value": 10.0}])
+
 
 if __name__ == "__main__":
     CLI = sys.argv.pop(1)
