@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -194,6 +196,52 @@ TEST_F(ChartSessionTest, LimitsAndUnknownThings) {
     auto bad = s.LoadTools(json::parse(R"({"tools": [{"type": "nope", "points": []}]})"));
     EXPECT_EQ(bad.status, 400);
     EXPECT_EQ(bad.body["error"], "tools: entry 1: unknown tool type \"nope\"");
+}
+
+}  // namespace
+
+namespace {
+
+// Several pages at once: sessions of their own over the one shared bar file,
+// and two pages on one session taking its lock as the server does.
+using ChartSessionConcurrencyTest = ChartSessionTest;
+
+TEST_F(ChartSessionConcurrencyTest, PagesWorkAtOnceOverSharedBars) {
+    std::vector<std::string> failures;
+    std::mutex failuresLock;
+    auto fail = [&](const std::string& what) {
+        std::lock_guard<std::mutex> lock(failuresLock);
+        failures.push_back(what);
+    };
+    ChartSession shared(bars_, {});
+    ASSERT_EQ(shared.SetPane(0, {{"formula", "M:MA(CLOSE,5);"}}).status, 200);
+    std::vector<std::thread> threads;
+    for (int k = 0; k < 4; ++k)
+        threads.emplace_back([&, k] {
+            ChartSession own(bars_, {});
+            const int n = 3 + k;
+            if (own.SetPane(0, {{"formula", "M:MA(CLOSE,N);"}, {"params", {{{"name", "N"}, {"value", n}}}}}).status != 200)
+                return fail("compile");
+            for (int first = 100; first < 400; first += 60) {
+                auto r = own.Render(View(first, first + 59));
+                const json& values = r.body["panes"][0]["outputs"][0]["values"];
+                if (r.status != 200 || values.size() != 60u) return fail("render");
+                for (size_t i = 0; i < 60; ++i)
+                    if (std::fabs(values[i].get<double>() - Ma(static_cast<size_t>(first) + i, static_cast<size_t>(n))) > 1e-9)
+                        return fail("value");
+            }
+        });
+    for (int k = 0; k < 2; ++k)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 10; ++i) {
+                std::lock_guard<std::mutex> lock(shared.Lock());
+                if (shared.CreateTool({{"type", 1}}).status != 200 || shared.Render(View(200, 300)).status != 200)
+                    return fail("shared");
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_TRUE(failures.empty()) << failures.front();
+    EXPECT_EQ(shared.Describe().body["tools"], 20);
 }
 
 }  // namespace
