@@ -24,6 +24,7 @@ using nlohmann::json;
 
 constexpr size_t kMaxBody = 256 * 1024;
 constexpr size_t kMaxSessions = 64;
+constexpr int kMaxNesting = 32;
 
 // Sessions by id; when full, a new session replaces the one idle longest.
 class SessionRegistry {
@@ -80,11 +81,35 @@ void Reply(httplib::Response& res, const ApiResult& result) {
     res.set_content(result.body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
 }
 
+// Whether brackets nest at most `limit` deep outside strings (deeper documents
+// would take deep recursion to copy and write).
+bool NestingWithin(const std::string& text, int limit) {
+    int depth = 0;
+    bool inString = false, escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (c == '\\') escaped = true;
+            else if (c == '"') inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') ++depth;
+        if (c == ']' || c == '}') --depth;
+        if (depth > limit) return false;
+    }
+    return true;
+}
+
 // The request body as JSON; an empty body is an empty object.
 bool ParseBody(const httplib::Request& req, json* body, ApiResult* failure) {
     if (req.body.empty()) {
         *body = json::object();
         return true;
+    }
+    if (!NestingWithin(req.body, kMaxNesting)) {
+        *failure = ApiError(400, "the request body nests deeper than " + std::to_string(kMaxNesting) + " levels");
+        return false;
     }
     *body = json::parse(req.body, nullptr, false);
     if (!body->is_discarded()) return true;

@@ -35,6 +35,8 @@ async function api(method, path, body) {
     else if (method === "POST" || method === "PUT") init.body = "{}";
     const res = await fetch(path, init);
     const data = await res.json();
+    if (res.status === 404 && /^no session/.test(data.error || ""))
+      setStatus("The server no longer knows this page (it restarted or dropped the session): reload the page.");
     return { status: res.status, data };
   } finally {
     state.busy--;

@@ -48,6 +48,8 @@ class ServeHttpTest(unittest.TestCase):
         cases = [
             ("POST", f"/api/sessions/{sid}/render", None, b"{not json", 400, "not valid JSON"),
             ("POST", f"/api/sessions/{sid}/render", {"view": {"first": 9}}, None, 400, "view"),
+            ("PUT", f"/api/sessions/{sid}/tools-file", None, b'{"tools": [{"type": 1, "points": [], "x": ' +
+             b"[" * 100000 + b"]" * 100000 + b"}]}", 400, "nests deeper"),
             ("PUT", f"/api/sessions/{sid}/panes/0", {"formula": 12}, None, 400, "formula"),
             ("POST", f"/api/sessions/{sid}/tools", {"type": "no_such_tool"}, None, 400, "unknown tool type"),
             ("PUT", f"/api/sessions/{sid}/tools-file", {"tools": [{"type": 1}]}, None, 400, "entry 1"),
