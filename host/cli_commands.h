@@ -23,5 +23,6 @@ int RunCommand(int argc, char** argv);
 int ChartCommand(int argc, char** argv);
 int ToolsCommand(int argc, char** argv);
 int ServeCommand(int argc, char** argv);
+int FunctionsCommand(int argc, char** argv);
 
 }  // namespace abacor_host

@@ -119,3 +119,27 @@ TEST(CliTest, ToolsListsTheCatalogue) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CliTest, FunctionsPrintsOneEntryOrTheFamilies) {
+    Result ma = Cli("functions ma");
+    EXPECT_EQ(ma.code, 0);
+    EXPECT_EQ(ma.out.rfind("MA(X, N)    [Sums and moving averages]\n", 0), 0u) << ma.out;
+    EXPECT_NE(ma.out.find("Looks at later bars: no."), std::string::npos) << ma.out;
+    EXPECT_NE(ma.out.find("Example: MA5:MA(CLOSE,5);"), std::string::npos) << ma.out;
+    // An alias finds its entry; the look-ahead fact comes from the library's table.
+    Result range = Cli("functions RANGE");
+    EXPECT_EQ(range.out.rfind("BETWEEN(X, A, B)", 0), 0u) << range.out;
+    Result zig = Cli("functions zig");
+    EXPECT_NE(zig.out.find("Looks at later bars: yes"), std::string::npos) << zig.out;
+    Result all = Cli("functions");
+    EXPECT_EQ(all.code, 0);
+    EXPECT_NE(all.out.find("Drawing functions\n  DRAWKLINE STICKLINE"), std::string::npos) << all.out;
+    EXPECT_EQ(all.out.find("COLORRED"), std::string::npos);
+    Result bad = Cli("functions NOSUCH");
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.out.find("\"NOSUCH\" is no keyword"), std::string::npos) << bad.out;
+}
+
+}  // namespace
