@@ -6,7 +6,6 @@
 #include <set>
 
 #include "draw_json.h"
-#include "text_encoding.h"
 #include "tool_names.h"
 #include "tools_file.h"
 
@@ -147,25 +146,23 @@ bool NearDrawing(const TarnDrawInfo::GraphDrawInfo& info, const PaneGeometry& ge
     return false;
 }
 
-// The character (code point) of a UTF-8 text at a byte position of its GBK form.
-int32_t CharacterOffset(const std::string& utf8, int32_t gbkPosition) {
-    int32_t bytes = 0, chars = 0;
-    for (size_t i = 0; i < utf8.size() && bytes < gbkPosition; ++chars) {
-        size_t len = 1;
+// The character (code point) index of a 1-based line and column of a UTF-8 text; -1 when
+// the error has no place in it.
+int32_t CharacterOffset(const std::string& utf8, int32_t line, int32_t column) {
+    if (line < 1 || column < 1) return -1;
+    int32_t chars = 0, atLine = 1;
+    for (size_t i = 0; i < utf8.size() && atLine < line; ++i) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 0xF0) len = 4;
-        else if (c >= 0xE0) len = 3;
-        else if (c >= 0xC0) len = 2;
-        bytes += static_cast<int32_t>(Utf8ToGbk(utf8.substr(i, len)).size());
-        i += len;
+        if ((c & 0xC0) != 0x80) ++chars;
+        if (c == '\n') ++atLine;
     }
-    return chars;
+    return atLine == line ? chars + column - 1 : -1;
 }
 
 json CompileErrorJson(const CompileError& e, const std::string& formula) {
     return {{"code", e.code},         {"line", e.line},
             {"column", e.column},     {"position", e.position},
-            {"offset", CharacterOffset(formula, e.position)}, {"message", e.message}};
+            {"offset", CharacterOffset(formula, e.line, e.column)}, {"message", e.message}};
 }
 
 }  // namespace

@@ -446,17 +446,18 @@ function showCompileError(pane, data) {
   const c = data.compile || {};
   area.classList.add("bad");
   box.hidden = false;
-  const where = c.line !== undefined ? `line ${c.line + 1}, column ${c.column}: ` : "";
-  box.querySelector(".message").textContent = where + data.error;
-  // The failing line with the token at the error position marked.
+  const placed = c.line > 0 && c.offset >= 0;
+  box.querySelector(".message").textContent = (placed ? `line ${c.line}, column ${c.column}: ` : "") + data.error;
+  // The failing line with the word at the error's place marked.
   const text = pane.formula;
-  const pos = Math.max(0, Math.min(text.length, c.offset || 0));
+  const pos = placed ? Math.min(text.length, c.offset) : 0;
   const start = text.lastIndexOf("\n", pos - 1) + 1;
   let end = text.indexOf("\n", pos); if (end < 0) end = text.length;
   let stop = pos + 1;
   while (stop < end && /[A-Za-z0-9_.]/.test(text[stop]) && /[A-Za-z0-9_.]/.test(text[pos])) stop++;
   const pre = box.querySelector(".where");
   pre.textContent = "";
+  if (!placed) return;
   pre.append(text.slice(start, pos));
   const mark = document.createElement("mark");
   mark.textContent = pos < end ? text.slice(pos, Math.min(stop, end)) : " ";

@@ -38,8 +38,9 @@ TEST_F(ChartSessionTest, PanesCompileOrExplainWhereTheMistakeIs) {
     auto bad = s.SetPane(1, {{"formula", "X:MA(CLOSE,5)+;"}});
     EXPECT_EQ(bad.status, 422);
     EXPECT_FALSE(bad.body["error"].get<std::string>().empty());
-    EXPECT_EQ(bad.body["compile"]["line"], 0);
-    EXPECT_GE(bad.body["compile"]["position"].get<int>(), 12);
+    EXPECT_EQ(bad.body["compile"]["line"], 1);
+    EXPECT_GE(bad.body["compile"]["column"].get<int>(), 14);
+    EXPECT_EQ(bad.body["compile"]["offset"].get<int>(), bad.body["compile"]["column"].get<int>() - 1);
     EXPECT_EQ(s.Describe().body["panes"].size(), 1u);  // a failed pane is not added
     EXPECT_EQ(s.SetPane(5, {{"formula", "X:C;"}}).status, 404);
     EXPECT_EQ(s.SetPane(1, {{"formula", 5}}).status, 400);
@@ -57,10 +58,12 @@ TEST_F(ChartSessionTest, TextsOutOfTheEngineArriveAsUtf8) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0]["text"], "\xe9\xab\x98");
     EXPECT_EQ(texts[0]["at"], json::array({10.0, bars_.Bars()[10].close}));
-    // A mistake after two Chinese characters: the GBK byte position and the character offset differ by two.
-    auto bad = s.SetPane(0, {{"formula", "\xe5\x9d\x87\xe7\xba\xbf:MA(CLOSE,2)+;"}});
+    // A mistake on the second line after two Chinese characters: the offset counts characters.
+    auto bad = s.SetPane(0, {{"formula", "A:C;\n\xe5\x9d\x87\xe7\xba\xbf:MA(CLOSE,2)+;"}});
     ASSERT_EQ(bad.status, 422);
-    EXPECT_EQ(bad.body["compile"]["position"].get<int>() - bad.body["compile"]["offset"].get<int>(), 2);
+    EXPECT_EQ(bad.body["compile"]["line"], 2);
+    EXPECT_EQ(bad.body["compile"]["offset"].get<int>(), 5 + bad.body["compile"]["column"].get<int>() - 1);
+    EXPECT_EQ(bad.body["compile"]["offset"], 5 + 14);  // the "+" after the two characters and 12 more
 }
 
 TEST_F(ChartSessionTest, ScrollingCalculatesOnlyTheNewBarsAndAgreesWithAPlainLoop) {

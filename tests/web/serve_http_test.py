@@ -68,8 +68,8 @@ class ServeHttpTest(unittest.TestCase):
             self.assertIsInstance(reply, dict, path)
             self.assertIn(text, reply["error"], path)
         status, reply = self.call("PUT", f"/api/sessions/{sid}/panes/0", {"formula": "X:MA(CLOSE,5)+;"})
-        self.assertEqual(reply["compile"]["line"], 0)
-        self.assertGreaterEqual(reply["compile"]["position"], 12)
+        self.assertEqual(reply["compile"]["line"], 1)
+        self.assertEqual(reply["compile"]["offset"], reply["compile"]["column"] - 1)
 
     def test_tool_count_limit(self):
         sid = self.server.session()
