@@ -196,6 +196,7 @@ bool OpenError(ParseState& st, const std::string& line, int32_t lineNo, std::str
     return true;
 }
 
+// One line: a comment, a section, an entry, an error code, introduction text, a field or a continuation.
 bool ParseLine(ParseState& st, const std::string& line, int32_t lineNo, std::string* error) {
     if (line.rfind("#", 0) == 0) return true;
     if (line.rfind("==", 0) == 0) {
