@@ -502,4 +502,11 @@ std::string RenderPictureList(const Reference& ref) {
     return out;
 }
 
+std::string RenderExampleList(const Reference& ref) {
+    std::string out;
+    for (const Entry& e : ref.entries)
+        if (!e.example.empty()) out += e.names[0] + "\t" + e.example + "\n";
+    return out;
+}
+
 }  // namespace reference
