@@ -263,9 +263,9 @@ TextBlock DrawRenderer::LayOutText(const TextDrawInfo& rec, const std::string& t
     return b;
 }
 
-// A block whose point lies in the plot is shifted to lie wholly inside it rather than clipped.
+// A block whose point lies in the bounds is shifted to lie wholly inside them rather than clipped.
 void DrawRenderer::KeepInside(TextBlock* b, const SvgPoint& p) const {
-    const PlotRect& plot = pane_.Plot();
+    const PlotRect& plot = textBounds_;
     if (p.x < plot.left || p.x > plot.right() || p.y < plot.top || p.y > plot.bottom()) return;
     b->left = std::max(plot.left + 1, std::min(b->left, plot.right() - 1 - b->width));
     b->top = std::max(plot.top + 1, std::min(b->top, plot.bottom() - 1 - b->height));

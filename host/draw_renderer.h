@@ -40,12 +40,15 @@ constexpr double kTextPadding = 2;
 class DrawRenderer {
 public:
     DrawRenderer(SvgWriter& svg, const PaneGeometry& pane, const Palette& palette)
-        : svg_(svg), pane_(pane), palette_(palette) {}
+        : svg_(svg), pane_(pane), palette_(palette), textBounds_(pane.Plot()) {}
+
+    // Texts are shifted to lie inside these bounds (the pane's plot unless set), e.g. a clip box.
+    void SetTextBounds(const PlotRect& bounds) { textBounds_ = bounds; }
 
     // Draws every item of the drawing in drawOrder; entries naming no item are skipped.
     void Render(const TarnDrawInfo::GraphDrawInfo& info);
     // The box and lines of a text anchored at pixel p: a line per line break, shifted into the
-    // pane when its point lies in the pane.
+    // text bounds when its point lies in them.
     TextBlock LayOutText(const TarnDrawInfo::TextDrawInfo& rec, const std::string& text, const SvgPoint& p) const;
 
 private:
@@ -66,6 +69,7 @@ private:
     SvgWriter& svg_;
     const PaneGeometry& pane_;
     const Palette& palette_;
+    PlotRect textBounds_;
 };
 
 }  // namespace abacor_host

@@ -127,6 +127,12 @@ TEST_F(DrawRendererTest, TextsOfPointsOutsideThePaneAreNotPulledIn) {
     EXPECT_NEAR(outside.left, -40 + 3 - abacor_host::kTextPadding, 1e-9);
     const abacor_host::TextBlock inside = renderer.LayOutText(label, "spring high", {10, 100});
     EXPECT_NEAR(inside.left, 10 + 3 - abacor_host::kTextPadding, 1e-9) << "already inside: left as it is";
+    // A tool's clip box bounds its texts instead of the pane: "spring high" (11 characters, 70 px
+    // with padding) beside a point 20 px left of the box's right edge ends 1 px inside it.
+    renderer.SetTextBounds({100, 100, 200, 100});
+    const abacor_host::TextBlock boxed = renderer.LayOutText(label, "spring high", {280, 150});
+    EXPECT_NEAR(boxed.left, 300 - 1 - boxed.width, 1e-9);
+    EXPECT_NEAR(boxed.width, 11 * 6 + 2 * abacor_host::kTextPadding, 1e-9);
     // Chinese characters take a full em each: "中文" and two letters at 10 px.
     const abacor_host::TextBlock wide = renderer.LayOutText(label, "\xE4\xB8\xAD\xE6\x96\x87" "ab", {10, 100});
     EXPECT_NEAR(wide.width, 10 + 10 + 6 + 6 + 2 * abacor_host::kTextPadding, 1e-9);
