@@ -35,8 +35,22 @@ constexpr uint32_t kOutputColours[] = {0xFFE8E8E8, 0xFF3FD2FF, 0xFFD25FFF, 0xFF7
                                        0xFFFFB45F, 0xFF3F8CFF, 0xFFFF8CB4, 0xFFD2D23F};
 static_assert(sizeof(kOutputColours) / sizeof(kOutputColours[0]) == 8, "output palette");
 
+// Draw types whose drawing takes its colours from the rise and fall palette, not from the
+// output colour: VOLSTICK, RTVOLSTICK, COLORSTICK, SARLINE, DRAWKLINE and DRAWBAND.
+constexpr int32_t kPaletteDrawnTypes[] = {1, 2, 7, 10, 11, 14};
+static_assert(sizeof(kPaletteDrawnTypes) / sizeof(kPaletteDrawnTypes[0]) == 6, "palette-drawn types");
+
+bool DrawnInPaletteColours(IIndexParser* parser, int32_t output) {
+    int32_t type = 0;
+    if (!parser->GetOutputDrawType(output, &type)) return false;
+    for (int32_t t : kPaletteDrawnTypes)
+        if (t == type) return true;
+    return false;
+}
+
 // Gives every visible output without a colour of its own the next palette colour that no
-// other output of the formula uses.
+// other output of the formula uses: first the outputs drawn in their colour, then the others
+// (whose colour shows only in the legend).
 void AssignOutputColours(IIndexParser* parser) {
     int32_t count = 0;
     if (!parser->GetOutputCount(&count)) return;
@@ -46,13 +60,17 @@ void AssignOutputColours(IIndexParser* parser) {
         if (parser->GetOutputColor(i, &colour)) used.insert(colour);
     }
     size_t next = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        uint32_t colour = 0;
-        bool hidden = false;
-        if (parser->GetOutputColor(i, &colour) || (parser->IsOutputHidden(i, &hidden) && hidden)) continue;
-        size_t tries = 0;
-        while (used.count(kOutputColours[next % 8]) && tries++ < 8) ++next;
-        parser->SetOutputColor(i, kOutputColours[next++ % 8]);
+    for (bool paletteDrawn : {false, true}) {
+        for (int32_t i = 0; i < count; ++i) {
+            uint32_t colour = 0;
+            bool hidden = false;
+            if (parser->GetOutputColor(i, &colour) || (parser->IsOutputHidden(i, &hidden) && hidden) ||
+                DrawnInPaletteColours(parser, i) != paletteDrawn)
+                continue;
+            size_t tries = 0;
+            while (used.count(kOutputColours[next % 8]) && tries++ < 8) ++next;
+            parser->SetOutputColor(i, kOutputColours[next++ % 8]);
+        }
     }
 }
 

@@ -142,7 +142,8 @@ TEST(CliTest, ChineseNamesAndTextsMakeAValidUtf8Chart) {
 TEST(CliTest, OutputsWithoutAColourGetDistinctColours) {
     const std::string svg = testing::TempDir() + "macd.svg";
     Result r = Cli("chart --bars " + Sample() + " --from 5400 --to 5549 --pane 'M:MA(C,5),COLORRED;'"
-                   " --pane 'DIF:EMA(C,12)-EMA(C,26);DEA:EMA(DIF,9);MACD:(DIF-DEA)*2,COLORSTICK;' --svg " + svg);
+                   " --pane 'DIF:EMA(C,12)-EMA(C,26);DEA:EMA(DIF,9);MACD:(DIF-DEA)*2,COLORSTICK;'"
+                   " --pane 'VOL,VOLSTICK;MV:MA(VOL,5);' --svg " + svg);
     ASSERT_EQ(r.code, 0) << r.out;
     const std::string doc = ReadFile(svg);
     const std::string dif = LegendColour(doc, "dif"), dea = LegendColour(doc, "dea"), macd = LegendColour(doc, "macd");
@@ -151,6 +152,8 @@ TEST(CliTest, OutputsWithoutAColourGetDistinctColours) {
     EXPECT_NE(dif, dea);
     EXPECT_NE(dea, macd);
     EXPECT_NE(dif, macd);
+    EXPECT_EQ(dif, "#e8e8e8") << "the first line drawn in its colour gets the first palette colour";
+    EXPECT_EQ(LegendColour(doc, "mv"), "#e8e8e8") << "volume columns are drawn in rise and fall colours";
     // The lines are drawn in their legend colours.
     EXPECT_NE(doc.find("stroke=\"" + dif + "\""), std::string::npos);
     EXPECT_NE(doc.find("stroke=\"" + dea + "\""), std::string::npos);
