@@ -344,7 +344,8 @@ Diagnosis UnclosedOrMisplaced(const Formula& f, size_t at) {
     return {Quote(word) + " must be followed by its arguments in parentheses: " + word + "(...)", at};
 }
 
-// The arguments written in the call whose "(" is at open: their count, and whether one is empty.
+// call := '(' argument (',' argument)* ')' ; the arguments written in the call whose "(" is at
+// open: their count, and whether one is empty.
 int32_t CountArguments(const Formula& f, size_t open, bool* empty) {
     int32_t depth = 0, count = 1;
     bool quoted = false, content = false;
@@ -520,7 +521,6 @@ Diagnosis Diagnose(const Formula& f, size_t at, const std::string& engine, const
         case 23: return {"two values without an operator or comma between them", at};
         case 24: return DefinedTwice(f, at);
         case 28: return {engineMessage + ": " + Quote(word) + " is used in its own definition", at};
-        case 29: return {Summary(code), at};
         default: return {Summary(code), at};
     }
 }
