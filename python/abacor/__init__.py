@@ -23,6 +23,7 @@ import pandas as pd
 
 from ._abacor import Compiled as _Compiled
 from ._abacor import Stream as _Stream
+from ._abacor import check as _check
 from ._abacor import read_csv as _read_csv
 
 __all__ = ["Formula", "FormulaError", "BarsError", "Stream", "screen", "read_csv", "ERROR_COLUMN"]
@@ -32,7 +33,7 @@ ERROR_COLUMN = "error"
 
 _FIELDS = ("open", "high", "low", "close", "volume")
 _DATE_NAMES = ("date", "datetime", "time", "timestamp", "day")
-_FIRST_STAMP = pd.Timestamp("1900-01-01").value
+_FIRST_STAMP = pd.Timestamp("1900-01-01").value  # as the engine's check
 
 
 class FormulaError(ValueError):
@@ -80,21 +81,16 @@ def _check_params(text, params):
     return out
 
 
-def _numeric(series, name, index):
+def _numeric(series, name):
     dtype = series.dtype
+    if isinstance(dtype, np.dtype):  # the common case, kept cheap: screens call it per symbol
+        if dtype.kind not in "fiu":
+            raise BarsError(f"column {name!r} is not numeric (dtype {dtype})")
+        values = series.to_numpy()
+        return values if dtype == np.float64 else values.astype(np.float64)  # float64: the column itself
     if not pd.api.types.is_numeric_dtype(dtype) or pd.api.types.is_bool_dtype(dtype):
         raise BarsError(f"column {name!r} is not numeric (dtype {dtype})")
-    if pd.api.types.is_extension_array_dtype(dtype):
-        values = series.to_numpy(dtype=np.float64, na_value=np.nan)
-    else:
-        values = np.asarray(series.to_numpy(), dtype=np.float64)  # float64: the column itself
-    # A plain sum is finite for ordinary data; only then is every value checked.
-    if not np.isfinite(values.sum()):
-        bad = np.flatnonzero(~np.isfinite(values))
-        if bad.size:
-            row = int(bad[0])
-            raise BarsError(f"column {name!r} has no number at row {row} ({index[row]}): {values[row]}")
-    return values
+    return series.to_numpy(dtype=np.float64, na_value=np.nan)
 
 
 def _dates(frame, columns):
@@ -109,18 +105,13 @@ def _dates(frame, columns):
             raise BarsError(f"column {name!r} does not hold dates: {e}") from None
     if index.hasnans:
         raise BarsError(f"no date at row {int(np.flatnonzero(index.isna())[0])}")
-    stamps = index.asi8
-    if stamps.size > 1 and not (stamps[1:] > stamps[:-1]).all():
-        row = int(np.flatnonzero(stamps[1:] <= stamps[:-1])[0]) + 1
-        raise BarsError(f"dates are not in ascending order at row {row} ({index[row - 1]}, then {index[row]})")
-    if stamps[0] < _FIRST_STAMP:
-        raise BarsError(f"dates before 1900 are not supported (row 0: {index[0]})")
-    return stamps, index.tz
+    return index
 
 
-def _bars(frame):
-    """The engine's view of a DataFrame: (open, high, low, close, volume,
-    amount or None, stamps, local), float64 columns read in place."""
+def _view(frame):
+    """The engine's view of a DataFrame: ((open, high, low, close, volume,
+    amount or None, stamps, local), dates), float64 columns read in place.
+    Values and dates are checked by the engine (see _problem)."""
     if not isinstance(frame, pd.DataFrame):
         raise BarsError(f"bars are a pandas DataFrame, not {type(frame).__name__}")
     if len(frame) == 0:
@@ -133,14 +124,36 @@ def _bars(frame):
             columns[c.lower()] = c
     arrays = []
     for name in _FIELDS + ("amount",):
-        if name not in columns:
-            if name == "amount":
-                arrays.append(None)
-                continue
+        if name in columns:
+            arrays.append(_numeric(frame[columns[name]], name))
+        elif name == "amount":
+            arrays.append(None)
+        else:
             raise BarsError(f"missing column {name!r}")
-        arrays.append(_numeric(frame[columns[name]], name, frame.index))
-    stamps, tz = _dates(frame, columns)
-    return tuple(arrays) + (stamps, tz is None), tz
+    dates = _dates(frame, columns)
+    return tuple(arrays) + (dates.asi8, dates.tz is None), dates
+
+
+def _problem(found, view, dates):
+    """The message of a problem the engine found: (kind, column, row)."""
+    kind, column, row = found
+    if kind == 1:
+        name = (_FIELDS + ("amount",))[column]
+        return f"column {name!r} has no number at row {row} ({dates[row]}): {view[column][row]}"
+    if kind == 2:
+        return f"dates are not in ascending order at row {row} ({dates[row - 1]}, then {dates[row]})"
+    if kind == 3:
+        return f"dates before 1900 are not supported (row 0: {dates[0]})"
+    return "the calculation failed"
+
+
+def _bars(frame):
+    """_view, checked: raises BarsError for anything the engine cannot calculate."""
+    view, dates = _view(frame)
+    found = _check(view)
+    if found is not None:
+        raise BarsError(_problem(found, view, dates))
+    return view, dates.tz
 
 
 class Formula:
@@ -318,16 +331,18 @@ def screen(text, bars_by_symbol, params=None, workers=None):
     views, rows, errors = [], [], [None] * len(symbols)
     for row, symbol in enumerate(symbols):
         try:
-            views.append(_bars(bars_by_symbol[symbol])[0])
+            views.append(_view(bars_by_symbol[symbol]))
             rows.append(row)
         except BarsError as e:
             errors[row] = str(e)
     values = np.full((len(symbols), len(formula.outputs)), np.nan)
     if views:
-        computed, failures = formula._compiled.screen(views, int(workers))
+        # The engine checks each symbol's values and dates on the pool too.
+        computed, problems = formula._compiled.screen([v for v, _ in views], int(workers))
         values[rows] = computed
-        for row, failure in zip(rows, failures):
-            errors[row] = failure or None
+        for row, (view, dates), found in zip(rows, views, problems):
+            if found is not None:
+                errors[row] = _problem(found, view, dates)
     return _screen_frame(symbols, values, errors, formula.outputs)
 
 

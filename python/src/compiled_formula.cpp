@@ -28,7 +28,27 @@ std::vector<std::string> NamesOf(IIndexParser* parser) {
     return names;
 }
 
+constexpr int64_t kFirstStamp = -2208988800LL * 1000000000LL;  // 1900-01-01 00:00
+
 }  // namespace
+
+BarProblem CheckBars(const BarColumns& bars) {
+    BarProblem problem;
+    const double* columns[] = {bars.open, bars.high, bars.low, bars.close, bars.volume, bars.amount};
+    for (int32_t c = 0; c < 6; ++c) {
+        if (!columns[c]) continue;
+        for (int32_t i = 0; i < bars.count; ++i) {
+            if (std::isfinite(columns[c][i])) continue;
+            if (problem.kind == BarProblem::kNone || i < problem.row) problem = {BarProblem::kNotANumber, c, i};
+            break;
+        }
+    }
+    if (problem.kind != BarProblem::kNone) return problem;
+    for (int32_t i = 1; i < bars.count; ++i)
+        if (bars.stamps[i] <= bars.stamps[i - 1]) return {BarProblem::kOutOfOrder, -1, i};
+    if (bars.count > 0 && bars.stamps[0] < kFirstStamp) return {BarProblem::kTooOld, -1, 0};
+    return problem;
+}
 
 void ReadOutput(abacor_host::FormulaRunner* runner, int32_t output, int32_t first, int32_t last, double* out,
                 bool* valid) {
@@ -108,19 +128,18 @@ bool CompiledFormula::RunLast(abacor_host::FormulaRunner* runner, const BarColum
 }
 
 void CompiledFormula::ScreenLast(const std::vector<BarColumns>& instruments, int workers, double* out,
-                                 std::vector<std::string>* errors) {
+                                 std::vector<BarProblem>* problems) {
     const size_t k = names_.size();
-    errors->assign(instruments.size(), std::string());
+    problems->assign(instruments.size(), BarProblem());
     std::fill(out, out + instruments.size() * k, kNaN);
     std::atomic<size_t> next{0};
     auto work = [&]() {
         auto runner = Acquire();
         for (size_t i = next++; i < instruments.size(); i = next++) {
-            if (!runner) {
-                (*errors)[i] = "the formula could not be prepared";
-                continue;
-            }
-            if (!RunLast(runner.get(), instruments[i], out + i * k)) (*errors)[i] = "the calculation failed";
+            BarProblem& problem = (*problems)[i];
+            problem = CheckBars(instruments[i]);
+            if (problem.kind != BarProblem::kNone) continue;
+            if (!runner || !RunLast(runner.get(), instruments[i], out + i * k)) problem.kind = BarProblem::kCalculationFailed;
         }
         Give(std::move(runner));
     };

@@ -15,6 +15,18 @@ namespace abacor_py {
 
 using Params = std::vector<std::pair<std::string, float>>;
 
+// What is wrong with bars, found before calculating them.
+struct BarProblem {
+    enum Kind { kNone, kNotANumber, kOutOfOrder, kTooOld, kCalculationFailed };
+    int32_t kind = kNone;
+    int32_t column = -1;  // 0 open ... 5 amount, for kNotANumber
+    int64_t row = -1;     // the first bar that shows it
+};
+
+// The first problem of the bars: a value that is not finite, a date not after
+// the one before, a first date before 1900.
+BarProblem CheckBars(const BarColumns& bars);
+
 class CompiledFormula {
 public:
     CompiledFormula(std::string text, Params params);
@@ -31,9 +43,10 @@ public:
     // no value is NaN. False when the calculation fails.
     bool Run(const BarColumns& bars, double* out);
     // Every output at the last bar of each instrument (instruments x outputs)
-    // on `workers` threads; `errors` holds an empty string per success.
+    // on `workers` threads, each instrument checked first; `problems` holds
+    // kind kNone per success.
     void ScreenLast(const std::vector<BarColumns>& instruments, int workers, double* out,
-                    std::vector<std::string>* errors);
+                    std::vector<BarProblem>* problems);
     // A runner of its own, compiled from the same text and parameters.
     std::unique_ptr<abacor_host::FormulaRunner> NewRunner() const;
 

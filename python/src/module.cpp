@@ -70,6 +70,22 @@ py::object CompileError(const CompiledFormula& f) {
                           text(abacor_host::DescribeCompileError(f.Text(), e)));
 }
 
+// None, or (kind, column, row) as BarProblem has them.
+py::object Problem(const BarProblem& p) {
+    if (p.kind == BarProblem::kNone) return py::none();
+    return py::make_tuple(p.kind, p.column, p.row);
+}
+
+py::object Check(const py::tuple& bars) {
+    HeldBars held = TakeBars(bars);
+    BarProblem problem;
+    {
+        py::gil_scoped_release release;
+        problem = CheckBars(held.columns);
+    }
+    return Problem(problem);
+}
+
 py::array_t<double> Run(CompiledFormula& f, const py::tuple& bars) {
     HeldBars held = TakeBars(bars);
     const size_t n = static_cast<size_t>(held.columns.count);
@@ -92,12 +108,14 @@ py::tuple Screen(CompiledFormula& f, const py::list& instruments, int workers) {
     for (const auto& h : held) columns.push_back(h.columns);
     py::array_t<double> out = NewMatrix(columns.size(), f.OutputNames().size());
     double* data = out.mutable_data();
-    std::vector<std::string> errors;
+    std::vector<BarProblem> problems;
     {
         py::gil_scoped_release release;
-        f.ScreenLast(columns, workers, data, &errors);
+        f.ScreenLast(columns, workers, data, &problems);
     }
-    return py::make_tuple(out, errors);
+    py::list found;
+    for (const auto& p : problems) found.append(Problem(p));
+    return py::make_tuple(out, found);
 }
 
 // A live stream with its own lock: one update or append at a time.
@@ -210,4 +228,5 @@ PYBIND11_MODULE(_abacor, m) {
         .def("stamps", &PyStream::Stamps)
         .def("read_all", &PyStream::ReadAll);
     m.def("read_csv", &ReadCsv, py::arg("path"));
+    m.def("check", &Check, py::arg("bars"));
 }
