@@ -123,6 +123,28 @@ inline void Roll(double* s, int32_t half, int32_t b) {
 // invalidation of a recalculated range clears them.
 constexpr int32_t VISIT_MARK_KIND = 12;
 
+// The visit mark of the current calculator bar for the call whose state
+// handle is element e; null without one.
+inline double* VisitMark(const Call& c, int32_t e) {
+  const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
+  const int32_t bar = c.ctx->bar;
+  if (bar < 0 || bar > c.ctx->store->BarCount() + 1) return nullptr;
+  double* marks = c.ctx->store->GetSeries(VISIT_MARK_KIND, slot, true, 0);
+  return marks == nullptr ? nullptr : marks + bar;
+}
+
+// The state block of element e with at least `length` cells: a shorter
+// block is freed and made afresh (every cell UNCOMPUTED). Null when the
+// element is no handle or memory runs out.
+inline double* StateBlockOfLength(const Call& c, int32_t e, int32_t length) {
+  if (double* s = StateBlock(c, e, length)) return s;
+  if (c.rec->kinds[e] != OPK_STATE) return nullptr;
+  const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
+  if (slot == 0xFFFF || c.ctx->store->SeriesLength(OPK_STATE, slot) >= length) return nullptr;
+  c.ctx->store->FreeSeries(OPK_STATE, slot);
+  return StateBlock(c, e, length);
+}
+
 // A rolling state block: `half` cells for the previous bar and `half` for the
 // last bar computed.
 //
@@ -158,15 +180,6 @@ class RollingBlock {
   bool answered = false;
 
  private:
-  // The mark cell of the current calculator bar; null without one.
-  static double* VisitMark(const Call& c, int32_t e) {
-    const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
-    const int32_t bar = c.ctx->bar;
-    if (bar < 0 || bar > c.ctx->store->BarCount() + 1) return nullptr;
-    double* marks = c.ctx->store->GetSeries(VISIT_MARK_KIND, slot, true, 0);
-    return marks == nullptr ? nullptr : marks + bar;
-  }
-
   double m_copy[2 * MAX_HALF] = {};
 };
 
