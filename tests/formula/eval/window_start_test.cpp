@@ -228,6 +228,28 @@ TEST(WindowStartCases, TheCrossOfEqualAveragesDoesNotDependOnTheStart) {
   }
 }
 
+// A value a hair below the window's highest (within the zero tolerance) does
+// not take its place: the highest stays the larger one from every start.
+TEST(WindowStartCases, NearTiesOfTheHighestDoNotDependOnTheStart) {
+  const std::vector<double> close = {5, 10, 9.999999999, 3, 4, 2};
+  TestDataProvider provider;
+  provider.SetField(harness::CLOSE, close);
+  ParserPtr parser = Compiled("A:HHV(C,3);B:HHVBARS(C,3);");
+  const std::vector<double> high = {5, 10, 10, 10, 9.999999999, 4};
+  const std::vector<double> back = {0, 0, 1, 2, 2, 1};
+  for (int32_t from = 0; from < 5; ++from) {
+    CalcPtr calc = NewCalculator(parser.get(), &provider);
+    ASSERT_TRUE(calc->Calculate(from, from, false));
+    for (int32_t b = from; b < 5; ++b) ASSERT_TRUE(calc->Calculate(b + 1, b + 1, false));
+    const std::vector<double> a = Output(*calc, 0, 6);
+    const std::vector<double> bars = Output(*calc, 1, 6);
+    for (int32_t b = from; b < 6; ++b) {
+      EXPECT_EQ(a[b], high[b]) << "bar " << b << " from " << from;
+      EXPECT_EQ(bars[b], back[b]) << "bar " << b << " from " << from;
+    }
+  }
+}
+
 // Exact arithmetic for the oracle: every value is a whole multiple of 2^-scale.
 struct Exact {
   int scale;
