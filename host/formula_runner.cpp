@@ -9,6 +9,7 @@
 
 #include <abacor/abacor.h>
 
+#include "compile_explainer.h"
 #include "text_encoding.h"
 
 namespace abacor_host {
@@ -32,15 +33,18 @@ bool FormulaRunner::Compile(const std::string& text,
         names.push_back(p.first);
         values.push_back(p.second);
     }
-    if (parser_->Compile(Utf8ToGbk(text), names, values)) return calculator_->SetIndexParser(parser_);
+    const std::string body = StripByteOrderMark(text);
+    const std::string engineText = Utf8ToGbk(body);
+    if (parser_->Compile(engineText, names, values)) return calculator_->SetIndexParser(parser_);
     ParseErrorInfo info{};
     parser_->GetErrorInfo(&info);
     if (error) {
         error->code = info.code;
+        error->position = info.position;
         error->line = info.line;
         error->column = info.column;
-        error->position = info.position;
-        error->message = GbkToUtf8(info.text);
+        const bool gbk = engineText != body || !IsValidUtf8(body);
+        ExplainCompileError(engineText, gbk, GbkToUtf8(info.text), params, error);
     }
     return false;
 }
@@ -99,19 +103,31 @@ bool ReadFormulaArgument(const std::string& arg, std::string* text, std::string*
 
 std::string DescribeCompileError(const std::string& formula, const CompileError& error) {
     std::ostringstream out;
-    out << "error " << error.code << " at line " << error.line + 1 << ", column " << error.column;
+    out << "error " << error.code;
+    if (error.line > 0) out << " at line " << error.line << ", column " << error.column;
     if (!error.message.empty()) out << ": " << error.message;
     out << "\n";
-    if (error.code == 27 || error.code == 26) return out.str();
-    // The line of the formula holding the error position, with a caret under it.
-    size_t pos = std::min(static_cast<size_t>(std::max(error.position, 0)), formula.size());
-    size_t lineStart = formula.rfind('\n', pos == 0 ? 0 : pos - 1);
-    lineStart = (lineStart == std::string::npos || lineStart >= pos) ? 0 : lineStart + 1;
-    size_t lineEnd = formula.find('\n', lineStart);
-    std::string line = formula.substr(lineStart, lineEnd == std::string::npos ? std::string::npos
-                                                                              : lineEnd - lineStart);
+    if (error.line <= 0 || error.column <= 0) return out.str();
+    // The failing line as written, with a caret under the column (wide characters take two cells).
+    const std::string text = DisplayFormula(formula);
+    size_t lineStart = 0;
+    for (int32_t l = 1; l < error.line && lineStart != std::string::npos; ++l) {
+        lineStart = text.find('\n', lineStart);
+        if (lineStart != std::string::npos) ++lineStart;
+    }
+    if (lineStart == std::string::npos) return out.str();
+    const size_t lineEnd = text.find('\n', lineStart);
+    std::string line = text.substr(lineStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - lineStart);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out << "  " << line << "\n  " << std::string(pos - lineStart, ' ') << "^\n";
+    size_t cells = 0;
+    int32_t column = 1;
+    uint32_t cp = 0;
+    size_t n = 1;
+    for (size_t i = 0; i < line.size() && column < error.column; i += n, ++column) {
+        if (!DecodeUtf8(line, i, &cp, &n)) cp = '?', n = 1;
+        cells += cp == '\t' ? 1 : DisplayWidth(cp);
+    }
+    out << "  " << line << "\n  " << std::string(cells, ' ') << "^\n";
     return out.str();
 }
 

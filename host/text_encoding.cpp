@@ -42,6 +42,32 @@ bool IsAscii(const std::string& s) {
 
 }  // namespace
 
+// utf8-char := lead continuation* ; false for a malformed or overlong sequence
+bool DecodeUtf8(const std::string& s, size_t i, uint32_t* cp, size_t* length) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    uint32_t v = n == 1 ? b : n == 2 ? (b & 0x1F) : n == 3 ? (b & 0x0F) : (b & 0x07);
+    for (size_t k = 1; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(s[i + k]);
+        if ((c >> 6) != 2) return false;
+        v = (v << 6) | (c & 0x3F);
+    }
+    constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (v < kSmallest[n] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return false;
+    *cp = v;
+    *length = n;
+    return true;
+}
+
+bool IsValidUtf8(const std::string& s) {
+    uint32_t cp = 0;
+    size_t n = 0;
+    for (size_t i = 0; i < s.size(); i += n)
+        if (!DecodeUtf8(s, i, &cp, &n)) return false;
+    return true;
+}
+
 std::string GbkToUtf8(const std::string& gbk) {
     if (IsAscii(gbk)) return gbk;
     std::string out;

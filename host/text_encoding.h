@@ -1,5 +1,7 @@
 #pragma once
 // The engine speaks GBK (code page 936); terminals and files here speak UTF-8.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace abacor_host {
@@ -8,5 +10,10 @@ namespace abacor_host {
 std::string GbkToUtf8(const std::string& gbk);
 // UTF-8 to GBK; text that is not valid UTF-8, or has no GBK form, is returned unchanged.
 std::string Utf8ToGbk(const std::string& utf8);
+
+// One UTF-8 character at byte i: its code point and length; false when malformed or overlong.
+bool DecodeUtf8(const std::string& s, size_t i, uint32_t* codePoint, size_t* length);
+// Whether the whole text is well-formed UTF-8.
+bool IsValidUtf8(const std::string& s);
 
 }  // namespace abacor_host

@@ -3,10 +3,14 @@
 #include <iostream>
 
 #include "showcase/platform/automation.h"
+#include "showcase/platform/faults.h"
 #include "showcase/platform/framework.h"
 #include "showcase/vitrine_app.h"
 
 int main() {
+  for (const std::string& item : RefusedEnvFaults()) {
+    std::cerr << "vitrine: VITRINE_FAULTS: unknown fault " << item << " (ignored)\n";
+  }
   InstallAutomationConsole(std::cin, std::cout);
   return AfxWinMain(&theApp);
 }

@@ -91,7 +91,7 @@ bool CVitrineApp::StartModules() {
 
 bool CVitrineApp::LoadSettings() {
   wchar_t cfgPath[MAX_PATH] = {0};
-  IComm_Path::GetCommFilePath(2, cfgPath);
+  if (!IComm_Path::GetCommFilePath(2, cfgPath)) OMWarn_WriteLog(L"Vitrine", kLogConfigPathLine);
   IMgr_Cfg_App::SetFilePath(cfgPath);
   IMgr_Cfg_App::LoadData();
 

@@ -16,6 +16,10 @@ constexpr int32_t kCfgModernFont = 20621;
 constexpr int32_t kCfgRedRises = 50501;
 constexpr int32_t kCfgFirstRun = 90611;
 
+// Warning-log line of a configuration path that does not fit the path buffer
+// (the settings then live only in memory).
+constexpr int kLogConfigPathLine = 205;
+
 // A factor times a scale, truncated toward zero. A factor such as 1.15 is
 // stored as 1.1499999..., so a tiny margin keeps 1.15 x 100 at 115.
 int32_t ScaleFactor(double factor, int scale);

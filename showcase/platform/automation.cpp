@@ -1,11 +1,15 @@
 #include "showcase/platform/automation.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -78,12 +82,36 @@ SWindow* FindWidget(const std::string& spec, bool visibleOnly, std::ostream& out
   return nullptr;
 }
 
-int ToInt(const std::string& s) {
-  try {
-    return std::stoi(s, nullptr, 0);
-  } catch (...) {
-    return 0;
+// A whole number in decimal, 0x hex or 0 octal, with an optional sign, that
+// fits between lo and hi; anything else is refused with a message naming it.
+bool ParseNumber(const std::string& text, const char* what, long long lo, long long hi, long long* value,
+                 std::ostream& out) {
+  char* end = nullptr;
+  errno = 0;
+  long long v = std::strtoll(text.c_str(), &end, 0);
+  bool whole = !text.empty() && end != text.c_str() && *end == '\0';
+  if (!whole) {
+    out << "error: " << what << " " << text << " is not a number\n";
+    return false;
   }
+  if (errno == ERANGE || v < lo || v > hi) {
+    out << "error: " << what << " " << text << " is out of range\n";
+    return false;
+  }
+  *value = v;
+  return true;
+}
+
+bool ParseInt(const std::string& text, const char* what, int* value, std::ostream& out) {
+  long long v = 0;
+  if (!ParseNumber(text, what, INT_MIN, INT_MAX, &v, out)) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+// Message ids and parameters: any 32-bit pattern, signed or not.
+bool ParseWord(const std::string& text, const char* what, long long* value, std::ostream& out) {
+  return ParseNumber(text, what, INT_MIN, UINT_MAX, value, out);
 }
 
 void PrintFile(const std::string& label, const std::string& path, std::ostream& out) {
@@ -96,6 +124,15 @@ void PrintFile(const std::string& label, const std::string& path, std::ostream& 
 bool NeedArgs(const Args& a, size_t n, std::ostream& out) {
   if (a.size() >= n) return true;
   out << "error: missing arguments\n";
+  return false;
+}
+
+// An optional last word that must be the given one when present: *given
+// tells whether it was. Any other word, or more words, is refused.
+bool OptionalWord(const Args& a, const char* word, bool* given, std::ostream& out) {
+  *given = a.size() > 1 && a[1] == word;
+  if (a.size() == 1 || (*given && a.size() == 2)) return true;
+  out << "error: " << a[0] << " takes only \"" << word << "\"\n";
   return false;
 }
 
@@ -124,20 +161,22 @@ bool CmdText(const Args& a, const std::string& line, std::ostream& out) {
 }
 
 bool CmdEvent(const Args& a, const std::string&, std::ostream& out) {
-  if (!NeedArgs(a, 3, out)) return false;
+  int id = 0;
+  if (!NeedArgs(a, 3, out) || !ParseInt(a[1], "event id", &id, out)) return false;
   SWindow* w = FindWidget(a[2], false, out);
   if (w == nullptr) return false;
-  std::unique_ptr<EventArgs> evt = w->MakeEvent(ToInt(a[1]), a.size() > 3 ? a[3] : "");
+  std::unique_ptr<EventArgs> evt = w->MakeEvent(id, a.size() > 3 ? a[3] : "");
   bool handled = w->FireEvent(*evt);
   out << "  handled=" << (handled ? 1 : 0) << "\n";
   return true;
 }
 
 bool CmdSelect(const Args& a, const std::string&, std::ostream& out) {
-  if (!NeedArgs(a, 3, out)) return false;
+  int item = 0;
+  if (!NeedArgs(a, 3, out) || !ParseInt(a[2], "item", &item, out)) return false;
   SWindow* w = FindWidget(a[1], true, out);
   if (w == nullptr) return false;
-  if (!w->OnUserSelect(ToInt(a[2]))) out << "  (no selection change)\n";
+  if (!w->OnUserSelect(item)) out << "  (no selection change)\n";
   return true;
 }
 
@@ -206,7 +245,9 @@ void PrintStore(const std::string& label, const LedgerStore& store, std::ostream
 
 // "config": the stores as the program holds them; "config file": on disk.
 bool CmdConfig(const Args& a, const std::string&, std::ostream& out) {
-  if (a.size() > 1 && a[1] == "file") {
+  bool file = false;
+  if (!OptionalWord(a, "file", &file, out)) return false;
+  if (file) {
     PrintFile("app.cfg", StandInConfigDir() + "/app.cfg", out);
     PrintFile("user.cfg", StandInConfigDir() + "/user.cfg", out);
     return true;
@@ -217,7 +258,9 @@ bool CmdConfig(const Args& a, const std::string&, std::ostream& out) {
 }
 
 bool CmdCalls(const Args& a, const std::string&, std::ostream& out) {
-  if (a.size() > 1 && a[1] == "clear") {
+  bool clear = false;
+  if (!OptionalWord(a, "clear", &clear, out)) return false;
+  if (clear) {
     ClearStandInCalls();
     return true;
   }
@@ -237,49 +280,95 @@ bool CmdSouiLog(const Args&, const std::string&, std::ostream& out) {
 
 bool CmdMsg(const Args& a, const std::string&, std::ostream& out) {
   if (!NeedArgs(a, 3, out)) return false;
+  long long id = 0;
+  long long w = 0;
+  long long l = 0;
+  if (!ParseWord(a[2], "message id", &id, out)) return false;
+  if (a.size() > 3 && !ParseWord(a[3], "wparam", &w, out)) return false;
+  if (a.size() > 4 && !ParseWord(a[4], "lparam", &l, out)) return false;
   SHostWnd* h = FindHost(a[1]);
   if (h == nullptr || !h->IsWindow()) {
     out << "error: no window " << a[1] << "\n";
     return false;
   }
-  WPARAM w = a.size() > 3 ? static_cast<WPARAM>(ToInt(a[3])) : 0;
-  LPARAM l = a.size() > 4 ? static_cast<LPARAM>(ToInt(a[4])) : 0;
-  if (a[0] == "post") return PostMessageW(h->m_hWnd, static_cast<UINT>(ToInt(a[2])), w, l) != FALSE;
-  out << "  result=" << SendMessageW(h->m_hWnd, static_cast<UINT>(ToInt(a[2])), w, l) << "\n";
+  UINT msg = static_cast<UINT>(id);
+  if (a[0] == "post") return PostMessageW(h->m_hWnd, msg, static_cast<WPARAM>(w), static_cast<LPARAM>(l)) != FALSE;
+  out << "  result=" << SendMessageW(h->m_hWnd, msg, static_cast<WPARAM>(w), static_cast<LPARAM>(l)) << "\n";
   return true;
 }
 
-// dispatch ID [P1|none]: without P1 no body; "none" a body without p1.
+// The bubble groups made by "record", kept for the console's life so that
+// their addresses stay valid; dispatch passes on no other address.
+std::vector<std::unique_ptr<TarnBubbleGroupInfo>>& Records() {
+  static std::vector<std::unique_ptr<TarnBubbleGroupInfo>> records;
+  return records;
+}
+
+bool IsRecord(long long address) {
+  for (const auto& r : Records()) {
+    if (reinterpret_cast<long long>(r.get()) == address) return true;
+  }
+  return false;
+}
+
+// record KIND GROUP [X Y SIDE]: a bubble group, with one bubble anchored at
+// (X, Y) when given; prints the address to pass to dispatch.
+bool CmdRecord(const Args& a, const std::string&, std::ostream& out) {
+  int kind = 0;
+  int group = 0;
+  if (!NeedArgs(a, 3, out) || !ParseInt(a[1], "kind", &kind, out) || !ParseInt(a[2], "group", &group, out)) {
+    return false;
+  }
+  auto info = std::make_unique<TarnBubbleGroupInfo>();
+  info->kind = kind;
+  info->groupId = group;
+  info->bubbles = std::make_shared<std::vector<std::shared_ptr<TarnBubbleInfo>>>();
+  if (a.size() > 3) {
+    auto bubble = std::make_shared<TarnBubbleInfo>();
+    if (!NeedArgs(a, 6, out) || !ParseInt(a[3], "x", &bubble->anchorX, out) ||
+        !ParseInt(a[4], "y", &bubble->anchorY, out) || !ParseInt(a[5], "side", &bubble->side, out)) {
+      return false;
+    }
+    info->bubbles->push_back(bubble);
+  }
+  out << "  record=0x" << std::hex << reinterpret_cast<uintptr_t>(info.get()) << std::dec << "\n";
+  Records().push_back(std::move(info));
+  return true;
+}
+
+// dispatch ID [P1|none]: without P1 no body; "none" a body without p1; P1 is
+// 0 or the address of a record made by "record".
 bool CmdDispatch(const Args& a, const std::string&, std::ostream& out) {
-  if (!NeedArgs(a, 2, out)) return false;
+  long long id = 0;
+  if (!NeedArgs(a, 2, out) || !ParseWord(a[1], "message id", &id, out)) return false;
   std::shared_ptr<msg_body> body;
   if (a.size() > 2) {
     body = std::make_shared<msg_body>();
+    long long p1 = 0;
     if (a[2] != "none") {
-      char* end = nullptr;
-      long long p1 = std::strtoll(a[2].c_str(), &end, 0);
-      if (end == a[2].c_str() || *end != '\0') {
-        out << "error: p1 " << a[2] << " is not a number\n";
+      if (!ParseNumber(a[2], "p1", LLONG_MIN, LLONG_MAX, &p1, out)) return false;
+      if (p1 != 0 && !IsRecord(p1)) {
+        out << "error: p1 " << a[2] << " is not a record made by the console\n";
         return false;
       }
       body->set_p1(p1);
     }
   }
-  bool taken = IMessageDispatch::Send(static_cast<UINT>(ToInt(a[1])), 0, body, false);
+  bool taken = IMessageDispatch::Send(static_cast<UINT>(id), 0, body, false);
   out << "  taken=" << (taken ? 1 : 0) << "\n";
   return true;
 }
 
 bool CmdMove(const Args& a, const std::string&, std::ostream& out) {
-  if (!NeedArgs(a, 4, out)) return false;
+  int x = 0;
+  int y = 0;
+  if (!NeedArgs(a, 4, out) || !ParseInt(a[2], "x", &x, out) || !ParseInt(a[3], "y", &y, out)) return false;
   SHostWnd* h = FindHost(a[1]);
   RECT r{};
   if (h == nullptr || !h->GetWindowRect(&r)) {
     out << "error: no window " << a[1] << "\n";
     return false;
   }
-  int x = ToInt(a[2]);
-  int y = ToInt(a[3]);
   bool resize = a[0] == "resize";
   int w = resize ? x : r.right - r.left;
   int hgt = resize ? y : r.bottom - r.top;
@@ -287,8 +376,10 @@ bool CmdMove(const Args& a, const std::string&, std::ostream& out) {
 }
 
 bool CmdCursor(const Args& a, const std::string&, std::ostream& out) {
-  if (!NeedArgs(a, 3, out)) return false;
-  SetStandInCursorPos(ToInt(a[1]), ToInt(a[2]));
+  int x = 0;
+  int y = 0;
+  if (!NeedArgs(a, 3, out) || !ParseInt(a[1], "x", &x, out) || !ParseInt(a[2], "y", &y, out)) return false;
+  SetStandInCursorPos(x, y);
   return true;
 }
 
@@ -328,7 +419,8 @@ const std::map<std::string, Command>& Commands() {
       {"focus", CmdFocus},     {"focus-lost", CmdFocusLost}, {"dump", CmdDump},    {"window", CmdWindow},
       {"windows", CmdWindows}, {"log", CmdLog},           {"config", CmdConfig},   {"calls", CmdCalls},
       {"kestrel", CmdKestrel}, {"soui-log", CmdSouiLog},  {"msg", CmdMsg},         {"post", CmdMsg},
-      {"dispatch", CmdDispatch}, {"move", CmdMove},       {"resize", CmdMove},     {"cursor", CmdCursor},
+      {"dispatch", CmdDispatch}, {"record", CmdRecord}, {"move", CmdMove},     {"resize", CmdMove},
+      {"cursor", CmdCursor},
       {"close", CmdClose},     {"fault", CmdFault},       {"link", CmdLink},       {"gdi", CmdGdi},
   };
   return commands;

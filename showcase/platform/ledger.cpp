@@ -2,12 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "showcase/platform/basalt.h"
@@ -25,6 +27,10 @@ struct Ledger {
   std::string userPath;
   LedgerStore app;
   LedgerStore user;
+  // Keys this process wrote since its last load or save: on saving, these
+  // keep this process's values and every other key takes the file's.
+  std::set<int32_t> appWritten;
+  std::set<int32_t> userWritten;
 };
 
 Ledger& State() {
@@ -46,18 +52,61 @@ bool ReadFile(const std::string& path, std::string* text) {
   return true;
 }
 
+// A process whose id is in /proc and that is not a zombie; without /proc,
+// any process the kernel still knows.
+bool ProcessAlive(pid_t pid) {
+  if (kill(pid, 0) != 0 && errno == ESRCH) return false;
+  std::string stat;
+  if (!ReadFile("/proc/" + std::to_string(pid) + "/stat", &stat)) return true;
+  size_t paren = stat.rfind(')');
+  return paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'Z';
+}
+
+// The owner of "<file>.tmp.<pid>": a live process other than this one, which
+// is not saving while it loads. Anything else names no live owner.
+bool OwnedByLiveProcess(const std::string& pidText) {
+  if (pidText.empty() || pidText.size() > 9 || pidText.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  pid_t pid = static_cast<pid_t>(std::atol(pidText.c_str()));
+  return pid > 0 && pid != getpid() && ProcessAlive(pid);
+}
+
 // A save cut short by a crash leaves its temporary file behind; the real
-// file is intact, so the leftover is simply removed.
+// file is intact, so the leftover is simply removed. A temporary file whose
+// owner is still alive is another instance's save in progress and is kept.
 void RemoveLeftovers(const std::string& path) {
   std::string dir = DirOf(path);
   std::string prefix = path.substr(dir.size() + 1) + ".tmp.";
   DIR* d = opendir(dir.c_str());
   if (d == nullptr) return;
   while (dirent* e = readdir(d)) {
-    if (std::string(e->d_name).compare(0, prefix.size(), prefix) == 0) unlink((dir + "/" + e->d_name).c_str());
+    std::string name = e->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (OwnedByLiveProcess(name.substr(prefix.size()))) continue;
+    unlink((dir + "/" + name).c_str());
   }
   closedir(d);
 }
+
+// Holds an exclusive lock on the configuration directory, so that saves of
+// several instances run one after the other. A save takes milliseconds; an
+// instance stopped in the middle of one is waited for 5 seconds at most, and
+// then this save goes ahead without the lock.
+class DirLock {
+ public:
+  explicit DirLock(const std::string& dir) : m_fd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    for (int i = 0; m_fd >= 0 && i < 500 && flock(m_fd, LOCK_EX | LOCK_NB) != 0; ++i) usleep(10000);
+  }
+  ~DirLock() {
+    if (m_fd >= 0) close(m_fd);
+  }
+  DirLock(const DirLock&) = delete;
+  DirLock& operator=(const DirLock&) = delete;
+
+ private:
+  int m_fd;
+};
 
 // Missing file: empty store. Unparsable file: empty store, logged.
 void LoadStore(const std::string& path, LedgerStore* store) {
@@ -100,11 +149,35 @@ void SyncDir(const std::string& dir) {
   close(fd);
 }
 
-bool Save(int32_t key, char type, int32_t value, LedgerStore* store, const char* what) {
+bool Save(int32_t key, char type, int32_t value, LedgerStore* store, std::set<int32_t>* written, const char* what) {
   StandInCall(std::string("Util_Config::") + what + "(" + std::to_string(key) + "," + std::to_string(value) + ")");
   if (CfgWriteFails(key)) return false;
   (*store)[key] = LedgerEntry{type, value};
+  written->insert(key);
   return true;
+}
+
+// Another instance may have saved since this one loaded: its keys are taken
+// from the file unless this process wrote them itself. The caller holds the
+// directory lock.
+bool Persist(const std::string& path, LedgerStore* store, std::set<int32_t>* written) {
+  LedgerStore merged = *store;
+  LedgerStore onDisk;
+  std::string text;
+  if (ReadFile(path, &text) && LedgerParse(text, &onDisk)) {
+    for (const auto& kv : onDisk) {
+      if (written->count(kv.first) == 0) merged[kv.first] = kv.second;
+    }
+  }
+  if (!LedgerWriteAtomically(path, LedgerSerialize(merged))) return false;
+  *store = merged;
+  written->clear();
+  return true;
+}
+
+void SlowIfAsked() {
+  int ms = Faults().slowSaveMs;
+  if (ms > 0) usleep(static_cast<useconds_t>(ms) * 1000);
 }
 
 // Either type reads as either: a bool is 0 or 1, an int is true when nonzero.
@@ -182,6 +255,7 @@ bool LedgerWriteAtomically(const std::string& path, const std::string& text) {
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   CrashIfAsked("written");
+  SlowIfAsked();
   if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
     unlink(temp.c_str());
     return false;
@@ -218,6 +292,8 @@ bool IMgr_Cfg_App::LoadData() {
   RemoveLeftovers(State().userPath);
   LoadStore(State().appPath, &State().app);
   LoadStore(State().userPath, &State().user);
+  State().appWritten.clear();
+  State().userWritten.clear();
   return true;
 }
 
@@ -231,12 +307,16 @@ bool AppCfg_ReadBool(int32_t key, bool* value) {
 
 bool AppCfg_ReadInt32(int32_t key, int32_t* value) { return value != nullptr && Read(key, value); }
 
-bool AppCfg_SaveBool(int32_t key, bool value) { return Save(key, 'b', value ? 1 : 0, &State().app, "AppCfg_SaveBool"); }
+bool AppCfg_SaveBool(int32_t key, bool value) {
+  return Save(key, 'b', value ? 1 : 0, &State().app, &State().appWritten, "AppCfg_SaveBool");
+}
 
-bool AppCfg_SaveInt32(int32_t key, int32_t value) { return Save(key, 'i', value, &State().app, "AppCfg_SaveInt32"); }
+bool AppCfg_SaveInt32(int32_t key, int32_t value) {
+  return Save(key, 'i', value, &State().app, &State().appWritten, "AppCfg_SaveInt32");
+}
 
 bool UserCfg_SaveBool(int32_t key, bool value) {
-  return Save(key, 'b', value ? 1 : 0, &State().user, "UserCfg_SaveBool");
+  return Save(key, 'b', value ? 1 : 0, &State().user, &State().userWritten, "UserCfg_SaveBool");
 }
 
 bool AppCfg_SaveCfg() {
@@ -244,8 +324,9 @@ bool AppCfg_SaveCfg() {
   Ledger& s = State();
   if (s.appPath.empty()) return false;
   bool ok = !Faults().cfgPersist;
-  ok = ok && LedgerWriteAtomically(s.appPath, LedgerSerialize(s.app));
-  ok = ok && LedgerWriteAtomically(s.userPath, LedgerSerialize(s.user));
+  DirLock lock(DirOf(s.appPath));
+  ok = ok && Persist(s.appPath, &s.app, &s.appWritten);
+  ok = ok && Persist(s.userPath, &s.user, &s.userWritten);
   if (!ok) OMWarn_WriteLog(L"Ledger", kLedgerPersistLine);
   return ok;
 }

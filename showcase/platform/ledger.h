@@ -4,7 +4,11 @@
 //
 // A file is written to a temporary name, flushed to disk and renamed over the
 // old one, so a crash leaves either the old or the new file, never a torn
-// one. A file that does not parse is treated as empty and the fact is logged
+// one. The temporary name is "<file>.tmp.<process id>"; loading removes the
+// temporary files whose process is gone and keeps those of live processes,
+// which are other instances saving. Saves of several instances take turns
+// under a lock on the directory, and each keeps the keys the other instances
+// saved, except those it wrote itself since its own last load or save. A file that does not parse is treated as empty and the fact is logged
 // ("Ledger", 120).
 #pragma once
 

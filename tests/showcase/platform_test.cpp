@@ -8,11 +8,16 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "showcase/dlg_setting.h"
 #include "showcase/platform/automation.h"
 #include "showcase/platform/basalt.h"
+#include "showcase/platform/faults.h"
+#include "showcase/platform/hearth.h"
+#include "showcase/platform/kestrel.h"
 #include "showcase/platform/ledger.h"
 #include "showcase/platform/text.h"
 #include "showcase/platform/win32.h"
@@ -143,8 +148,81 @@ TEST(Console, DispatchRefusesAnAddressThatIsNotANumber) {
     EXPECT_NE(out.str().find("error: p1"), std::string::npos) << out.str();
   }
   std::ostringstream out;
-  EXPECT_TRUE(RunAutomationCommand("dispatch 200712 0x10", out));
+  EXPECT_TRUE(RunAutomationCommand("dispatch 200712 0x0", out));
   EXPECT_NE(out.str().find("taken=0"), std::string::npos) << out.str();
+}
+
+// The record's address as the console printed it ("  record=0x...").
+std::string RecordAddress(const std::string& printed) {
+  size_t at = printed.find("record=");
+  if (at == std::string::npos) return "";
+  size_t end = printed.find('\n', at);
+  return printed.substr(at + 7, end - at - 7);
+}
+
+// Only addresses of records the console made reach a handler, and they
+// point at the group the console was asked to make.
+TEST(Console, DispatchPassesOnlyRecordsTheConsoleMade) {
+  constexpr UINT kId = 200799;
+  std::vector<long long> received;
+  int owner = 0;
+  IMessageDispatch::Bind(
+      kId, [&](UINT, WPARAM, std::shared_ptr<msg_body> body) { received.push_back(body && body->has_p1() ? body->p1() : -1); },
+      &owner);
+  std::ostringstream made;
+  ASSERT_TRUE(RunAutomationCommand("record 2 1007 560 275 3", made)) << made.str();
+  std::string address = RecordAddress(made.str());
+  ASSERT_FALSE(address.empty()) << made.str();
+  long long value = std::strtoll(address.c_str(), nullptr, 16);
+
+  const char* refused[] = {"12345", "0x10", "-1"};
+  for (const char* p1 : refused) {
+    std::ostringstream out;
+    EXPECT_FALSE(RunAutomationCommand(std::string("dispatch 200799 ") + p1, out)) << p1;
+    EXPECT_NE(out.str().find(std::string("error: p1 ") + p1 + " is not a record made by the console"), std::string::npos)
+        << out.str();
+  }
+  std::ostringstream near;
+  EXPECT_FALSE(RunAutomationCommand("dispatch 200799 " + std::to_string(value + 8), near));
+  EXPECT_TRUE(received.empty()) << "a refused dispatch reached the handler";
+
+  std::ostringstream out;
+  ASSERT_TRUE(RunAutomationCommand("dispatch 200799 " + address, out)) << out.str();
+  EXPECT_NE(out.str().find("taken=1"), std::string::npos) << out.str();
+  ASSERT_EQ(received, std::vector<long long>{value});
+  const auto* group = reinterpret_cast<const TarnBubbleGroupInfo*>(received[0]);
+  EXPECT_EQ(group->kind, 2);
+  EXPECT_EQ(group->groupId, 1007);
+  ASSERT_EQ(group->bubbles->size(), 1u);
+  EXPECT_EQ((*group->bubbles)[0]->anchorX, 560);
+  EXPECT_EQ((*group->bubbles)[0]->anchorY, 275);
+  EXPECT_EQ((*group->bubbles)[0]->side, 3);
+  IMessageDispatch::UnBind(&owner);
+}
+
+// Each fault item takes only the values it understands; a misspelt one is
+// refused and leaves the faults as they were.
+TEST(Faults, UnknownNamesAndValuesAreRefused) {
+  struct Row {
+    const char* spec;
+    bool accepted;
+  };
+  const Row rows[] = {
+      {"cfg-write=20602", true},   {"cfg-write=all", true},     {"cfg-write=", false},       {"cfg-write=12a", false},
+      {"cfg-writ=20602", false},   {"cfg-persist", true},       {"cfg-persist=1", false},    {"change-skin", true},
+      {"Change-skin", false},      {"skin-missing=1", true},    {"skin-missing", false},     {"crash-save=pause", true},
+      {"crash-save=renamed", true}, {"crash-save=bogus", false}, {"slow-save=20", true},      {"slow-save=-1", false},
+      {"slow-save=5000", false},   {"clear", true},             {"", true},                  {"change-skin,oops", false},
+  };
+  for (const Row& r : rows) {
+    ASSERT_TRUE(ApplyFaultSpec("clear"));
+    EXPECT_EQ(ApplyFaultSpec(r.spec), r.accepted) << r.spec;
+  }
+  ASSERT_TRUE(ApplyFaultSpec("clear"));
+  EXPECT_FALSE(ApplyFaultSpec("crash-save=bogus,cfg-write=x"));
+  EXPECT_EQ(Faults().crashSave, "");
+  EXPECT_FALSE(CfgWriteFails(0));
+  ASSERT_TRUE(ApplyFaultSpec("clear"));
 }
 
 }  // namespace

@@ -79,6 +79,10 @@ VitrineRun VitrineRunner::Wait(int pid) {
 VitrineRun VitrineRunner::Collect(int status) {
   VitrineRun run;
   run.output = Slurp(m_home + "/output.txt");
+  // A misspelt fault would let a test pass for the wrong reason.
+  if (!m_refusedFaultsExpected) {
+    EXPECT_EQ(run.output.find("VITRINE_FAULTS: unknown fault"), std::string::npos) << run.output;
+  }
   if (WIFEXITED(status)) {
     int code = WEXITSTATUS(status);
     if (code > 128) run.signal = code - 128;

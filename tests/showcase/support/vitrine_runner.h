@@ -30,6 +30,9 @@ class VitrineRunner {
   VitrineRunner& operator=(const VitrineRunner&) = delete;
 
   void SetEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
+  // Runs fail a test when the program refuses an item of VITRINE_FAULTS,
+  // unless the test means to give it one.
+  void ExpectRefusedFaults() { m_refusedFaultsExpected = true; }
   VitrineRun Run(const std::string& commands);
   // Starts the program without waiting; Wait collects it.
   int Start(const std::string& commands);
@@ -52,6 +55,7 @@ class VitrineRunner {
 
   std::string m_home;
   std::map<std::string, std::string> m_env;
+  bool m_refusedFaultsExpected = false;
 };
 
 // A test that drives one fresh program: Run expects a normal exit and no
