@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <set>
 
+#include "text_encoding.h"
+
 namespace abacor_host {
 namespace {
 
@@ -27,12 +29,82 @@ std::string FormatTick(double v, double step) {
     return buf;
 }
 
+// Colours for outputs the formula leaves uncoloured (0xAABBGGRR), told apart on the dark page:
+// white, yellow, magenta, green, sky blue, orange, violet, cyan.
+constexpr uint32_t kOutputColours[] = {0xFFE8E8E8, 0xFF3FD2FF, 0xFFD25FFF, 0xFF7FD23F,
+                                       0xFFFFB45F, 0xFF3F8CFF, 0xFFFF8CB4, 0xFFD2D23F};
+static_assert(sizeof(kOutputColours) / sizeof(kOutputColours[0]) == 8, "output palette");
+
+// Draw types whose drawing takes its colours from the rise and fall palette, not from the
+// output colour: VOLSTICK, RTVOLSTICK, COLORSTICK, SARLINE, DRAWKLINE and DRAWBAND.
+constexpr int32_t kPaletteDrawnTypes[] = {1, 2, 7, 10, 11, 14};
+static_assert(sizeof(kPaletteDrawnTypes) / sizeof(kPaletteDrawnTypes[0]) == 6, "palette-drawn types");
+
+bool DrawnInPaletteColours(IIndexParser* parser, int32_t output) {
+    int32_t type = 0;
+    if (!parser->GetOutputDrawType(output, &type)) return false;
+    for (int32_t t : kPaletteDrawnTypes)
+        if (t == type) return true;
+    return false;
+}
+
+// Gives every visible output without a colour of its own the next palette colour that no
+// other output of the formula uses: first the outputs drawn in their colour, then the others
+// (whose colour shows only in the legend).
+void AssignOutputColours(IIndexParser* parser) {
+    int32_t count = 0;
+    if (!parser->GetOutputCount(&count)) return;
+    std::set<uint32_t> used;
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t colour = 0;
+        if (parser->GetOutputColor(i, &colour)) used.insert(colour);
+    }
+    size_t next = 0;
+    for (bool paletteDrawn : {false, true}) {
+        for (int32_t i = 0; i < count; ++i) {
+            uint32_t colour = 0;
+            bool hidden = false;
+            if (parser->GetOutputColor(i, &colour) || (parser->IsOutputHidden(i, &hidden) && hidden) ||
+                DrawnInPaletteColours(parser, i) != paletteDrawn)
+                continue;
+            size_t tries = 0;
+            while (used.count(kOutputColours[next % 8]) && tries++ < 8) ++next;
+            parser->SetOutputColor(i, kOutputColours[next++ % 8]);
+        }
+    }
+}
+
+// Whether the formula draws candles of its own (DRAWKLINE).
+bool DrawsCandles(IIndexParser* parser) {
+    int32_t count = 0;
+    parser->GetOutputCount(&count);
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t type = 0;
+        if (parser->GetOutputDrawType(i, &type) && type == kDrawKlineType) return true;
+    }
+    return false;
+}
+
+// Formula records carry the engine's GBK texts; the page is UTF-8.
+void ConvertTexts(std::vector<TarnDrawInfo::GraphDrawInfo>& records) {
+    for (auto& r : records)
+        for (auto& t : r.texts)
+            for (auto& item : t.items) item.text = GbkToUtf8(item.text);
+}
+
 }  // namespace
 
 bool ChartDocument::AddPane(const std::string& formula,
                             const std::vector<std::pair<std::string, float>>& params, CompileError* error) {
-    Pane pane{formula, std::make_unique<FormulaRunner>()};
+    Pane pane{formula, std::make_unique<FormulaRunner>(), nullptr};
     if (!pane.runner->Compile(formula, params, error)) return false;
+    AssignOutputColours(pane.runner->Parser());
+    if (panes_.empty() && options_.candles && !DrawsCandles(pane.runner->Parser())) {
+        // The price pane shows the bars as candles beneath the formula's drawing.
+        pane.candles = std::make_unique<FormulaRunner>();
+        CompileError ignored;
+        if (!pane.candles->Compile("DRAWKLINE(HIGH,OPEN,LOW,CLOSE);", {}, &ignored)) pane.candles.reset();
+    }
     panes_.push_back(std::move(pane));
     return true;
 }
@@ -47,12 +119,12 @@ bool ChartDocument::Render(CsvBarProvider& bars, int32_t first, int32_t last, st
     for (size_t i = 0; i < panes_.size(); ++i) {
         Pane& pane = panes_[i];
         IIndexCalculator* calc = pane.runner->Calculator();
-        if (!pane.runner->Calculate(&bars, 0, last)) {
+        if (!pane.runner->Calculate(&bars, 0, last) || (pane.candles && !pane.candles->Calculate(&bars, 0, last))) {
             *error = "pane " + std::to_string(i + 1) + ": the calculation failed";
             return false;
         }
         double lo = 0, hi = 1;
-        if (!calc->GetValueRange(first, last, {}, &lo, &hi)) lo = 0, hi = 1;
+        if (!ValueRange(pane, first, last, &lo, &hi)) lo = 0, hi = 1;
         if (i == 0 && options_.fixedPriceRange) lo = options_.priceLow, hi = options_.priceHigh;
         const double h = i == 0 ? options_.firstPaneHeight : options_.paneHeight;
         PlotRect plot{kLeft, top, options_.width - kLeft - kRightAxis, h};
@@ -62,11 +134,9 @@ bool ChartDocument::Render(CsvBarProvider& bars, int32_t first, int32_t last, st
         svg.ClipRect(clip, plot.left, plot.top, plot.width, plot.height);
         DrawAxes(svg, geo, i + 1 == panes_.size(), bars);
         svg.OpenGroup("clip-path=\"url(#" + clip + ")\"");
-        std::vector<TarnDrawInfo::GraphDrawInfo> records;
-        calc->GetDrawInfo(first, last, 0, std::set<int32_t>(), records);
         DrawRenderer renderer(svg, geo, palette);
-        for (const auto& r : records) renderer.Render(r);
-        calc->ReleaseDrawInfo(records);
+        if (pane.candles) DrawRecords(pane.candles->Calculator(), first, last, renderer);
+        DrawRecords(calc, first, last, renderer);
         if (i == 0 && overlay_) overlay_(svg, geo, palette);
         svg.CloseGroup();
         DrawLegend(svg, geo, pane, last, palette);
@@ -74,6 +144,24 @@ bool ChartDocument::Render(CsvBarProvider& bars, int32_t first, int32_t last, st
     }
     *svgOut = svg.Finish();
     return true;
+}
+
+bool ChartDocument::ValueRange(const Pane& pane, int32_t first, int32_t last, double* lo, double* hi) {
+    if (!pane.runner->Calculator()->GetValueRange(first, last, {}, lo, hi)) return false;
+    double candleLo = 0, candleHi = 0;
+    if (pane.candles && pane.candles->Calculator()->GetValueRange(first, last, {}, &candleLo, &candleHi)) {
+        *lo = std::min(*lo, candleLo);
+        *hi = std::max(*hi, candleHi);
+    }
+    return true;
+}
+
+void ChartDocument::DrawRecords(IIndexCalculator* calc, int32_t first, int32_t last, DrawRenderer& renderer) {
+    std::vector<TarnDrawInfo::GraphDrawInfo> records;
+    calc->GetDrawInfo(first, last, 0, std::set<int32_t>(), records);
+    ConvertTexts(records);
+    for (const auto& r : records) renderer.Render(r);
+    calc->ReleaseDrawInfo(records);
 }
 
 void ChartDocument::DrawAxes(SvgWriter& svg, const PaneGeometry& geo, bool dates, const CsvBarProvider& bars) const {
@@ -112,7 +200,7 @@ void ChartDocument::DrawLegend(SvgWriter& svg, const PaneGeometry& geo, Pane& pa
         parser->IsOutputHidden(i, &hidden);
         if (!name[0] || hidden) continue;
         double v = 0;
-        std::string text = name;
+        std::string text = GbkToUtf8(name);
         if (pane.runner->Calculator()->GetOutputValue(i, last, &v)) {
             char buf[32];
             std::snprintf(buf, sizeof buf, ": %.3f", v);
@@ -125,7 +213,7 @@ void ChartDocument::DrawLegend(SvgWriter& svg, const PaneGeometry& geo, Pane& pa
             palette.Resolve(TarnDrawInfo::GetColorByValue(colour), &css, &opacity);
         svg.Text(x, geo.Plot().top + 14, text,
                  "fill=\"" + css + "\" font-size=\"11\" font-family=\"DejaVu Sans, sans-serif\"");
-        x += 7.0 * text.size() + 14;
+        x += TextWidth(text, 11) + 14;
     }
 }
 

@@ -20,9 +20,13 @@ struct ChartOptions {
     double firstPaneHeight = 420;
     double paneHeight = 170;
     bool riseIsGreen = false;
+    bool candles = true;  // the price pane shows candles beneath its formula unless the formula draws them
     bool fixedPriceRange = false;  // the first pane shows [priceLow, priceHigh] instead of its values' range
     double priceLow = 0, priceHigh = 1;
 };
+
+// The draw type the parser reports for DRAWKLINE outputs.
+constexpr int32_t kDrawKlineType = 11;
 
 // Extra drawing on the first pane, given the pane's geometry (used for tools).
 using PaneOverlay = std::function<void(SvgWriter&, const PaneGeometry&, const Palette&)>;
@@ -45,7 +49,11 @@ private:
     struct Pane {
         std::string formula;
         std::unique_ptr<FormulaRunner> runner;
+        std::unique_ptr<FormulaRunner> candles;  // the price pane's candles, unless its formula draws them
     };
+    // The pane's value range over [first, last], candles included; false when it has none.
+    static bool ValueRange(const Pane& pane, int32_t first, int32_t last, double* lo, double* hi);
+    static void DrawRecords(IIndexCalculator* calc, int32_t first, int32_t last, DrawRenderer& renderer);
     void DrawAxes(SvgWriter& svg, const PaneGeometry& geo, bool dates, const CsvBarProvider& bars) const;
     void DrawLegend(SvgWriter& svg, const PaneGeometry& geo, Pane& pane, int32_t last, const Palette& palette) const;
 

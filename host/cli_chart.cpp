@@ -12,9 +12,10 @@ namespace abacor_host {
 
 namespace {
 
-// The page options: --size, --price-range and --rise-green.
+// The page options: --size, --price-range, --rise-green and --no-candles.
 bool ReadChartOptions(const CliArgs& args, ChartOptions* options, std::string* error) {
     options->riseIsGreen = args.Has("--rise-green");
+    options->candles = !args.Has("--no-candles");
     if (args.Has("--size")) {
         double w = 0, h = 0;
         if (std::sscanf(args.Get("--size").c_str(), "%lfx%lf", &w, &h) != 2 || w < 200 || h < 100 || w > 20000 ||
@@ -44,7 +45,7 @@ int ChartCommand(int argc, char** argv) {
     CliArgs args;
     std::string error;
     if (!args.Parse(argc, argv, 2, {"--bars", "--pane", "--param", "--from", "--to", "--svg", "--tools", "--size", "--price-range"},
-                    {"--rise-green"}, &error))
+                    {"--rise-green", "--no-candles"}, &error))
         return Fail(error);
     if (!args.Has("--bars") || !args.Has("--pane") || !args.Has("--svg"))
         return Fail("chart needs --bars FILE, at least one --pane FORMULA and --svg OUT.svg");

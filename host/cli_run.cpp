@@ -8,6 +8,7 @@
 #include "cli_commands.h"
 #include "csv_provider.h"
 #include "formula_runner.h"
+#include "text_encoding.h"
 
 namespace abacor_host {
 namespace {
@@ -22,7 +23,7 @@ std::string FormatValue(double v, bool json, bool fullPrecision = false) {
 
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
-    for (char c : s) {
+    for (char c : SanitizeUtf8(s)) {
         if (c == '"' || c == '\\') out += '\\';
         if (static_cast<unsigned char>(c) < 0x20) {
             char buf[8];

@@ -344,7 +344,8 @@ Diagnosis UnclosedOrMisplaced(const Formula& f, size_t at) {
     return {Quote(word) + " must be followed by its arguments in parentheses: " + word + "(...)", at};
 }
 
-// The arguments written in the call whose "(" is at open: their count, and whether one is empty.
+// call := '(' argument (',' argument)* ')' ; the arguments written in the call whose "(" is at
+// open: their count, and whether one is empty.
 int32_t CountArguments(const Formula& f, size_t open, bool* empty) {
     int32_t depth = 0, count = 1;
     bool quoted = false, content = false;
@@ -422,25 +423,37 @@ Diagnosis StrayCharacter(const Formula& f, size_t at) {
     return {Quote(f.Text(at, f.WordEnd(at + 1) > at + 1 ? at + 2 : at + 1)) + " is not an operator", at};
 }
 
-// Where a translation failure (27) lies: the end of the first statement whose prefix of the
-// formula fails to translate; kNone when none does.
-size_t FindUntranslatable(const Formula& f, const std::string& engine,
-                          const std::vector<std::pair<std::string, float>>& params) {
+bool TranslationFails(const std::string& engine, const std::vector<std::pair<std::string, float>>& params) {
     std::vector<std::string> names;
     std::vector<float> values;
     for (const auto& p : params) names.push_back(p.first), values.push_back(p.second);
-    for (size_t i = 0; i < f.Size(); ++i) {
-        if (f.At(i) != ';' && f.At(i) != '\n' && i + 1 != f.Size()) continue;
-        const Char& c = f.Chars()[i];
-        IIndexParser* parser = IndexObjCreator::CreateIndexParserObj();
-        if (!parser) return kNone;
-        const bool ok = parser->Compile(engine.substr(0, c.engineByte + c.engineBytes), names, values);
-        ParseErrorInfo info{};
-        parser->GetErrorInfo(&info);
-        IndexObjCreator::ReleaseIndexParserObj(&parser);
-        if (!ok && info.code == 27) return i;
+    IIndexParser* parser = IndexObjCreator::CreateIndexParserObj();
+    if (!parser) return false;
+    const bool ok = parser->Compile(engine, names, values);
+    ParseErrorInfo info{};
+    parser->GetErrorInfo(&info);
+    IndexObjCreator::ReleaseIndexParserObj(&parser);
+    return !ok && info.code == 27;
+}
+
+// Where a translation failure (27) lies: the end of the first statement with which the
+// beginning of the formula fails to translate (found by halving, since every longer beginning
+// fails too); kNone when none does.
+size_t FindUntranslatable(const Formula& f, const std::string& engine,
+                          const std::vector<std::pair<std::string, float>>& params) {
+    std::vector<size_t> ends;
+    for (size_t i = 0; i < f.Size(); ++i)
+        if (f.At(i) == ';' || f.At(i) == '\n' || i + 1 == f.Size()) ends.push_back(i);
+    size_t lo = 0, hi = ends.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        const Char& c = f.Chars()[ends[mid]];
+        if (TranslationFails(engine.substr(0, c.engineByte + c.engineBytes), params))
+            hi = mid;
+        else
+            lo = mid + 1;
     }
-    return kNone;
+    return lo < ends.size() ? ends[lo] : kNone;
 }
 
 Diagnosis Untranslatable(const Formula& f, const std::string& engine,
@@ -508,7 +521,6 @@ Diagnosis Diagnose(const Formula& f, size_t at, const std::string& engine, const
         case 23: return {"two values without an operator or comma between them", at};
         case 24: return DefinedTwice(f, at);
         case 28: return {engineMessage + ": " + Quote(word) + " is used in its own definition", at};
-        case 29: return {Summary(code), at};
         default: return {Summary(code), at};
     }
 }
@@ -522,14 +534,6 @@ std::string StripByteOrderMark(const std::string& text) {
 std::string DisplayFormula(const std::string& formula) {
     const std::string text = StripByteOrderMark(formula);
     return IsValidUtf8(text) ? text : GbkToUtf8(text);
-}
-
-int DisplayWidth(uint32_t cp) {
-    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF && cp != 0x303F) ||
-                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
-    return wide ? 2 : 1;
 }
 
 void ExplainCompileError(const std::string& engineText, bool engineIsGbk, const std::string& engineMessage,

@@ -18,9 +18,6 @@ std::string StripByteOrderMark(const std::string& text);
 // The formula as a terminal shows it: UTF-8 (GBK input converted), without a byte-order mark.
 std::string DisplayFormula(const std::string& formula);
 
-// Terminal cells a code point takes: 2 for wide East Asian characters, else 1.
-int DisplayWidth(uint32_t codePoint);
-
 // Fills error->line, column and message from error->code and error->position.
 // engineText: the bytes the engine compiled; engineIsGbk: they are GBK (else UTF-8);
 // engineMessage: the engine's own text, converted to UTF-8; params: those compiled with.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text_encoding.h"
+
 namespace abacor_host {
 namespace {
 
@@ -26,6 +28,8 @@ static_assert(sizeof(kDashes) / sizeof(kDashes[0]) == 6, "line styles 0 to 5");
 
 bool Finite(const SvgPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+
+
 // Moves b away from a until it leaves the plot (the SVG clip trims the rest).
 SvgPoint ExtendBeyond(const SvgPoint& a, const SvgPoint& b, const PlotRect& plot) {
     double dx = b.x - a.x, dy = b.y - a.y;
@@ -36,6 +40,17 @@ SvgPoint ExtendBeyond(const SvgPoint& a, const SvgPoint& b, const PlotRect& plot
 }
 
 }  // namespace
+
+double TextWidth(const std::string& line, double fontSize) {
+    double width = 0;
+    uint32_t cp = 0;
+    size_t n = 1;
+    for (size_t i = 0; i < line.size(); i += n) {
+        if (!DecodeUtf8(line, i, &cp, &n)) cp = '?', n = 1;
+        width += DisplayWidth(cp) == 2 ? fontSize : fontSize * 0.6;
+    }
+    return width;
+}
 
 bool Palette::Resolve(const TarnColor& colour, std::string* css, double* opacity) const {
     if (colour.useValue) {
@@ -199,12 +214,6 @@ void DrawRenderer::RenderCross(const CrossDrawInfo& rec, const CrossItem& item) 
 void DrawRenderer::RenderText(const TextDrawInfo& rec, const TextItem& item) {
     SvgPoint p = ToPixel(item.position);
     if (!Finite(p) || item.text.empty()) return;
-    // Alignment: 0x01 starts at the point, 0x02 centres on it; 0x20 sits above,
-    // 0x08 below, 0x10 on the vertical middle.
-    const int32_t a = rec.alignment;
-    const char* anchor = (a & 0x02) ? "middle" : "start";
-    double dy = (a & 0x20) ? -3 : (a & 0x08) ? rec.fontSize + 2 : rec.fontSize * 0.35;
-    double dx = (a & 0x01) ? 3 : 0;
     std::string css;
     double opacity = 1;
     if (!palette_.Resolve(rec.textColor, &css, &opacity)) css = "#c8c8c8";
@@ -212,11 +221,54 @@ void DrawRenderer::RenderText(const TextDrawInfo& rec, const TextItem& item) {
         SvgPoint t = ToPixel(item.linkTarget);
         if (Finite(t)) svg_.Line(p.x, p.y, t.x, t.y, "stroke=\"" + css + "\" stroke-width=\"0.6\"");
     }
-    std::string style = "fill=\"" + css + "\" font-family=\"" +
-                        SvgWriter::Escape(rec.fontName.empty() ? "DejaVu Sans, sans-serif" : rec.fontName) +
-                        "\" font-size=\"" + SvgWriter::Num(rec.fontSize > 0 ? rec.fontSize : 11) +
-                        "\" text-anchor=\"" + anchor + "\"";
-    svg_.Text(p.x + dx, p.y + dy, item.text, style);
+    const TextBlock block = LayOutText(rec, item.text, p);
+    std::string box = Fill(rec.backColor, 1);
+    std::string frame = Stroke(rec.frameColor, 1, 1);
+    if (box != "fill=\"none\"" || frame != "stroke=\"none\"")
+        svg_.Rect(block.left, block.top, block.width, block.height, box + " " + frame);
+    const bool centred = (rec.alignment & 0x02) != 0;
+    const std::string style = "fill=\"" + css + "\" font-family=\"" +
+                              SvgWriter::Escape(rec.fontName.empty() ? "DejaVu Sans, sans-serif" : rec.fontName) +
+                              "\" font-size=\"" + SvgWriter::Num(block.fontSize) + "\" text-anchor=\"" +
+                              (centred ? "middle" : "start") + "\"";
+    const double x = centred ? block.left + block.width / 2 : block.left + kTextPadding;
+    for (size_t i = 0; i < block.lines.size(); ++i) {
+        const double baseline = block.top + kTextPadding + (i + 1) * block.lineHeight - 0.25 * block.fontSize;
+        svg_.Text(x, baseline, block.lines[i], style);
+    }
+}
+
+TextBlock DrawRenderer::LayOutText(const TextDrawInfo& rec, const std::string& text, const SvgPoint& p) const {
+    TextBlock b;
+    b.fontSize = rec.fontSize > 0 ? rec.fontSize : 11;
+    b.lineHeight = b.fontSize * 1.25;
+    double widest = 0;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        widest = std::max(widest, TextWidth(line, b.fontSize));
+        b.lines.push_back(line);
+        start = end + 1;
+    }
+    b.width = (rec.boxWidth > 0 ? std::max<double>(rec.boxWidth, widest) : widest) + 2 * kTextPadding;
+    b.height = b.lines.size() * b.lineHeight + 2 * kTextPadding;
+    // Alignment: 0x01 starts beside the point, 0x02 centres on it; 0x20 sits above it,
+    // 0x08 below it, otherwise the block is centred on it vertically.
+    const int32_t a = rec.alignment;
+    b.left = (a & 0x02) ? p.x - b.width / 2 : (a & 0x01) ? p.x + 3 - kTextPadding : p.x - kTextPadding;
+    b.top = (a & 0x20) ? p.y - 3 - b.height : (a & 0x08) ? p.y + 2 : p.y - b.height / 2;
+    KeepInside(&b, p);
+    return b;
+}
+
+// A block whose point lies in the bounds is shifted to lie wholly inside them rather than clipped.
+void DrawRenderer::KeepInside(TextBlock* b, const SvgPoint& p) const {
+    const PlotRect& plot = textBounds_;
+    if (p.x < plot.left || p.x > plot.right() || p.y < plot.top || p.y > plot.bottom()) return;
+    b->left = std::max(plot.left + 1, std::min(b->left, plot.right() - 1 - b->width));
+    b->top = std::max(plot.top + 1, std::min(b->top, plot.bottom() - 1 - b->height));
 }
 
 void DrawRenderer::RenderIcon(const TDXIconDrawInfo&, const IconItem& item) {

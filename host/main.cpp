@@ -26,11 +26,15 @@ constexpr Command kCommands[] = {
     {"chart", ChartCommand,
      "chart --bars FILE --pane FORMULA|@FILE [--pane ...]... [--param name=value]...\n"
      "      [--from N --to N] [--tools FILE.json] [--size WxH]\n"
-     "      [--price-range LOW:HIGH] [--rise-green] --svg OUT.svg\n"
-     "      draw candles, formula panes and drawing tools as SVG; the first pane is the price pane"},
+     "      [--price-range LOW:HIGH] [--rise-green] [--no-candles] --svg OUT.svg\n"
+     "      draw candles, formula panes and drawing tools as SVG; the first pane is the price pane,\n"
+     "      drawn over candles unless its formula draws them (DRAWKLINE) or --no-candles is given;\n"
+     "      every output without a colour keyword gets a palette colour of its own (SetOutputColor)"},
     {"tools", ToolsCommand, "tools   list the drawing-tool catalogue (value, enumerator, points)"},
+    {"functions", FunctionsCommand,
+     "functions [NAME]   the formula language's functions by family, or the reference of one keyword"},
 };
-static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 3, "command table");
+static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 4, "command table");
 
 int Usage(std::ostream& out, int code) {
     out << "usage: abacor COMMAND [options]\n";

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "text_encoding.h"
+
 namespace abacor_host {
 
 SvgWriter::SvgWriter(double width, double height) : width_(width), height_(height) {}
@@ -16,7 +18,8 @@ std::string SvgWriter::Num(double v) {
 
 std::string SvgWriter::Escape(const std::string& text) {
     std::string out;
-    for (char c : text) {
+    // Malformed UTF-8 (say, GBK bytes that were never converted) would make the document invalid.
+    for (char c : SanitizeUtf8(text)) {
         switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;

@@ -68,6 +68,30 @@ bool IsValidUtf8(const std::string& s) {
     return true;
 }
 
+int DisplayWidth(uint32_t cp) {
+    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF && cp != 0x303F) ||
+                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
+    return wide ? 2 : 1;
+}
+
+std::string SanitizeUtf8(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    uint32_t cp = 0;
+    size_t n = 1;
+    for (size_t i = 0; i < s.size(); i += n) {
+        if (DecodeUtf8(s, i, &cp, &n)) {
+            out.append(s, i, n);
+            continue;
+        }
+        out += "\xEF\xBF\xBD";
+        n = 1;
+    }
+    return out;
+}
+
 std::string GbkToUtf8(const std::string& gbk) {
     if (IsAscii(gbk)) return gbk;
     std::string out;

@@ -15,5 +15,9 @@ std::string Utf8ToGbk(const std::string& utf8);
 bool DecodeUtf8(const std::string& s, size_t i, uint32_t* codePoint, size_t* length);
 // Whether the whole text is well-formed UTF-8.
 bool IsValidUtf8(const std::string& s);
+// Terminal cells (or em halves) a code point takes: 2 for wide East Asian characters, else 1.
+int DisplayWidth(uint32_t codePoint);
+// Malformed UTF-8 bytes replaced by U+FFFD, so the text is safe for XML and JSON.
+std::string SanitizeUtf8(const std::string& s);
 
 }  // namespace abacor_host

@@ -245,11 +245,14 @@ std::vector<TarnGraphPoint> ToGraphPoints(const std::vector<std::pair<double, do
     return out;
 }
 
-// A tool with a clip box draws only inside it, under its label.
-bool OpenClip(SvgWriter& svg, const PaneGeometry& pane, const ToolSet::Entry& e, size_t index) {
+// A tool with a clip box draws only inside it, under its label, and keeps its texts inside it.
+bool OpenClip(SvgWriter& svg, const PaneGeometry& pane, const ToolSet::Entry& e, size_t index,
+              DrawRenderer& renderer) {
+    renderer.SetTextBounds(pane.Plot());
     if (e.clip.size() != 2) return false;
     const double x0 = pane.BarToX(e.clip[0].first), x1 = pane.BarToX(e.clip[1].first);
     const double y0 = pane.ValueToY(e.clip[0].second), y1 = pane.ValueToY(e.clip[1].second);
+    renderer.SetTextBounds({std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0)});
     const std::string id = "tool" + std::to_string(index);
     svg.ClipRect(id, std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
     svg.Rect(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0),
@@ -332,7 +335,7 @@ void ToolSet::Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector
         const auto& e = entries_[i];
         ITarnGraphShapeBase* tool = TarnGraphInterface::CreateGraphShape(e->type);
         if (!tool) continue;
-        const bool clipped = OpenClip(svg, pane, *e, i);
+        const bool clipped = OpenClip(svg, pane, *e, i, renderer);
         tool->SetCoordinate(&coord);
         if (e->color) tool->SetLineColor(*e->color);
         if (e->fill) tool->SetFillColor(*e->fill);

@@ -21,7 +21,7 @@ mkdir -p build/demo
   --pane @bench/suite/macd.txt \
   --tools host/samples/demo-tools.json --svg build/demo/chart.svg
 "$abacor" chart --bars "$bars" --from 5310 --to 5549 --size 1600x1000 \
-  --pane 'PRICE:CLOSE,NODRAW;' --price-range 40.5:53.5 --tools host/samples/gallery.json \
+  --pane 'PRICE:CLOSE,NODRAW;' --no-candles --price-range 40.5:53.5 --tools host/samples/gallery.json \
   --svg build/demo/gallery.svg
 echo
 echo "charts written: build/demo/chart.svg and build/demo/gallery.svg"

@@ -283,3 +283,11 @@ int32_t FieldIdOf(const std::string& upperName) {
     }
     return -1;
 }
+
+int32_t KeywordCount() { return static_cast<int32_t>(kRowCount); }
+
+KeywordInfo KeywordAt(int32_t index) {
+    if (index < 0 || index >= KeywordCount()) return KeywordInfo{nullptr, 0, -1};
+    const KeywordRow& row = kKeywordRows[index];
+    return KeywordInfo{row.word, row.id, row.argCount};
+}

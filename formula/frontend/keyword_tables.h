@@ -100,3 +100,16 @@ const char* FirstKeywordOf(int32_t id);
 uint32_t NamedColourValue(int32_t id);
 // Data-field id of the compiled program for an upper-case field name; -1 when absent.
 int32_t FieldIdOf(const std::string& upperName);
+
+// One row of the keyword table as written: the lower-case word, its token id
+// and its argument count (-1 for words that are no function).
+struct KeywordInfo {
+    const char* word;
+    int32_t id;
+    int32_t argCount;
+};
+// Number of rows of the keyword table (aliases are rows of their own).
+int32_t KeywordCount();
+// Row `index` in table order; a row with a null word for an index out of range.
+// Reads the static rows, so it works before the tables are built.
+KeywordInfo KeywordAt(int32_t index);

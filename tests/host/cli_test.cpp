@@ -111,11 +111,112 @@ TEST(CliTest, ChartWritesAnSvgWithEveryPane) {
     }
 }
 
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The fill colour of the legend entry that starts with `name`.
+std::string LegendColour(const std::string& doc, const std::string& name) {
+    size_t at = doc.find(">" + name + ": ");
+    if (at == std::string::npos) return "";
+    size_t fill = doc.rfind("fill=\"", at);
+    return doc.substr(fill + 6, 7);
+}
+
+TEST(CliTest, ChineseNamesAndTextsMakeAValidUtf8Chart) {
+    // 短线 (short line), 长线 (long line) and the text 新高 (new high), as a user types them in UTF-8.
+    const std::string formula = WriteTemp("chinese.txt",
+                                          "\xE7\x9F\xAD\xE7\xBA\xBF:MA(C,5);\xE9\x95\xBF\xE7\xBA\xBF:MA(C,20);"
+                                          "DRAWTEXT(C>REF(HHV(C,20),1),H,'\xE6\x96\xB0\xE9\xAB\x98');");
+    const std::string svg = testing::TempDir() + "chinese.svg";
+    Result r = Cli("chart --bars " + Sample() + " --from 5400 --to 5549 --pane @" + formula + " --svg " + svg);
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string doc = ReadFile(svg);
+    EXPECT_NE(doc.find(">\xE7\x9F\xAD\xE7\xBA\xBF: "), std::string::npos) << "the legend names the output in UTF-8";
+    EXPECT_NE(doc.find(">\xE6\x96\xB0\xE9\xAB\x98</text>"), std::string::npos) << "the DRAWTEXT text in UTF-8";
+    ASSERT_EQ(std::system("command -v xmllint >/dev/null 2>&1"), 0) << "xmllint missing: run scripts/deps.sh";
+    EXPECT_EQ(std::system(("xmllint --noout " + svg).c_str()), 0);
+}
+
+TEST(CliTest, OutputsWithoutAColourGetDistinctColours) {
+    const std::string svg = testing::TempDir() + "macd.svg";
+    Result r = Cli("chart --bars " + Sample() + " --from 5400 --to 5549 --pane 'M:MA(C,5),COLORRED;'"
+                   " --pane 'DIF:EMA(C,12)-EMA(C,26);DEA:EMA(DIF,9);MACD:(DIF-DEA)*2,COLORSTICK;'"
+                   " --pane 'VOL,VOLSTICK;MV:MA(VOL,5);' --svg " + svg);
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string doc = ReadFile(svg);
+    const std::string dif = LegendColour(doc, "dif"), dea = LegendColour(doc, "dea"), macd = LegendColour(doc, "macd");
+    EXPECT_EQ(LegendColour(doc, "m"), "#ff3d3d") << "a colour keyword is kept";
+    EXPECT_FALSE(dif.empty());
+    EXPECT_NE(dif, dea);
+    EXPECT_NE(dea, macd);
+    EXPECT_NE(dif, macd);
+    EXPECT_EQ(dif, "#e8e8e8") << "the first line drawn in its colour gets the first palette colour";
+    EXPECT_EQ(LegendColour(doc, "mv"), "#e8e8e8") << "volume columns are drawn in rise and fall colours";
+    // The lines are drawn in their legend colours.
+    EXPECT_NE(doc.find("stroke=\"" + dif + "\""), std::string::npos);
+    EXPECT_NE(doc.find("stroke=\"" + dea + "\""), std::string::npos);
+}
+
+TEST(CliTest, ThePricePaneDrawsCandlesOnceWhetherOrNotItsFormulaDoes) {
+    auto rects = [](const std::string& pane, const std::string& options = "") {
+        const std::string svg = testing::TempDir() + "candles.svg";
+        Result r = Cli("chart --bars " + Sample() + " --from 5500 --to 5549 --pane '" + pane + "' " + options + " --svg " + svg);
+        EXPECT_EQ(r.code, 0) << r.out;
+        const std::string doc = ReadFile(svg);
+        // Candle bodies: rising ones framed in the rise colour, falling ones filled in the fall colour.
+        size_t n = 0;
+        for (size_t at = doc.find("<rect x="); at != std::string::npos; at = doc.find("<rect x=", at + 1)) {
+            const std::string element = doc.substr(at, doc.find("/>", at) - at);
+            n += element.find("stroke=\"#ff3b3b\"") != std::string::npos ||
+                 element.find("fill=\"#19c37d\"") != std::string::npos;
+        }
+        return n;
+    };
+    const size_t bare = rects("M:MA(CLOSE,5);");
+    const size_t own = rects("DRAWKLINE(HIGH,OPEN,LOW,CLOSE); M:MA(CLOSE,5);");
+    EXPECT_EQ(bare, own) << "the host adds candles only when the formula draws none";
+    EXPECT_EQ(bare, 50u) << "one body per bar";
+    EXPECT_EQ(rects("M:MA(CLOSE,5);", "--no-candles"), 0u);
+}
+
+TEST(CliTest, HelpTellsAboutCandlesAndColours) {
+    Result r = Cli("--help");
+    ASSERT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("candles"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("palette colour"), std::string::npos) << r.out;
+}
+
 TEST(CliTest, ToolsListsTheCatalogue) {
     Result r = Cli("tools");
     ASSERT_EQ(r.code, 0);
     EXPECT_NE(r.out.find("    1  TARN_GRAPH_LINE_SEGMENT"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(" 1010  TARN_GRAPH_MARKER_PRICE"), std::string::npos) << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CliTest, FunctionsPrintsOneEntryOrTheFamilies) {
+    Result ma = Cli("functions ma");
+    EXPECT_EQ(ma.code, 0);
+    EXPECT_EQ(ma.out.rfind("MA(X, N)    [Sums and moving averages]\n", 0), 0u) << ma.out;
+    EXPECT_NE(ma.out.find("Looks at later bars: no."), std::string::npos) << ma.out;
+    EXPECT_NE(ma.out.find("Example: MA5:MA(CLOSE,5);"), std::string::npos) << ma.out;
+    // An alias finds its entry; the look-ahead fact comes from the library's table.
+    Result range = Cli("functions RANGE");
+    EXPECT_EQ(range.out.rfind("BETWEEN(X, A, B)", 0), 0u) << range.out;
+    Result zig = Cli("functions zig");
+    EXPECT_NE(zig.out.find("Looks at later bars: yes"), std::string::npos) << zig.out;
+    Result all = Cli("functions");
+    EXPECT_EQ(all.code, 0);
+    EXPECT_NE(all.out.find("Drawing functions\n  DRAWKLINE STICKLINE"), std::string::npos) << all.out;
+    EXPECT_EQ(all.out.find("COLORRED"), std::string::npos);
+    Result bad = Cli("functions NOSUCH");
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.out.find("\"NOSUCH\" is no keyword"), std::string::npos) << bad.out;
 }
 
 }  // namespace

@@ -166,4 +166,39 @@ TEST(CompileMessagesTest, AnEmptyFormulaHasNoPlace) {
     EXPECT_EQ(abacor_host::DescribeCompileError("", error), "error 26: The formula is empty.\n");
 }
 
+TEST(CompileMessagesTest, EveryMutationGetsAMessageAndAPlaceInsideTheText) {
+    // Delete each character of a few formulas, or put a troublesome one in its place, and every
+    // failure must still be explained at a line and column that exist.
+    const std::string formulas[] = {
+        "{\xE6\x8C\x87\xE6\xA0\x87}\nDIF:EMA(CLOSE,12)-EMA(CLOSE,26);\nDEA:EMA(DIF,9);MACD:(DIF-DEA)*2,COLORSTICK;",
+        "RSV:=(C-LLV(L,9))/(HHV(H,9)-LLV(L,9))*100;K:SMA(RSV,3,1);DRAWTEXT(K>80,H,'\xE9\xAB\x98');",
+    };
+    const std::string replacements[] = {"", "(", ")", "'", "\"", ";", "\n", "{", "-", "\xEF\xBC\x8C", "="};
+    for (const std::string& formula : formulas) {
+        for (size_t i = 0; i < formula.size(); ++i) {
+            if ((static_cast<unsigned char>(formula[i]) & 0xC0) == 0x80) continue;  // inside a character
+            for (const std::string& r : replacements) {
+                const std::string text = formula.substr(0, i) + r + formula.substr(i + 1);
+                FormulaRunner runner;
+                CompileError error;
+                if (runner.Compile(text, {}, &error)) continue;
+                SCOPED_TRACE(text);
+                EXPECT_FALSE(error.message.empty());
+                ASSERT_GE(error.line, 1) << error.message;
+                // The line exists and the column lies within it or just after its end.
+                std::vector<std::string> lines{""};
+                for (char c : text) {
+                    if (c == '\n') lines.emplace_back();
+                    if (c != '\n') lines.back().push_back(c);
+                }
+                ASSERT_LE(static_cast<size_t>(error.line), lines.size()) << error.message;
+                size_t chars = 0;
+                for (char c : lines[error.line - 1]) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                EXPECT_GE(error.column, 1) << error.message;
+                EXPECT_LE(static_cast<size_t>(error.column), chars + 1) << error.message;
+            }
+        }
+    }
+}
+
 }  // namespace
