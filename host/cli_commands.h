@@ -22,6 +22,7 @@ bool ResolveRange(const CliArgs& args, int32_t barCount, int32_t* first, int32_t
 int RunCommand(int argc, char** argv);
 int ChartCommand(int argc, char** argv);
 int ToolsCommand(int argc, char** argv);
+int ServeCommand(int argc, char** argv);
 int FunctionsCommand(int argc, char** argv);
 
 }  // namespace abacor_host

@@ -33,8 +33,12 @@ constexpr Command kCommands[] = {
     {"tools", ToolsCommand, "tools   list the drawing-tool catalogue (value, enumerator, points)"},
     {"functions", FunctionsCommand,
      "functions [NAME]   the formula language's functions by family, or the reference of one keyword"},
+    {"serve", ServeCommand,
+     "serve [--bars FILE] [--port N] [--host ADDR]\n"
+     "      the interactive chart page and its JSON API over HTTP (127.0.0.1:8080 by default;\n"
+     "      --port 0 picks a free port; without --bars the shipped sample is shown)"},
 };
-static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 4, "command table");
+static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 5, "command table");
 
 int Usage(std::ostream& out, int code) {
     out << "usage: abacor COMMAND [options]\n";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -327,30 +328,119 @@ bool ToolSet::Parse(const std::string& text, const std::string& source, std::str
     return true;
 }
 
+ITarnGraphShapeBase* ToolSet::Create(size_t index, ChartCoordinate& coord) const {
+    if (index >= entries_.size()) return nullptr;
+    const Entry& e = *entries_[index];
+    ITarnGraphShapeBase* tool = TarnGraphInterface::CreateGraphShape(e.type);
+    if (!tool) return nullptr;
+    tool->SetCoordinate(&coord);
+    if (e.color) tool->SetLineColor(*e.color);
+    if (e.fill) tool->SetFillColor(*e.fill);
+    if (e.textColor) tool->SetTextColor(*e.textColor);
+    if (e.width) tool->SetLineWidth(*e.width);
+    if (e.style) tool->SetLineStyle(*e.style);
+    if (e.fontSize) tool->SetFontSize(*e.fontSize);
+    if (e.text) tool->SetText(*e.text);
+    ApplySettings(tool, e);
+    tool->SetPoints(ToGraphPoints(e.points, coord));
+    if (!e.extraPoints.empty()) tool->SetExtraPoints(ToGraphPoints(e.extraPoints, coord));
+    return tool;
+}
+
+json ToolSet::Extras(size_t index) const {
+    json out = json::object();
+    if (index >= entries_.size()) return out;
+    const Entry& e = *entries_[index];
+    auto pairs = [](const std::vector<std::pair<double, double>>& pts) {
+        json list = json::array();
+        for (const auto& p : pts) list.push_back(json::array({p.first, p.second}));
+        return list;
+    };
+    if (!e.extraPoints.empty()) out["extraPoints"] = pairs(e.extraPoints);
+    if (!e.clip.empty()) out["clip"] = pairs(e.clip);
+    if (e.label) out["label"] = *e.label;
+    return out;
+}
+
 void ToolSet::Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector<Bar>& bars,
                      const Palette& palette) const {
     ChartCoordinate coord(pane, bars);
     DrawRenderer renderer(svg, pane, palette);
     for (size_t i = 0; i < entries_.size(); ++i) {
-        const auto& e = entries_[i];
-        ITarnGraphShapeBase* tool = TarnGraphInterface::CreateGraphShape(e->type);
+        ITarnGraphShapeBase* tool = Create(i, coord);
         if (!tool) continue;
-        const bool clipped = OpenClip(svg, pane, *e, i, renderer);
-        tool->SetCoordinate(&coord);
-        if (e->color) tool->SetLineColor(*e->color);
-        if (e->fill) tool->SetFillColor(*e->fill);
-        if (e->textColor) tool->SetTextColor(*e->textColor);
-        if (e->width) tool->SetLineWidth(*e->width);
-        if (e->style) tool->SetLineStyle(*e->style);
-        if (e->fontSize) tool->SetFontSize(*e->fontSize);
-        if (e->text) tool->SetText(*e->text);
-        ApplySettings(tool, *e);
-        tool->SetPoints(ToGraphPoints(e->points, coord));
-        if (!e->extraPoints.empty()) tool->SetExtraPoints(ToGraphPoints(e->extraPoints, coord));
+        const bool clipped = OpenClip(svg, pane, *entries_[i], i, renderer);
         for (const auto& info : tool->GetDrawInfo()) renderer.Render(info);
         TarnGraphInterface::ReleaseGraphShape(tool);
         if (clipped) svg.CloseGroup();
     }
+}
+
+namespace {
+
+// "#rrggbbaa" for an explicit colour, the palette id otherwise (0: no colour).
+json ColorText(const TarnColor& c) {
+    if (!c.useValue) return static_cast<int>(c.colorId);
+    char buf[16];
+    const uint32_t v = c.colorValue;
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x%02x", v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF, (v >> 24) & 0xFF);
+    return buf;
+}
+
+const char* ExtendName(enLineExtendDirection d) {
+    switch (d) {
+        case LINE_EXTEND_BOTH: return "both";
+        case LINE_EXTEND_UP: return "up";
+        case LINE_EXTEND_DOWN: return "down";
+        case LINE_EXTEND_LEFT: return "left";
+        case LINE_EXTEND_RIGHT: return "right";
+        default: return "none";
+    }
+}
+
+json Levels(const std::vector<stSingleLineDrawParams>& params, bool whole) {
+    json out = json::array();
+    for (const auto& p : params) out.push_back(whole ? json(p.GetIntLevel()) : json(p.GetFloatLevel()));
+    return out;
+}
+
+json ToolSettingsJson(ITarnGraphShapeBase* tool) {
+    if (tool->GetGraphType() == TARN_GRAPH_COMPLEX_FIB_TIME_ZONE) {
+        stFibTimeZoneSettings s;
+        tool->GetToolSettings(&s);
+        return {{"levels", Levels(s.GetLineParams(), true)}, {"extend", ExtendName(s.GetExtendDirection())}};
+    }
+    if (tool->GetGraphType() == TARN_GRAPH_COMPLEX_GOLDEN_SECTION) {
+        stGoldenSectionSettings s;
+        tool->GetToolSettings(&s);
+        return {{"levels", Levels(s.GetLineParams(), false)},
+                {"extend", ExtendName(s.GetExtendDirection())},
+                {"displayRatio", s.GetDispLayRatio()},
+                {"displayPrice", s.GetDisplayPrice()}};
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+json ToolToJson(ITarnGraphShapeBase* tool) {
+    std::vector<TarnGraphPoint> anchors;
+    tool->GetPoints(anchors);
+    json points = json::array();
+    for (const TarnGraphPoint& p : anchors) points.push_back(json::array({p.x, p.y}));
+    const char* name = ToolTypeName(tool->GetGraphType());
+    json out{{"type", name[0] ? json(name) : json(static_cast<int>(tool->GetGraphType()))},
+             {"points", std::move(points)},
+             {"color", ColorText(tool->GetLineColor())},
+             {"fill", ColorText(tool->GetFillColor())},
+             {"textColor", ColorText(tool->GetTextColor())},
+             {"width", tool->GetLineWidth()},
+             {"style", tool->GetLineStyle()},
+             {"fontSize", tool->GetFontSize()}};
+    if (!tool->GetText().empty()) out["text"] = tool->GetText();
+    json settings = ToolSettingsJson(tool);
+    if (!settings.is_null()) out["settings"] = std::move(settings);
+    return out;
 }
 
 }  // namespace abacor_host

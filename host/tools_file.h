@@ -14,7 +14,9 @@
 #include <vector>
 
 #include <abacor/abacor.h>
+#include <nlohmann/json.hpp>
 
+#include "chart_coordinate.h"
 #include "chart_geometry.h"
 #include "csv_provider.h"
 #include "draw_renderer.h"
@@ -38,11 +40,21 @@ public:
     bool Parse(const std::string& json, const std::string& source, std::string* error);
     size_t Size() const;
 
+    // Entry `index` restored as a live tool over the coordinate object (the
+    // caller releases it through TarnGraphInterface); null for a bad index.
+    ITarnGraphShapeBase* Create(size_t index, ChartCoordinate& coord) const;
+    // What a live tool cannot report about entry `index` (extra points, clip box,
+    // label) as tools-file keys, so that saving it again keeps them.
+    nlohmann::json Extras(size_t index) const;
+
     // Restores every tool over the pane and draws its records.
     void Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector<Bar>& bars, const Palette& palette) const;
 
 private:
     std::vector<std::unique_ptr<Entry>> entries_;
 };
+
+// A live tool as a tools-file entry: type, anchors, styles and settings.
+nlohmann::json ToolToJson(ITarnGraphShapeBase* tool);
 
 }  // namespace abacor_host

@@ -2,7 +2,8 @@
 # Installs, with apt, only the Debian packages this project needs that are missing.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
-          nlohmann-json3-dev python3-pandas librsvg2-bin libxml2-utils
+          nlohmann-json3-dev python3-pandas librsvg2-bin libxml2-utils pkg-config
+          libcpp-httplib-dev chromium chromium-driver python3-selenium
           pybind11-dev python3-pybind11 python3-dev python3-pytest python3-dask python3-distributed
           python3-setuptools python3-pip "$@")
 missing=()
