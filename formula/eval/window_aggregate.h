@@ -369,10 +369,10 @@ int32_t AggregateParts(const builtin::Call& c, int32_t e, int32_t n, const Sourc
   *out = Parts<Agg>{};
   double* s = builtin::StateBlock(c, e, L::SUFFIXES);
   if (s == nullptr || n < 1) return EVAL_BAD_ARGUMENT;
-  double* mark = builtin::VisitMark(c, e);
-  const bool lookback = mark != nullptr && !IsUncomputed(*mark) && static_cast<double>(c.b) < s[L::LAST_BAR];
-  if (lookback) return LookBack(src, s, n, c.b, out);
-  if (mark != nullptr) *mark = 1.0;
+  const SeriesStore::MarkBit mark = builtin::VisitMark(c, e);
+  const bool visited = mark.word != nullptr && (*mark.word & mark.bit) != 0;
+  if (visited && static_cast<double>(c.b) < s[L::LAST_BAR]) return LookBack(src, s, n, c.b, out);
+  if (mark.word != nullptr) *mark.word |= mark.bit;
   const int32_t cells = L::Cells(n, c.b);
   if (cells < 0) return EVAL_BAD_ARGUMENT;
   if (cells > L::SUFFIXES) s = builtin::StateBlockOfLength(c, e, cells);

@@ -618,8 +618,8 @@ const sendMove = serialised(async () => {
   if (!move) return;
   if (move.kind === "preview" && state.placing !== null) {
     await toolInput(state.placing, "preview", { x: move.x, y: move.y });
-  } else if (move.kind === "drag" && state.drag && state.drag.kind === "tool") {
-    const d = state.drag;
+  } else if (move.kind === "drag") {
+    const d = move.drag;  // still sent when the button was released meanwhile
     await toolInput(d.id, "drag", { fromX: d.x, fromY: d.y, toX: move.x, toY: move.y });
     d.x = move.x; d.y = move.y;
   }
@@ -679,18 +679,20 @@ canvas.addEventListener("mousedown", async (e) => {
     return;
   }
   if (pane === 0) {
-    state.drag = { kind: "pending", x: p.x, y: p.y };
+    // Until the server says what is under the mouse, the press is pending.
+    const pending = { kind: "pending" };
+    state.drag = pending;
     const { data } = await api("POST", sessionPath("/pick"), { view: view(), x: p.x, y: p.y });
-    if (data && data.tool !== null && data.tool !== undefined) {
-      state.selected = data.tool;
-      if (state.drag) state.drag = { kind: "tool", id: data.tool, x: p.x, y: p.y };
+    const hit = data && data.tool !== null && data.tool !== undefined;
+    state.selected = hit ? data.tool : null;
+    if (state.drag !== pending) { paint(); return; }  // released meanwhile: a click selects
+    if (hit) {
+      state.drag = { kind: "tool", id: data.tool, x: p.x, y: p.y };
       paint();
       return;
     }
-    state.selected = null;
   }
-  if (pane >= 0 && (state.drag === null || state.drag.kind === "pending"))
-    state.drag = { kind: "scroll", x: p.x, first: state.first, last: state.last };
+  if (pane >= 0) state.drag = { kind: "scroll", x: p.x, first: state.first, last: state.last };
   paint();
 });
 
@@ -718,7 +720,7 @@ canvas.addEventListener("mousemove", (e) => {
     return;
   }
   if (d && d.kind === "tool") {
-    pendingMove = { kind: "drag", x: p.x, y: p.y };
+    pendingMove = { kind: "drag", drag: d, x: p.x, y: p.y };
     sendMove();
     return;
   }

@@ -196,6 +196,7 @@ bool OpenError(ParseState& st, const std::string& line, int32_t lineNo, std::str
     return true;
 }
 
+// One line: a comment, a section, an entry, an error code, introduction text, a field or a continuation.
 bool ParseLine(ParseState& st, const std::string& line, int32_t lineNo, std::string* error) {
     if (line.rfind("#", 0) == 0) return true;
     if (line.rfind("==", 0) == 0) {
@@ -498,6 +499,13 @@ std::string RenderPictureList(const Reference& ref) {
     std::string out;
     for (const Entry& e : ref.entries)
         if (!e.picture.empty()) out += Lower(e.names[0]) + "\t" + e.picture + "\n";
+    return out;
+}
+
+std::string RenderExampleList(const Reference& ref) {
+    std::string out;
+    for (const Entry& e : ref.entries)
+        if (!e.example.empty()) out += e.names[0] + "\t" + e.example + "\n";
     return out;
 }
 

@@ -87,6 +87,8 @@ std::string RenderPlainEntry(const Reference& ref, const Entry& entry);
 std::string RenderCppTable(const Reference& ref);
 // "NAME<TAB>formula" lines of the entries that have a picture.
 std::string RenderPictureList(const Reference& ref);
+// "NAME<TAB>formula" lines of the entries' examples.
+std::string RenderExampleList(const Reference& ref);
 
 // The file name (without folder) of an entry's picture.
 std::string PictureFile(const Entry& entry);

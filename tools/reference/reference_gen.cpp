@@ -11,24 +11,26 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: abacor_reference_gen --data FILE [--markdown OUT] [--table OUT] [--pictures]\n"
+    "usage: abacor_reference_gen --data FILE [--markdown OUT] [--table OUT] [--pictures] [--examples]\n"
     "                            [--check] [--compare FILE]\n"
     "  --markdown OUT  write the reference as Markdown\n"
     "  --table OUT     write the C++ table of the abacor command line\n"
     "  --pictures      print NAME<TAB>formula for every drawing picture\n"
+    "  --examples      print NAME<TAB>formula for every example\n"
     "  --check         fail when a keyword has no entry or an entry is wrong\n"
     "  --compare FILE  fail when FILE differs from the Markdown this data gives\n";
 
 struct Options {
     std::string data, markdown, table, compare;
-    bool pictures = false, check = false;
+    bool pictures = false, examples = false, check = false;
 };
 
-// Options are "--name VALUE" or the flags --pictures and --check.
+// Options are "--name VALUE" or the flags --pictures, --examples and --check.
 bool ParseOptions(int argc, char** argv, Options* o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--pictures") { o->pictures = true; continue; }
+        if (a == "--examples") { o->examples = true; continue; }
         if (a == "--check") { o->check = true; continue; }
         if (i + 1 >= argc) return false;
         const std::string v = argv[++i];
@@ -94,6 +96,7 @@ int main(int argc, char** argv) {
     if (!o.markdown.empty() && !WriteFile(o.markdown, markdown)) return 2;
     if (!o.table.empty() && !WriteFile(o.table, reference::RenderCppTable(ref))) return 2;
     if (o.pictures) std::cout << reference::RenderPictureList(ref);
+    if (o.examples) std::cout << reference::RenderExampleList(ref);
     int status = 0;
     std::vector<std::string> problems;
     if (o.check && !reference::CheckReference(ref, &problems)) {
