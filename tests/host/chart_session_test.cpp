@@ -1,6 +1,7 @@
 // The chart server's session as the page drives it: panes, incremental
 // calculation, tools placed and dragged with pixels, tools files, limits.
 #include "chart_session.h"
+#include "session_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -245,6 +246,29 @@ TEST_F(ChartSessionConcurrencyTest, PagesWorkAtOnceOverSharedBars) {
     for (auto& t : threads) t.join();
     EXPECT_TRUE(failures.empty()) << failures.front();
     EXPECT_EQ(shared.Describe().body["tools"], 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ChartSessionTest, TheRegistryReplacesTheSessionUsedLeastRecently) {
+    abacor_host::SessionRegistry registry(bars_, 3);
+    std::shared_ptr<ChartSession> s;
+    const std::string a = registry.Create(&s), b = registry.Create(&s), c = registry.Create(&s);
+    for (const std::string& id : {a, b, c}) {
+        EXPECT_EQ(id.size(), 32u);
+        EXPECT_EQ(id.find_first_not_of("0123456789abcdef"), std::string::npos) << id;
+    }
+    EXPECT_NE(a, b);
+    ASSERT_NE(registry.Find(a), nullptr);  // a is now more recent than b
+    const std::string d = registry.Create(&s);
+    EXPECT_EQ(registry.Size(), 3u);
+    EXPECT_EQ(registry.Find(b), nullptr);
+    for (const std::string& id : {a, c, d}) EXPECT_NE(registry.Find(id), nullptr) << id;
+    EXPECT_TRUE(registry.Remove(a));
+    EXPECT_FALSE(registry.Remove(a));
+    EXPECT_EQ(registry.Find(a), nullptr);
 }
 
 }  // namespace
