@@ -174,6 +174,13 @@ TEST_F(ChartSessionTest, ToolsFilesRoundTripThroughSaveAndLoad) {
     EXPECT_EQ(saved.body["tools"][1]["settings"]["levels"].size(), 3u);
     EXPECT_EQ(saved.body["tools"][2]["extraPoints"], json::parse("[[8, 3], [9, 4]]"));
     ASSERT_EQ(t.LoadTools(saved.body).status, 200);
+    auto marker = s.CreateTool({{"type", "marker_text"}, {"text", "note"}, {"color", "#00ff00"}, {"width", 3}});
+    ASSERT_EQ(marker.status, 200);
+    EXPECT_EQ(marker.body["points"].size(), 0u);
+    const json last = s.SaveTools().body["tools"][3];
+    EXPECT_EQ(last["text"], "note");
+    EXPECT_EQ(last["color"], "#00ff00ff");
+    EXPECT_EQ(last["width"], 3);
     EXPECT_EQ(t.SaveTools().body, saved.body);
     EXPECT_EQ(saved.body["tools"][0]["points"], json::parse("[[5400.0, 30.5], [5500.0, 35.0]]"));
 }
@@ -189,6 +196,9 @@ TEST_F(ChartSessionTest, LimitsAndUnknownThings) {
     EXPECT_EQ(s.SetPane(1, {{"formula", "X:C;"}}).status, 413);
     EXPECT_EQ(s.CreateTool({{"type", 1}}).status, 200);
     EXPECT_EQ(s.CreateTool({{"type", "no_such_tool"}}).status, 400);
+    auto badColour = s.CreateTool({{"type", 1}, {"color", "red"}});
+    EXPECT_EQ(badColour.status, 400);
+    EXPECT_EQ(badColour.body["error"], "a colour is \"#rrggbb\", \"#rrggbbaa\", [r, g, b(, a)] or a palette id");
     EXPECT_EQ(s.CreateTool({{"type", 1}}).status, 200);
     EXPECT_EQ(s.CreateTool({{"type", 1}}).status, 413);
     EXPECT_EQ(s.GetTool(99).status, 404);
