@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace abacor_host {
@@ -211,6 +212,22 @@ void CsvBarProvider::SetBars(std::vector<Bar> bars) {
     bars_ = std::move(bars);
     visible_ = -1;
     DerivePeriod();
+    BuildColumns();
+}
+
+// Each column holds what GetFieldValue answers for every bar, NaN where it fails.
+void CsvBarProvider::BuildColumns() {
+    static constexpr int32_t kFieldIds[] = {1, 2, 3, 4, 5, 6, 15};
+    columns_.clear();
+    for (const int32_t id : kFieldIds) {
+        Column column{id, std::vector<double>(bars_.size())};
+        for (size_t i = 0; i < bars_.size(); ++i) {
+            double v = 0.0;
+            const bool ok = GetFieldValue(id, static_cast<int32_t>(i), &v);
+            column.cells[i] = ok ? v : std::numeric_limits<double>::quiet_NaN();
+        }
+        columns_.push_back(std::move(column));
+    }
 }
 
 void CsvBarProvider::DerivePeriod() {
@@ -258,6 +275,14 @@ bool CsvBarProvider::GetFieldValue(int32_t fieldId, int32_t bar, double* value) 
             return true;
         default: return false;
     }
+}
+
+const double* CsvBarProvider::GetFieldColumn(int32_t fieldId, int32_t count) {
+    if (count < 0 || count > Count()) return nullptr;
+    for (const Column& column : columns_) {
+        if (column.fieldId == fieldId) return column.cells.data();
+    }
+    return nullptr;
 }
 
 bool CsvBarProvider::GetScalarValue(int32_t, double*) { return false; }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <abacor/bulk_data_provider.h>
 #include <abacor/data_provider.h>
 
 namespace abacor_host {
@@ -15,7 +16,8 @@ struct Bar {
     bool hasAmount = false;
 };
 
-class CsvBarProvider : public IIndexDataProvider {
+// Besides bar by bar, it hands the calculator whole columns of its fields.
+class CsvBarProvider : public IIndexDataProvider, public IIndexBulkDataProvider {
 public:
     // Reads a CSV file; on failure returns false and says why (naming the line).
     bool Load(const std::string& path, std::string* error);
@@ -37,11 +39,21 @@ public:
     bool GetBarIndexByTime(int64_t time, int32_t* bar) override;
     bool GetTimeOfDate(int64_t date, int64_t* time) override;
 
+    const double* GetFieldColumn(int32_t fieldId, int32_t count) override;
+
 private:
+    // One column per field GetFieldValue answers, built with the bars.
+    struct Column {
+        int32_t fieldId;
+        std::vector<double> cells;
+    };
+
     void DerivePeriod();
+    void BuildColumns();
     int32_t Count() const;
 
     std::vector<Bar> bars_;
+    std::vector<Column> columns_;
     int32_t visible_ = -1;
     int32_t periodType_ = 3;
     int32_t periodMult_ = 1;

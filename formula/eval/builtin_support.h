@@ -118,11 +118,6 @@ inline void Roll(double* s, int32_t half, int32_t b) {
   std::copy(s + half, s + 2 * half, s);
 }
 
-// Storage kind of the visit marks that go with each rolling block (same slot
-// as the block). Their cells have the default length, so the calculator's
-// invalidation of a recalculated range clears them.
-constexpr int32_t VISIT_MARK_KIND = 12;
-
 // A rolling state block: `half` cells for the previous bar and `half` for the
 // last bar computed.
 //
@@ -132,9 +127,10 @@ constexpr int32_t VISIT_MARK_KIND = 12;
 // chain of the newest bars stays as the forward walk left it, and
 // recomputing the newest bar, or going on to the next one, takes the same
 // path as before. A read of exactly the previous entry's bar is answered from
-// its stored quantities. The visit marks tell such reads from a new walk: the
-// cell of the calculator bar is set by the first evaluation of the visit and
-// cleared when the calculator recalculates that bar.
+// its stored quantities. The visit marks (one bit per calculator bar and block,
+// kept by the store) tell such reads from a new walk: the bit of the
+// calculator bar is set by the first evaluation of the visit and cleared when
+// the calculator recalculates that bar.
 class RollingBlock {
  public:
   static constexpr int32_t MAX_HALF = 5;
@@ -143,14 +139,14 @@ class RollingBlock {
   double* Open(const Call& c, int32_t e, int32_t half) {
     double* s = StateBlock(c, e, 2 * half);
     if (s == nullptr || half > MAX_HALF) return nullptr;
-    double* mark = VisitMark(c, e);
-    const bool lookback = mark != nullptr && !IsUncomputed(*mark) && static_cast<double>(c.b) < s[half];
+    const SeriesStore::MarkBit mark = VisitMark(c, e);
+    const bool lookback = mark.word != nullptr && (*mark.word & mark.bit) != 0 && static_cast<double>(c.b) < s[half];
     answered = lookback && s[0] == static_cast<double>(c.b);
     if (lookback) {
       std::copy(s, s + 2 * half, m_copy);
       return m_copy;
     }
-    if (mark != nullptr) *mark = 1.0;
+    if (mark.word != nullptr) *mark.word |= mark.bit;
     Roll(s, half, c.b);
     return s;
   }
@@ -158,13 +154,10 @@ class RollingBlock {
   bool answered = false;
 
  private:
-  // The mark cell of the current calculator bar; null without one.
-  static double* VisitMark(const Call& c, int32_t e) {
+  // The mark of the current calculator bar; a null word without one.
+  static SeriesStore::MarkBit VisitMark(const Call& c, int32_t e) {
     const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
-    const int32_t bar = c.ctx->bar;
-    if (bar < 0 || bar > c.ctx->store->BarCount() + 1) return nullptr;
-    double* marks = c.ctx->store->GetSeries(VISIT_MARK_KIND, slot, true, 0);
-    return marks == nullptr ? nullptr : marks + bar;
+    return c.ctx->store->VisitMark(slot, c.ctx->bar);
   }
 
   double m_copy[2 * MAX_HALF] = {};

@@ -28,6 +28,12 @@ struct CalcContext {
   int32_t rangeFirst = -1;    // calculated range of this run
   int32_t rangeLast = -1;
   bool useOutputVars = false;  // OPK_VAR indexes m_outputVars when true, else m_stmtVars
+  // Columns from a bulk-read provider by index into the program's m_fieldIds
+  // (a null entry: that field is read through dataProvider), holding bars
+  // 0 to columnBars - 1 as the host gave them.
+  const double* const* fieldColumns = nullptr;
+  int32_t fieldColumnCount = 0;
+  int32_t columnBars = 0;
 
   // Optional: where each series is defined, built once per program. Without
   // it the defining assignment is found by walking m_assignments.

@@ -116,13 +116,24 @@ int32_t ReadScalarField(CalcContext* ctx, int32_t field, double* v, bool* ok) {
   return EVAL_OK;
 }
 
+// The host's column of field fieldIndex when it holds bar; null otherwise.
+const double* ColumnHolding(const CalcContext* ctx, int32_t fieldIndex, int32_t bar) {
+  if (fieldIndex >= ctx->fieldColumnCount || bar < 0 || bar >= ctx->columnBars) return nullptr;
+  return ctx->fieldColumns[fieldIndex];
+}
+
 int32_t EvaluateField(CalcContext* ctx, int32_t fieldIndex, int32_t bar, double* out) {
   const std::vector<int32_t>& ids = ctx->program->m_fieldIds;
   if (!IsValidIndex(fieldIndex, ids.size())) return EVAL_BAD_ARGUMENT;
   const int32_t field = ids[fieldIndex];
   double v = ctx->defaultValue;
   bool ok = true;
-  if (field >= 1 && field <= 500) {
+  const double* column = ColumnHolding(ctx, fieldIndex, bar);
+  if (column != nullptr) {
+    // As the provider guard reads it: only a finite number is a value.
+    v = column[bar];
+    ok = std::isfinite(v);
+  } else if (field >= 1 && field <= 500) {
     ok = ReadField(ctx->dataProvider, field, bar, &v);
   } else if (field >= 501 && field <= 1000) {
     const int32_t code = ReadScalarField(ctx, field, &v, &ok);

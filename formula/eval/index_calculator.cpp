@@ -119,6 +119,7 @@ bool CIndexCalculator::SetDataProvider(IIndexDataProvider* provider) {
         {
             Lock read(m_readLock);
             m_dataProvider = provider;
+            m_bulkProvider = dynamic_cast<IIndexBulkDataProvider*>(provider);
             m_guard.Reset(provider);
         }
         FullReset();
@@ -241,7 +242,8 @@ bool CIndexCalculator::MakeStores() {
     m_guard.GetBarCount(&n);
     if (n < 1) return false;
     if (m_store == nullptr) {
-        m_store = std::make_unique<SeriesStore>(n);
+        // Output series may be handed to the read store when published whole.
+        m_store = std::make_unique<SeriesStore>(n, OPK_OUTPUT_SERIES);
         m_dirtyLast = -1;
         m_storeProgram = Program();
     }
@@ -330,6 +332,28 @@ void CIndexCalculator::FillContext(CalcContext& ctx, CCalculateInfo* program) {
         m_assignmentIndex = std::make_unique<AssignmentIndex>(*program);
     }
     ctx.assignmentIndex = m_assignmentIndex.get();
+    FillColumns(ctx, *program);
+}
+
+// Asks a bulk-read provider for a column of each per-bar field the program
+// reads; a column refused (or a throwing host) leaves that field to
+// GetFieldValue.
+void CIndexCalculator::FillColumns(CalcContext& ctx, const CCalculateInfo& program) {
+    m_columns.clear();
+    if (m_bulkProvider == nullptr || ctx.barCount < 1) return;
+    m_columns.assign(program.m_fieldIds.size(), nullptr);
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const int32_t field = program.m_fieldIds[i];
+        if (field < 1 || field > 500) continue;
+        try {
+            m_columns[i] = m_bulkProvider->GetFieldColumn(field, ctx.barCount);
+        } catch (...) {
+            m_columns[i] = nullptr;
+        }
+    }
+    ctx.fieldColumns = m_columns.data();
+    ctx.fieldColumnCount = static_cast<int32_t>(m_columns.size());
+    ctx.columnBars = ctx.barCount;
 }
 
 bool CIndexCalculator::RunOutputs(int32_t first, int32_t last) {
@@ -464,6 +488,10 @@ void CIndexCalculator::CopyOutputRange(const CCalculateInfo& program, const Expr
         if (!program.FindOutputSeriesKey(&record, list.elements[static_cast<size_t>(k)], &key)) {
             continue;
         }
+        // A range over every bar takes the calculated array over instead of
+        // copying it, so a whole-range calculation is not held twice.
+        const bool whole = first == 0 && last == m_readStore->BarCount() - 1;
+        if (whole && m_readStore->TakeShared(m_store.get(), key.kind, key.slot)) continue;
         const double* from = m_store->GetSeries(key.kind, key.slot, true, 0);
         double* to = m_readStore->GetSeries(key.kind, key.slot, true, 0);
         if (from == nullptr || to == nullptr) continue;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "abacor/bulk_data_provider.h"
 #include "abacor/index_calculator.h"
 #include "formula/eval/guarded_provider.h"
 
@@ -75,6 +76,7 @@ private:
     bool RunOutputs(int32_t first, int32_t last);
     bool RunAllOutputs(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last);
     void FillContext(CalcContext& ctx, CCalculateInfo* program);
+    void FillColumns(CalcContext& ctx, const CCalculateInfo& program);
     bool ComputeOutput(CalcContext& ctx, const ExprRecord& record, const DrawElements& list,
                        int32_t first, int32_t last);
     bool RunElement(CalcContext& ctx, const ExprRecord& record, int32_t element, int32_t first,
@@ -93,6 +95,10 @@ private:
 
     IIndexParser* m_parser = nullptr;
     IIndexDataProvider* m_dataProvider = nullptr;
+    // The same provider's bulk-read face, when it has one.
+    IIndexBulkDataProvider* m_bulkProvider = nullptr;
+    // Its columns for the running calculation, by index into m_fieldIds.
+    std::vector<const double*> m_columns;
     int32_t m_publishedTotalBars = -1;
     std::unique_ptr<SeriesStore> m_store;
     std::map<int32_t, double> m_scalarCache;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -143,6 +144,38 @@ TEST_F(CsvProviderTest, VisibleCountLimitsEveryRead) {
     p.GetBarIndexByTime(t, &bar);
     EXPECT_EQ(bar, 1);
     EXPECT_FALSE(p.GetTimeOfDate(20001304, &t));
+}
+
+// The columns hold what GetFieldValue answers for every bar (NaN where it
+// fails); fields without a column, and more bars than are visible, get none.
+TEST_F(CsvProviderTest, ColumnsMatchPerBarReads) {
+    const char* texts[] = {
+        "time,open,high,low,close,vol,amount\n2020-03-02,9.5,11,9,10,100,1000\n2020-03-03,10,10.6,10,10.5,50,520\n"
+        "2020-03-04,10.5,10.7,10.1,10.4,40,410\n",
+        "2000-01-03,1,2,0.5,1.5,10\n2000-01-04,1.5,2.5,1,2,11\n2000-01-05,2,3,1.5,2.5,12\n",
+    };
+    for (const char* text : texts) {
+        CsvBarProvider p;
+        std::string error;
+        ASSERT_TRUE(p.Parse(text, "c.csv", &error)) << error;
+        for (int32_t field : {1, 2, 3, 4, 5, 6, 15}) {
+            const double* column = p.GetFieldColumn(field, 3);
+            ASSERT_NE(column, nullptr) << field;
+            for (int32_t bar = 0; bar < 3; ++bar) {
+                double v = -1;
+                if (p.GetFieldValue(field, bar, &v)) {
+                    EXPECT_EQ(column[bar], v) << field << " " << bar;
+                } else {
+                    EXPECT_TRUE(std::isnan(column[bar])) << field << " " << bar;
+                }
+            }
+        }
+        EXPECT_EQ(p.GetFieldColumn(7, 3), nullptr);
+        EXPECT_EQ(p.GetFieldColumn(4, 4), nullptr);
+        p.SetVisibleCount(2);
+        EXPECT_EQ(p.GetFieldColumn(4, 3), nullptr);
+        EXPECT_NE(p.GetFieldColumn(4, 2), nullptr);
+    }
 }
 
 }  // namespace

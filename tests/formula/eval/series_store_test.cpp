@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "formula/eval/series_store.h"
@@ -78,6 +79,84 @@ TEST(SeriesStoreTest, LargestBarCountKeepsLengthsInRange) {
   double* block = store.GetSeries(1, 0, true, 4);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(store.SeriesLength(1, 0), 4);
+}
+
+// Visit marks: one bit per cell, cleared by Invalidate over exactly the
+// invalidated cells (word edges included), absent outside 0..n+1.
+TEST(SeriesStoreTest, VisitMarksAreBitsClearedByInvalidate) {
+  SeriesStore store(200);
+  EXPECT_EQ(store.VisitMark(0, -1).word, nullptr);
+  EXPECT_EQ(store.VisitMark(0, 202).word, nullptr);
+  EXPECT_EQ(store.VisitMark(-1, 0).word, nullptr);
+  for (int32_t cell = 0; cell < 202; ++cell) {
+    const SeriesStore::MarkBit m = store.VisitMark(3, cell);
+    ASSERT_NE(m.word, nullptr);
+    EXPECT_EQ(*m.word & m.bit, 0u) << cell;
+    *m.word |= m.bit;
+  }
+  const SeriesStore::MarkBit other = store.VisitMark(4, 70);
+  *other.word |= other.bit;
+  const int32_t ranges[][2] = {{63, 64}, {5, 5}, {130, 70}, {190, 500}};
+  for (const auto& r : ranges) store.Invalidate(r[0], r[1]);
+  for (int32_t cell = 0; cell < 202; ++cell) {
+    bool cleared = false;
+    for (const auto& r : ranges) {
+      cleared = cleared || (cell >= std::min(r[0], r[1]) && cell <= std::max(r[0], r[1]));
+    }
+    const SeriesStore::MarkBit m = store.VisitMark(3, cell);
+    EXPECT_EQ((*m.word & m.bit) != 0, !cleared) << cell;
+  }
+  const SeriesStore::MarkBit again = store.VisitMark(4, 70);
+  EXPECT_EQ(*again.word & again.bit, 0u);
+  SeriesStore empty(0);
+  EXPECT_EQ(empty.VisitMark(0, 0).word, nullptr);
+}
+
+// A large output array handed to a reader store: the reader sees every
+// calculated cell without a copy, later writes on either side stay apart,
+// and the cells past the bars read UNCOMPUTED as in a fresh array.
+TEST(SeriesStoreTest, TakeSharedHandsOverWithoutSharingLaterWrites) {
+  const int32_t n = 300000;  // large enough to be mapped
+  SeriesStore writer(n, 4);
+  SeriesStore reader(n);
+  double* w = writer.GetSeries(4, 2, true, 0);
+  ASSERT_NE(w, nullptr);
+  for (int32_t i = 0; i < n + 2; ++i) w[i] = i * 0.5;
+  ASSERT_TRUE(reader.TakeShared(&writer, 4, 2));
+  const double* r = reader.GetSeries(4, 2, false, 0);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(reader.SeriesLength(4, 2), n + 2);
+  double* view = writer.GetSeries(4, 2, false, 0);
+  ASSERT_NE(view, nullptr);
+  for (int32_t i = 0; i < n; ++i) ASSERT_EQ(r[i], i * 0.5) << i;
+  EXPECT_TRUE(IsUncomputed(r[n]));
+  EXPECT_TRUE(IsUncomputed(r[n + 1]));
+  EXPECT_EQ(view[n], n * 0.5);
+  EXPECT_EQ(view[n + 1], (n + 1) * 0.5);
+  for (int32_t i = 0; i < n; ++i) ASSERT_EQ(view[i], i * 0.5) << i;
+  // The writer recalculates: the reader keeps what it was given.
+  writer.Invalidate(n - 10, n - 1);
+  view[n - 1] = -1.0;
+  view[7] = -2.0;
+  EXPECT_EQ(r[n - 1], (n - 1) * 0.5);
+  EXPECT_EQ(r[n - 5], (n - 5) * 0.5);
+  EXPECT_EQ(r[7], 3.5);
+  // The reader is given a cell: the writer's own page stays as it is.
+  reader.GetSeries(4, 2, false, 0)[8] = -3.0;
+  EXPECT_EQ(view[8], 4.0);
+  EXPECT_EQ(view[7], -2.0);
+  // An array already handed over, a small one, another kind or another bar count is copied instead.
+  EXPECT_FALSE(reader.TakeShared(&writer, 4, 2));
+  SeriesStore small(100, 4);
+  SeriesStore smallReader(100);
+  ASSERT_NE(small.GetSeries(4, 0, true, 0), nullptr);
+  EXPECT_FALSE(smallReader.TakeShared(&small, 4, 0));
+  ASSERT_NE(writer.GetSeries(5, 0, true, 0), nullptr);
+  EXPECT_FALSE(reader.TakeShared(&writer, 5, 0));
+  SeriesStore longer(n + 1);
+  ASSERT_NE(writer.GetSeries(4, 3, true, 0), nullptr);
+  EXPECT_FALSE(longer.TakeShared(&writer, 4, 3));
+  EXPECT_TRUE(reader.TakeShared(&writer, 4, 3));
 }
 
 }  // namespace
