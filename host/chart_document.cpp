@@ -48,9 +48,26 @@ bool DrawnInPaletteColours(IIndexParser* parser, int32_t output) {
     return false;
 }
 
-// Gives every visible output without a colour of its own the next palette colour that no
-// other output of the formula uses: first the outputs drawn in their colour, then the others
-// (whose colour shows only in the legend).
+// Whether the formula draws candles of its own (DRAWKLINE).
+bool DrawsCandles(IIndexParser* parser) {
+    int32_t count = 0;
+    parser->GetOutputCount(&count);
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t type = 0;
+        if (parser->GetOutputDrawType(i, &type) && type == kDrawKlineType) return true;
+    }
+    return false;
+}
+
+// Formula records carry the engine's GBK texts; the page is UTF-8.
+void ConvertTexts(std::vector<TarnDrawInfo::GraphDrawInfo>& records) {
+    for (auto& r : records)
+        for (auto& t : r.texts)
+            for (auto& item : t.items) item.text = GbkToUtf8(item.text);
+}
+
+}  // namespace
+
 void AssignOutputColours(IIndexParser* parser) {
     int32_t count = 0;
     if (!parser->GetOutputCount(&count)) return;
@@ -73,26 +90,6 @@ void AssignOutputColours(IIndexParser* parser) {
         }
     }
 }
-
-// Whether the formula draws candles of its own (DRAWKLINE).
-bool DrawsCandles(IIndexParser* parser) {
-    int32_t count = 0;
-    parser->GetOutputCount(&count);
-    for (int32_t i = 0; i < count; ++i) {
-        int32_t type = 0;
-        if (parser->GetOutputDrawType(i, &type) && type == kDrawKlineType) return true;
-    }
-    return false;
-}
-
-// Formula records carry the engine's GBK texts; the page is UTF-8.
-void ConvertTexts(std::vector<TarnDrawInfo::GraphDrawInfo>& records) {
-    for (auto& r : records)
-        for (auto& t : r.texts)
-            for (auto& item : t.items) item.text = GbkToUtf8(item.text);
-}
-
-}  // namespace
 
 bool ChartDocument::AddPane(const std::string& formula,
                             const std::vector<std::pair<std::string, float>>& params, CompileError* error) {

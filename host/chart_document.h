@@ -13,6 +13,8 @@
 #include "draw_renderer.h"
 #include "formula_runner.h"
 
+class IIndexParser;
+
 namespace abacor_host {
 
 struct ChartOptions {
@@ -27,6 +29,11 @@ struct ChartOptions {
 
 // The draw type the parser reports for DRAWKLINE outputs.
 constexpr int32_t kDrawKlineType = 11;
+
+// Gives every visible output of a compiled formula without a colour keyword a palette colour
+// of its own (SetOutputColor) that no other output uses: first the outputs drawn in their
+// colour, then those drawn in rise and fall colours (whose colour shows in the legend only).
+void AssignOutputColours(IIndexParser* parser);
 
 // Extra drawing on the first pane, given the pane's geometry (used for tools).
 using PaneOverlay = std::function<void(SvgWriter&, const PaneGeometry&, const Palette&)>;

@@ -295,6 +295,52 @@ bool FindWide(const Formula& f, size_t i, Diagnosis* d) {
     return false;
 }
 
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A keyword one slip of the keyboard away from the word (a character left out, swapped with
+// its neighbour, mistyped or added), in upper case; empty when there is none.
+std::string NearKeyword(const std::string& word) {
+    if (word.size() < 3 || !IsAsciiIdentifier(word)) return "";
+    const std::string w = Lower(word);
+    static const std::string kKeys = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::vector<std::string> candidates;
+    for (size_t i = 0; i < w.size(); ++i) candidates.push_back(w.substr(0, i) + w.substr(i + 1));
+    for (size_t i = 0; i + 1 < w.size(); ++i) {
+        std::string t = w;
+        std::swap(t[i], t[i + 1]);
+        candidates.push_back(t);
+    }
+    for (size_t i = 0; i < w.size(); ++i)
+        for (char c : kKeys) candidates.push_back(w.substr(0, i) + c + w.substr(i + 1));
+    for (size_t i = 0; i <= w.size(); ++i)
+        for (char c : kKeys) candidates.push_back(w.substr(0, i) + c + w.substr(i));
+    // Slips happen late in a word more often than early: the keyword sharing the longest
+    // beginning with the word wins.
+    std::string best;
+    size_t bestShared = 0;
+    for (const std::string& c : candidates) {
+        const std::string kind = c == w ? "" : KeywordKind(c);
+        if (kind.empty() || kind == "an operator") continue;
+        size_t shared = 0;
+        while (shared < c.size() && shared < w.size() && c[shared] == w[shared]) ++shared;
+        if (best.empty() || shared > bestShared) best = c, bestShared = shared;
+    }
+    return Upper(best);
+}
+
+// Whether a statement after `from` defines the word (WORD: or WORD:= at its start).
+bool DefinedLater(const Formula& f, size_t from, const std::string& word) {
+    for (size_t i = from; i < f.Size(); ++i) {
+        if (f.At(i) != ';' && f.At(i) != '\n') continue;
+        const size_t start = f.SkipSpaces(i + 1), end = f.WordEnd(start);
+        if (end > start && Lower(f.Text(start, end)) == Lower(word) && f.At(f.SkipSpaces(end)) == ':') return true;
+    }
+    return false;
+}
+
 Diagnosis UnknownName(const Formula& f, size_t at) {
     const size_t end = f.WordEnd(at);
     const std::string word = f.Text(at, end);
@@ -308,11 +354,16 @@ Diagnosis UnknownName(const Formula& f, size_t at) {
         return {Quote(word + "=") + " compares, it does not define a name: write " + word + ": for an output or " +
                     word + ":= for a hidden variable",
                 at};
-    if (f.At(next) == '(') return {"unknown function " + Quote(word), at};
+    if (DefinedLater(f, stmtEnd, word))
+        return {Quote(word) + " is used before the statement that defines it: define a name before using it", at};
+    const std::string near = NearKeyword(word);
+    const std::string guess = near.empty() ? "" : ": did you mean " + near + "?";
+    if (f.At(next) == '(') return {"unknown function " + Quote(word) + guess, at};
     if (LooksLikeParameter(word))
         return {"unknown name " + Quote(word) + ": if " + word + " is a parameter, give it a value (--param " + word +
                     "=VALUE)",
                 at};
+    if (!guess.empty()) return {"unknown name " + Quote(word) + guess, at};
     return {"unknown name " + Quote(word) + ": it is not a keyword, and no statement before defines it", at};
 }
 

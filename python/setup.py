@@ -30,6 +30,7 @@ class CMakeBuild(build_ext):
         subprocess.check_call([
             "cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
             "-DABACOR_BUILD_TESTS=OFF", "-DABACOR_BUILD_SHOWCASE=OFF", "-DABACOR_BUILD_BENCH=OFF",
+            "-DCMAKE_BUILD_WITH_INSTALL_RPATH=ON",  # the module finds libabacor beside itself
             f"-DPYTHON_EXECUTABLE={sys.executable}"])
         subprocess.check_call(["cmake", "--build", str(build), "--target", "abacor_python",
                                "-j", str(os.cpu_count() or 1)])

@@ -118,6 +118,25 @@ inline void Roll(double* s, int32_t half, int32_t b) {
   std::copy(s + half, s + 2 * half, s);
 }
 
+// The visit mark of the current calculator bar for the call whose state
+// handle is element e (one bit kept by the store); a null word without one.
+inline SeriesStore::MarkBit VisitMark(const Call& c, int32_t e) {
+  const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
+  return c.ctx->store->VisitMark(slot, c.ctx->bar);
+}
+
+// The state block of element e with at least `length` cells: a shorter
+// block is freed and made afresh (every cell UNCOMPUTED). Null when the
+// element is no handle or memory runs out.
+inline double* StateBlockOfLength(const Call& c, int32_t e, int32_t length) {
+  if (double* s = StateBlock(c, e, length)) return s;
+  if (c.rec->kinds[e] != OPK_STATE) return nullptr;
+  const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
+  if (slot == 0xFFFF || c.ctx->store->SeriesLength(OPK_STATE, slot) >= length) return nullptr;
+  c.ctx->store->FreeSeries(OPK_STATE, slot);
+  return StateBlock(c, e, length);
+}
+
 // A rolling state block: `half` cells for the previous bar and `half` for the
 // last bar computed.
 //
@@ -154,12 +173,6 @@ class RollingBlock {
   bool answered = false;
 
  private:
-  // The mark of the current calculator bar; a null word without one.
-  static SeriesStore::MarkBit VisitMark(const Call& c, int32_t e) {
-    const int32_t slot = static_cast<int32_t>(c.rec->values[e].Low32() & 0xFFFFu);
-    return c.ctx->store->VisitMark(slot, c.ctx->bar);
-  }
-
   double m_copy[2 * MAX_HALF] = {};
 };
 

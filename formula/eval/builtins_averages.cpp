@@ -1,6 +1,9 @@
 #include "formula/eval/builtins_averages.h"
 
+#include <cmath>
+
 #include "formula/eval/builtin_support.h"
+#include "formula/eval/window_aggregate.h"
 
 using builtin::Call;
 
@@ -104,38 +107,23 @@ int32_t Exponential(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
 
 }  // namespace
 
-// MA(X, N): average of the last N values; INVALID while any of them is missing.
+// MA(X, N): average of the last N values; INVALID while any of them is
+// missing. The window sum is compensated and defined by absolute blocks
+// (window_aggregate.h).
 int32_t BuiltinMa(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
   int32_t n = 0;
   int32_t code = 0;
   if (!BeginWarmUp(rec, out, ctx, offset, &c, &n, &code)) return code;
   if (n == 1) return c.Arg(2, 0, out);
-  bool same = false;
-  if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] / n : INVALID_VALUE);
-  double sum = 0.0;
-  bool ok = false;
-  if (builtin::Continuing(s, c.b) && same) {
-    double x = 0.0;
-    double y = 0.0;
-    if (int32_t rc = c.Arg(2, 0, &x)) return rc;
-    if (int32_t rc = c.Arg(2, n, &y)) return rc;
-    ok = HasValue(x) && HasValue(y);
-    sum = s[1] + x - y;
-  } else {
-    if (int32_t rc = FullSum(c, 2, n, &sum, &ok)) return rc;
-  }
-  s[2] = c.b;
-  s[3] = ok ? sum : INVALID_VALUE;
-  if (ok) *out = sum / n;
+  window::SumAgg a;
+  if (int32_t rc = window::Aggregate(c, 1, n, window::SeriesSource{c, 2}, &a)) return rc;
+  if (!a.AnyMissing()) *out = a.Total() / n;
   return EVAL_OK;
 }
 
-// SMMA(X, N): (sum - sum / n + x) / n over the window sum.
+// SMMA(X, N): (sum - sum / n + x) / n over the window sum (bars without a
+// value skipped); no value where x = X at b has none.
 int32_t BuiltinSmma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
   int32_t n = 0;
@@ -144,69 +132,50 @@ int32_t BuiltinSmma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
   double x = 0.0;
   if (int32_t rc = c.Arg(2, 0, &x)) return rc;
   if (!HasValue(x)) return EVAL_OK;
-  bool same = false;
-  if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  if (block.answered && HasValue(s[1])) return builtin::AnswerWith(out, (s[1] - s[1] / n + x) / n);
-  double sum = 0.0;
-  if (builtin::Continuing(s, c.b) && same) {
-    double y = 0.0;
-    if (int32_t rc = c.Arg(2, n, &y)) return rc;
-    sum = s[1] + x;
-    if (HasValue(y)) sum -= y;
-  } else {
-    for (int32_t j = 0; j < n; ++j) {
-      double v = 0.0;
-      if (int32_t rc = c.Arg(2, j, &v)) return rc;
-      if (HasValue(v)) sum += v;
-    }
-  }
-  s[2] = c.b;
-  s[3] = sum;
+  window::SumAgg a;
+  if (int32_t rc = window::Aggregate(c, 1, n, window::SeriesSource{c, 2}, &a)) return rc;
+  const double sum = a.Total();
   *out = (sum - sum / n + x) / n;
   return EVAL_OK;
 }
 
-// WMA(X, N): weights n for the newest bar down to 1 for the oldest.
+namespace {
+
+// The weighted sum of WMA from the window's two parts. A bar t of the window
+// ending at b = k*n + i weighs t - b + n: rank + (n - 1 - i) in the prefix
+// and (n - i) - rank in the suffix (ranks as RankedSumAgg counts them).
+double WeightedSum(const window::Parts<window::RankedSumAgg>& parts, int32_t n) {
+  const double i = parts.newer.rank - 1.0;
+  window::SumAgg acc;
+  auto add = [&acc](double w, const window::SumAgg& a) {
+    const double p = w * a.sum;
+    acc.Add(p);
+    acc.comp += std::fma(w, a.sum, -p) + w * a.comp;
+  };
+  add(1.0, parts.newer.ranked);
+  add(n - 1.0 - i, parts.newer.plain);
+  if (parts.split) {
+    add(n - i, parts.older.plain);
+    add(-1.0, parts.older.ranked);
+  }
+  return acc.Total();
+}
+
+}  // namespace
+
+// WMA(X, N): weights n for the newest bar down to 1 for the oldest; any
+// missing value gives none. Defined by absolute blocks (window_aggregate.h).
 int32_t BuiltinWma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
   int32_t n = 0;
   int32_t code = 0;
   if (!BeginWarmUp(rec, out, ctx, offset, &c, &n, &code)) return code;
   if (n == 1) return c.Arg(2, 0, out);
-  bool same = false;
-  if (int32_t rc = builtin::SamePeriod(c, 3, n, &same)) return rc;
-  builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 3);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
+  window::Parts<window::RankedSumAgg> parts;
+  if (int32_t rc = window::AggregateParts(c, 1, n, window::SeriesSource{c, 2}, &parts)) return rc;
+  if (parts.newer.plain.AnyMissing() || parts.older.plain.AnyMissing()) return EVAL_OK;
   const double weights = static_cast<double>(n) * (static_cast<double>(n) + 1.0) / 2.0;
-  if (block.answered) return builtin::AnswerWith(out, HasValue(s[2]) ? s[2] / weights : INVALID_VALUE);
-  double sum = 0.0;
-  double wsum = 0.0;
-  bool ok = true;
-  if (builtin::Continuing(s, c.b) && HasValue(s[2]) && same) {
-    double x = 0.0;
-    double y = 0.0;
-    if (int32_t rc = c.Arg(2, 0, &x)) return rc;
-    if (int32_t rc = c.Arg(2, n, &y)) return rc;
-    ok = HasValue(x) && HasValue(y);
-    sum = s[1] + x - y;
-    wsum = n * x + s[2] - s[1];
-  } else {
-    for (int32_t j = 0; j < n && ok; ++j) {
-      double v = 0.0;
-      if (int32_t rc = c.Arg(2, j, &v)) return rc;
-      ok = HasValue(v);
-      sum += v;
-      wsum += (n - j) * v;
-    }
-  }
-  s[3] = c.b;
-  s[4] = ok ? sum : INVALID_VALUE;
-  s[5] = ok ? wsum : INVALID_VALUE;
-  if (ok) *out = wsum / weights;
+  *out = WeightedSum(parts, n) / weights;
   return EVAL_OK;
 }
 

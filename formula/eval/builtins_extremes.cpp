@@ -63,7 +63,9 @@ int32_t Extreme(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t of
     double y = 0.0;
     if (int32_t rc = c.Arg(2, 0, &x)) return rc;
     if (int32_t rc = c.ArgAtBar(2, p, &y)) return rc;
-    if (HasValue(x) && HasValue(y) && (Beats(highest, x, y) || std::fabs(x - y) <= VALUE_EPSILON)) {
+    // Only an exact tie goes to the newest bar, as in the scan: the result
+    // depends on the window alone, not on the bar the walk started from.
+    if (HasValue(x) && HasValue(y) && (Beats(highest, x, y) || x == y)) {
       best = x;
       pos = c.b;
     } else if (HasValue(y) && p > c.b - nEff && p < c.b) {

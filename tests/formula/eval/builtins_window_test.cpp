@@ -46,12 +46,17 @@ const Case kCases[] = {
     {"MA9", [](Harness& h) { return h.Fn("MA", {h.C(), Harness::N(9)}); }, {NA, NA, NA, NA, NA, NA, NA, NA}},
     {"MULAR2", [](Harness& h) { return h.Fn("MULAR", {h.C(), Harness::N(2)}); },
      {10, 110, 132, 132, 143, 169, 117, 90}},
-    // Gaps: while fewer than n bars precede b the window is summed afresh
-    // (skipping the gap); on a full window a gap at b gives no value, and the
-    // bar after it is summed afresh.
-    {"SUM5gaps", [](Harness& h) { return h.Fn("SUM", {Gappy(h), Harness::N(5)}); }, {0, 0, 12, 12, 25, 38, NA, 26}},
+    // Gaps: while fewer than n bars precede b the window skips the gap; on a
+    // full window (b >= n) a gap at b gives no value, whatever the bar before
+    // gave, so that the value depends on the window alone.
+    {"SUM5gaps", [](Harness& h) { return h.Fn("SUM", {Gappy(h), Harness::N(5)}); }, {0, 0, 12, 12, 25, 38, NA, NA}},
     {"MULAR5gaps", [](Harness& h) { return h.Fn("MULAR", {Gappy(h), Harness::N(5)}); },
-     {1, 1, 12, 12, 156, 2028, NA, 169}},
+     {1, 1, 12, 12, 156, 2028, NA, NA}},
+    // Gaps inside a full window are skipped: C where C < 12.5 (NA at bars 4, 5).
+    {"SUM3gapInside", [](Harness& h) {
+       const Operand low = Harness::Op(OP_LT, h.C(), Harness::N(12.5f));
+       return h.Fn("SUM", {h.Fn("IF", {low, h.C(), h.Fn("DRAWNULL", {})}), Harness::N(3)});
+     }, {10, 21, 33, 34, NA, NA, 9, 19}},
     {"SUMBARS25", [](Harness& h) { return h.Fn("SUMBARS", {h.C(), Harness::N(25)}); }, {NA, NA, 3, 3, 3, 2, 3, 3}},
     {"SUMBARS5", [](Harness& h) { return h.Fn("SUMBARS", {h.C(), Harness::N(5)}); }, {1, 1, 1, 1, 1, 1, 1, 1}},
     // Counts.
