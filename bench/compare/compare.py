@@ -3,6 +3,10 @@
 prints a table of CPU-time medians with ratios; writes the README's
 "Performance" section to bench/README-section.md.
 
+Two suites: the twelve bench/suite formulas, and the five of them that pandas
+computes fully vectorised (MA, MACD, KDJ, RSI, BOLL), where TA-Lib's C library
+(built from the npm package `talib` when it is installed under bench/) joins.
+
 The engine's timer (bench/compare/compare_timer.cpp) writes the bars; pandas,
 TTR (Rscript) and trading-signals (node, installed into bench/node_modules)
 read that same file.
@@ -27,6 +31,21 @@ sys.path.insert(0, str(HERE))
 
 def log(msg):
     print(msg, file=sys.stderr, flush=True)
+
+
+# The suite formulas pandas computes without a Python function per window.
+VECTORISED = ["ma", "macd", "kdj", "rsi", "boll"]
+
+
+def talib_binary(build):
+    """TA-Lib's timer, built when the npm package's C source is there; None otherwise."""
+    if not (BENCH / "node_modules" / "talib" / "src" / "lib").exists():
+        log("TA-Lib skipped (cd bench && npm install --no-save --ignore-scripts talib)")
+        return None
+    subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build)], check=True, stdout=subprocess.DEVNULL)
+    done = subprocess.run(["cmake", "--build", str(build), "--target", "talib_compare_timer", "-j2"])
+    exe = build / "bench" / "talib_compare_timer"
+    return exe if done.returncode == 0 and exe.exists() else None
 
 
 def timer_binary(build):
@@ -56,10 +75,12 @@ def machine():
     return f"{os.cpu_count()} x {model}, {platform.system()} {platform.release()}"
 
 
-def suite_series():
-    """Named series the suite keeps: every output and every `:=` variable."""
+def suite_series(names=None):
+    """Named series the suite (or the named formulas) keeps: every output and every `:=` variable."""
     count = 0
     for f in sorted((BENCH / "suite").glob("*.txt")):
+        if names is not None and f.stem not in names:
+            continue
         code = re.sub(r"\{.*?\}", " ", f.read_text(), flags=re.S)
         count += len(re.findall(r"^\s*[A-Za-z_][A-Za-z0-9_]*\s*:", code, re.M))
     return count
@@ -80,6 +101,27 @@ def ratio(peer, ours):
         return "-"
     r = peer / ours
     return f"{r:,.0f}x" if r >= 10 else f"{r:.2f}x"
+
+
+def table(ours, peers, args):
+    """The markdown table of one suite: Abacor against each peer, with ratios."""
+    k = ours["formulas"]
+    names = list(peers)
+    rows = [
+        (f"bulk, suite, {args.small:,} bars", "bulk_small", 1),
+        (f"bulk, suite, {args.big:,} bars", "bulk_big", 1),
+        (f"tick, suite, {args.small:,} bars", "tick", 1),
+        ("tick, per formula", "tick", k),
+        (f"append, suite, {args.small:,} bars", "append", 1),
+        ("append, per formula", "append", k),
+    ]
+    head = ["", "Abacor"] + names + [f"{n} / Abacor" for n in names]
+    lines = [head, ["---"] * len(head)]
+    for label, key, div in rows:
+        mine = ours[key] / div
+        theirs = [peers[n][key] / div if key in peers[n] else None for n in names]
+        lines.append([label, fmt(mine)] + [fmt(t) for t in theirs] + [ratio(t, mine) for t in theirs])
+    return "\n".join("| " + " | ".join(r) + " |" for r in lines)
 
 
 def main():
@@ -123,29 +165,30 @@ def main():
                                                  str(args.small), str(args.batches)])
         else:
             log("trading-signals skipped (cd bench && npm install --no-save trading-signals)")
+
+        only = ",".join(VECTORISED)
+        log("vectorised suite: abacor")
+        ours_v = run_json([str(exe), "--suite", only, "--data", str(bars), "--big", str(args.big), "--small",
+                           str(args.small), "--bulk-reps", str(args.reps), "--batches", str(args.batches)])
+        peak_v = run_json([str(exe), "--suite", only, "--peak", str(args.big), "--all"])
+        peers_v = {}
+        if "pandas" in peers:
+            log("vectorised suite: pandas")
+            peers_v["pandas"] = pandas_suite.measure(str(bars), args.big, args.small, args.reps, names=VECTORISED)
+        talib = talib_binary(pathlib.Path(args.build))
+        if talib is not None:
+            log("vectorised suite: TA-Lib")
+            peers_v["TA-Lib"] = run_json([str(talib), str(bars), str(args.big), str(args.small), str(args.reps)])
     finally:
         shutil.rmtree(tmp, ignore_errors=True)
 
-    k = ours["formulas"]
-    names = list(peers)
-    rows = [
-        (f"bulk, suite, {args.small:,} bars", "bulk_small", 1),
-        (f"bulk, suite, {args.big:,} bars", "bulk_big", 1),
-        (f"tick, suite, {args.small:,} bars", "tick", 1),
-        ("tick, per formula", "tick", k),
-        (f"append, suite, {args.small:,} bars", "append", 1),
-        ("append, per formula", "append", k),
-    ]
-    head = ["", "Abacor"] + names + [f"{n} / Abacor" for n in names]
-    table = [head, ["---"] * len(head)]
-    for label, key, div in rows:
-        mine = ours[key] / div
-        theirs = [peers[n][key] / div if key in peers[n] else None for n in names]
-        table.append([label, fmt(mine)] + [fmt(t) for t in theirs] + [ratio(t, mine) for t in theirs])
-    md = "\n".join("| " + " | ".join(r) + " |" for r in table)
+    md = table(ours, peers, args)
+    md_v = table(ours_v, peers_v, args)
 
     series = suite_series()
     bound = 8 * args.big * series
+    series_v = suite_series(VECTORISED)
+    bound_v = 8 * args.big * series_v
     extra = [
         f"- compile, per formula (median over the suite): {fmt(sorted(ours['compile'].values())[len(ours['compile']) // 2])}"
         f" (slowest {max(ours['compile'], key=ours['compile'].get)}: {fmt(max(ours['compile'].values()))})",
@@ -155,7 +198,13 @@ def main():
         f"{peak_all['engine_peak_kb'] / 1024:.0f} MiB; 8 bytes x bars x the suite's {series} named series: "
         f"{bound / 2**20:.0f} MiB (x1.5: {1.5 * bound / 2**20:.0f} MiB)",
     ]
-    versions = ", ".join(f"{n} {peers[n].get('version', '?')}" for n in names)
+    extra_v = [
+        f"- peak resident memory with the five formulas alive at once at {args.big:,} bars: "
+        f"{peak_v['engine_peak_kb'] / 1024:.0f} MiB; 8 bytes x bars x their {series_v} named series: "
+        f"{bound_v / 2**20:.0f} MiB (x1.5: {1.5 * bound_v / 2**20:.0f} MiB)",
+    ]
+    every = {**peers, **peers_v}
+    versions = ", ".join(f"{n} {every[n].get('version', '?')}" for n in every)
     cmd = "bench/compare/compare.py"
     text = "\n".join([
         "## Performance",
@@ -176,10 +225,20 @@ def main():
         "",
         *extra,
         "",
+        "The five of them that pandas computes fully vectorised (MA 5/10/20/60, MACD, KDJ, RSI, BOLL: `rolling`",
+        "and `ewm`, no Python function per window), with TA-Lib's C library as a peer (its own counterparts:",
+        "SMA, MACD, a stochastic with exponential smoothing for KDJ, RSI, BBANDS; built from the C source of",
+        "the npm package `talib`), same bars, same timing:",
+        "",
+        md_v,
+        "",
+        *extra_v,
+        "",
         f"Machine: {machine()}; {datetime.date.today().isoformat()}; {versions}.",
         "",
         "Reproduce (Release build in build-bench, made on first use; TTR: `apt-get install r-cran-ttr`;",
-        "trading-signals: `cd bench && npm install --no-save trading-signals`):",
+        "trading-signals: `cd bench && npm install --no-save trading-signals`; TA-Lib:",
+        "`cd bench && npm install --no-save --ignore-scripts talib`):",
         "",
         "```",
         cmd,

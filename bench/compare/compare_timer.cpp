@@ -4,6 +4,7 @@
 //
 //   abacor_compare_timer --data FILE [--bulk-reps R] [--big N] [--small N] [--batches B]
 //   abacor_compare_timer --peak N [--all]     (peak memory of bulk in a fresh process)
+//   --suite ma,macd,...                       (only these suite formulas)
 //
 // The bars file holds five columns of N little-endian doubles, one column after
 // the other: open, high, low, close, volume (the order of the `cols` below).
@@ -40,8 +41,19 @@ double Median(std::vector<double> v) {
     return v.size() % 2 != 0 ? v[m] : 0.5 * (v[m - 1] + v[m]);
 }
 
+// The suite formulas to run: all, or those named (comma-separated) by --suite.
+std::string g_only;
+
 const std::vector<bench::SuiteFormula>& Suite() {
-    static const std::vector<bench::SuiteFormula> suite = bench::LoadSuite();
+    static const std::vector<bench::SuiteFormula> suite = [] {
+        std::vector<bench::SuiteFormula> chosen;
+        for (auto& f : bench::LoadSuite()) {
+            if (g_only.empty() || ("," + g_only + ",").find("," + f.name + ",") != std::string::npos) {
+                chosen.push_back(f);
+            }
+        }
+        return chosen;
+    }();
     return suite;
 }
 
@@ -272,6 +284,7 @@ int main(int argc, char** argv) {
         else if (a == "--peak") peak = std::atoi(next().c_str());
         else if (a == "--all") all = true;
         else if (a == "--per-formula") perFormula = true;
+        else if (a == "--suite") g_only = next();
         else {
             std::fprintf(stderr, "unknown argument %s\n", a.c_str());
             return 2;

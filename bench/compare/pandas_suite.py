@@ -20,13 +20,15 @@ def _helpers():
     return mod
 
 
-def _programs():
+def _programs(names=None):
     mod = _helpers()
     env = {"np": np, "pd": pd}
     for name in ("div", "ema", "sma", "ref", "hhv", "llv", "maxv", "f32", "avedev", "truerange"):
         env[name] = getattr(mod, name)
     progs = []
     for f in sorted(SUITE.glob("*.txt")):
+        if names is not None and f.stem not in names:
+            continue
         lines = mod.pandas_block(f.read_text())
         progs.append([(t.strip(), compile(e.strip(), f.name, "eval")) for t, e in (ln.split("=", 1) for ln in lines)])
     return env, progs
@@ -53,8 +55,9 @@ def cpu(fn):
     return time.process_time() - t
 
 
-def measure(path, big, small, reps, recompute_reps=15):
-    env, progs = _programs()
+def measure(path, big, small, reps, recompute_reps=15, names=None):
+    """CPU-time medians of the suite (or of the formulas named in `names`)."""
+    env, progs = _programs(names)
     cols = load(path, big)
     bulk_big = statistics.median(cpu(lambda: run_suite(env, progs, cols, big)) for _ in range(reps))
     bulk_small = statistics.median(cpu(lambda: run_suite(env, progs, cols, small)) for _ in range(max(reps, 11)))

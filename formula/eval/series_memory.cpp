@@ -42,7 +42,7 @@ bool MapFile(size_t bytes, SeriesMemory* m) {
     return false;
   }
   void* p = ::ftruncate(file, static_cast<off_t>(bytes)) == 0
-                ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, file, 0)
+                ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, file, 0)
                 : MAP_FAILED;
   if (p == MAP_FAILED) {
     ::close(file);
