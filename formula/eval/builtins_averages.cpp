@@ -180,8 +180,11 @@ int32_t BuiltinWma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
 }
 
 // XMA(X, N): centred average over floor(n / 2) bars before and
-// floor((n - 1) / 2) bars after b, cut at the first and the last bar. The
-// block keeps the window sum with the bar it belongs to.
+// floor((n - 1) / 2) bars after b, cut at the first and the last bar; any
+// missing value gives none. Away from the last bar the window is the n bars
+// ending at b + floor((n - 1) / 2), summed by absolute blocks as every window
+// aggregate is (window_aggregate.h), so the value does not depend on where
+// the calculation started. The last bars' shorter windows are summed afresh.
 int32_t BuiltinXma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset) {
   Call c{};
   int32_t code = 0;
@@ -193,45 +196,20 @@ int32_t BuiltinXma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   if (n == 1) return c.Arg(2, 0, out);
   const int64_t before = n / 2;
   const int64_t after = (n - 1) / 2;
-  const int64_t last = ctx->totalBarCount - 1;
+  const int64_t last = builtin::LastAddressableBar(ctx);
   const int64_t lo = std::max<int64_t>(c.b - before, 0);
   const int64_t hi = std::min<int64_t>(c.b + after, last);
   if (hi < lo) return EVAL_OK;
-  double prevN = 0.0;
-  if (int32_t rc = c.Arg(3, 1, &prevN)) return rc;
-  const bool same = HasValue(prevN) && RoundCount(prevN) == n;
-  builtin::RollingBlock block;
-  double* s = block.Open(c, 1, 2);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
-  const double count = static_cast<double>(hi - lo + 1);
-  if (block.answered) return builtin::AnswerWith(out, HasValue(s[1]) ? s[1] / count : INVALID_VALUE);
-  double sum = 0.0;
-  ok = true;
-  if (builtin::Continuing(s, c.b) && same) {
-    sum = s[1];
-    if (c.b + after <= last) {
-      double v = 0.0;
-      if (int32_t rc = c.Arg(2, -after, &v)) return rc;
-      ok = HasValue(v);
-      sum += v;
-    }
-    if (c.b - before - 1 >= 0) {
-      double v = 0.0;
-      if (int32_t rc = c.Arg(2, before + 1, &v)) return rc;
-      ok = ok && HasValue(v);
-      sum -= v;
-    }
-  } else {
-    for (int64_t j = lo; j <= hi && ok; ++j) {
-      double v = 0.0;
-      if (int32_t rc = c.ArgAtBar(2, j, &v)) return rc;
-      ok = HasValue(v);
-      sum += v;
-    }
+  window::SumAgg sum;
+  if (hi == c.b + after) {
+    // The same call seen from the window's last bar.
+    const Call end{c.rec, c.ctx, static_cast<int32_t>(c.offset - after), static_cast<int32_t>(hi)};
+    if (int32_t rc = window::Aggregate(end, 1, n, window::SeriesSource{end, 2}, &sum)) return rc;
+  } else if (int32_t rc = window::FoldUp(window::SeriesSource{c, 2}, lo, hi, &sum)) {
+    return rc;
   }
-  s[2] = c.b;
-  s[3] = ok ? sum : INVALID_VALUE;
-  if (ok) *out = sum / count;
+  if (sum.AnyMissing()) return EVAL_OK;
+  *out = sum.Total() / static_cast<double>(hi - lo + 1);
   return EVAL_OK;
 }
 

@@ -188,6 +188,31 @@ TEST_P(WindowStart, EveryStartGivesTheBitsOfAFullCalculation) {
 
 INSTANTIATE_TEST_SUITE_P(Windows, WindowStart, ::testing::ValuesIn(kWindowFormulas));
 
+// The centred average reads later bars, so a value near the end of a
+// calculated range waits for the bars after it; calculated to the last bar
+// from any start, and extended to earlier bars, it has the bits of a
+// calculation from bar 0.
+TEST(WindowStartCases, CentredAverageDoesNotDependOnTheStart) {
+  constexpr int32_t kBars = 260;
+  for (const char* formula : {"A:XMA(CLOSE,5);", "A:XMA(CLOSE,8);", "A:XMA(LOW,VOL);", "A:XMA(MA(CLOSE,3),7);"}) {
+    TestDataProvider provider;
+    FillRoughBars(&provider, kBars, 21u);
+    ParserPtr parser = Compiled(formula);
+    CalcPtr full = NewCalculator(parser.get(), &provider);
+    ASSERT_TRUE(full->Calculate(0, kBars - 1, false));
+    const std::vector<double> expected = Output(*full, 0, kBars);
+    EXPECT_GE(std::count_if(expected.begin(), expected.end(), [](double v) { return HasValue(v); }), 40) << formula;
+    for (int32_t start : {1, 7, 64, 131, 200, 255}) {
+      CalcPtr calc = NewCalculator(parser.get(), &provider);
+      ASSERT_TRUE(calc->Calculate(start, kBars - 1, false));
+      EXPECT_TRUE(SameBitsFrom(Output(*calc, 0, kBars), expected, start)) << formula << " from " << start;
+      ASSERT_TRUE(calc->Calculate(start / 3, kBars - 1, false));
+      EXPECT_TRUE(SameBitsFrom(Output(*calc, 0, kBars), expected, start / 3))
+          << formula << " from " << start << " extended to " << start / 3;
+    }
+  }
+}
+
 // The tie of the shipped sample in miniature: on bar 24 the last 5 closes
 // and the last 20 closes both average exactly 8.214 in decimal, so MA5 -
 // MA20 is 0 there. MA5 was above MA20 on bar 23 and is again on bar 25
