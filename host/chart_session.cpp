@@ -381,18 +381,22 @@ bool ChartSession::AddTool(ITarnGraphShapeBase* shape, json extras, int64_t* id)
     return true;
 }
 
+// A tool to place: a tools-file entry without its points ({"type": ..., "color": ..., "text": ...}).
 ApiResult ChartSession::CreateTool(const json& request) {
     if (tools_.size() >= limits_.tools) return ApiError(413, "at most " + std::to_string(limits_.tools) + " tools");
-    const json type = request.is_object() && request.contains("type") ? request["type"] : json();
-    const std::string text = type.is_string() ? type.get<std::string>()
-                             : type.is_number_integer() ? std::to_string(type.get<int64_t>()) : "";
-    TARN_GRAPH_TYPE t = TARN_GRAPH_LINE_SEGMENT;
-    if (!ParseToolType(text, &t)) return ApiError(400, "unknown tool type " + type.dump());
+    if (!request.is_object() || !request.contains("type")) return ApiError(400, "expected {\"type\": NAME or VALUE, ...}");
+    json entry = request;
+    entry.erase("view");
+    if (!entry.contains("points")) entry["points"] = json::array();
+    ToolSet set;
     std::string error;
+    if (!set.Parse(json{{"tools", json::array({entry})}}.dump(), "tool", &error)) {
+        const std::string prefix = "tool: entry 1: ";
+        return ApiError(400, error.compare(0, prefix.size(), prefix) == 0 ? error.substr(prefix.size()) : error);
+    }
     if (request.contains("view") && !ApplyView(request, &error)) return ApiError(400, error);
     int64_t id = 0;
-    if (!AddTool(TarnGraphInterface::CreateGraphShape(t), json::object(), &id))
-        return ApiError(500, "the tool could not be created");
+    if (!AddTool(set.Create(0, coord_), set.Extras(0), &id)) return ApiError(500, "the tool could not be created");
     return {200, ToolJson(*FindTool(id))};
 }
 

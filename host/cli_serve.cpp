@@ -2,17 +2,14 @@
 #include <httplib.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <mutex>
-#include <random>
 #include <string>
 
 #include "chart_session.h"
+#include "session_registry.h"
 #include "cli_args.h"
 #include "cli_commands.h"
 #include "web_assets.h"
@@ -23,57 +20,7 @@ namespace {
 using nlohmann::json;
 
 constexpr size_t kMaxBody = 256 * 1024;
-constexpr size_t kMaxSessions = 64;
 constexpr int kMaxNesting = 32;
-
-// Sessions by id; when full, a new session replaces the one idle longest.
-class SessionRegistry {
-public:
-    explicit SessionRegistry(CsvBarProvider& bars) : bars_(bars), random_(std::random_device{}()) {}
-
-    std::string Create(std::shared_ptr<ChartSession>* session) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (sessions_.size() >= kMaxSessions) {
-            auto oldest = std::min_element(sessions_.begin(), sessions_.end(), [](const auto& a, const auto& b) {
-                return a.second.used < b.second.used;
-            });
-            sessions_.erase(oldest);
-        }
-        std::string id;
-        for (int i = 0; i < 2; ++i) {
-            char buf[17];
-            std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(random_()));
-            id += buf;
-        }
-        *session = std::make_shared<ChartSession>(bars_, SessionLimits{});
-        sessions_[id] = {*session, ++clock_};
-        return id;
-    }
-
-    std::shared_ptr<ChartSession> Find(const std::string& id) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        auto it = sessions_.find(id);
-        if (it == sessions_.end()) return nullptr;
-        it->second.used = ++clock_;
-        return it->second.session;
-    }
-
-    bool Remove(const std::string& id) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return sessions_.erase(id) != 0;
-    }
-
-private:
-    struct Entry {
-        std::shared_ptr<ChartSession> session;
-        uint64_t used = 0;
-    };
-    CsvBarProvider& bars_;
-    std::mutex mutex_;
-    std::map<std::string, Entry> sessions_;
-    std::mt19937_64 random_;
-    uint64_t clock_ = 0;
-};
 
 void Reply(httplib::Response& res, const ApiResult& result) {
     res.status = result.status;
@@ -275,7 +222,7 @@ int ServeCommand(int argc, char** argv) {
     const std::string path = args.Has("--bars") ? args.Get("--bars") : SampleBars();
     if (!bars.Load(path, &error)) return Fail(error);
     if (bars.Bars().empty()) return Fail(path + ": no bars");
-    SessionRegistry registry(bars);
+    SessionRegistry registry(bars, 64);
     const std::string barsJson = BarsJson(bars).dump();
     httplib::Server svr;
     svr.set_payload_max_length(kMaxBody);

@@ -595,7 +595,13 @@ async function cancelPlacing() {
 
 async function startPlacing(type) {
   await cancelPlacing();
-  const { status, data } = await api("POST", sessionPath("/tools"), { type, view: view() });
+  const request = { type, view: view() };
+  if (type === 1000) {  // the text marker asks for its text
+    const text = window.prompt("Text of the marker", "note");
+    if (!text) return;
+    request.text = text;
+  }
+  const { status, data } = await api("POST", sessionPath("/tools"), request);
   if (status !== 200) { setStatus(data.error); return; }
   state.placing = data.id;
   state.selected = null;

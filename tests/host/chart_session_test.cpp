@@ -1,6 +1,7 @@
 // The chart server's session as the page drives it: panes, incremental
 // calculation, tools placed and dragged with pixels, tools files, limits.
 #include "chart_session.h"
+#include "session_registry.h"
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,13 @@ TEST_F(ChartSessionTest, ToolsFilesRoundTripThroughSaveAndLoad) {
     EXPECT_EQ(saved.body["tools"][1]["settings"]["levels"].size(), 3u);
     EXPECT_EQ(saved.body["tools"][2]["extraPoints"], json::parse("[[8, 3], [9, 4]]"));
     ASSERT_EQ(t.LoadTools(saved.body).status, 200);
+    auto marker = s.CreateTool({{"type", "marker_text"}, {"text", "note"}, {"color", "#00ff00"}, {"width", 3}});
+    ASSERT_EQ(marker.status, 200);
+    EXPECT_EQ(marker.body["points"].size(), 0u);
+    const json last = s.SaveTools().body["tools"][3];
+    EXPECT_EQ(last["text"], "note");
+    EXPECT_EQ(last["color"], "#00ff00ff");
+    EXPECT_EQ(last["width"], 3);
     EXPECT_EQ(t.SaveTools().body, saved.body);
     EXPECT_EQ(saved.body["tools"][0]["points"], json::parse("[[5400.0, 30.5], [5500.0, 35.0]]"));
 }
@@ -188,6 +196,9 @@ TEST_F(ChartSessionTest, LimitsAndUnknownThings) {
     EXPECT_EQ(s.SetPane(1, {{"formula", "X:C;"}}).status, 413);
     EXPECT_EQ(s.CreateTool({{"type", 1}}).status, 200);
     EXPECT_EQ(s.CreateTool({{"type", "no_such_tool"}}).status, 400);
+    auto badColour = s.CreateTool({{"type", 1}, {"color", "red"}});
+    EXPECT_EQ(badColour.status, 400);
+    EXPECT_EQ(badColour.body["error"], "a colour is \"#rrggbb\", \"#rrggbbaa\", [r, g, b(, a)] or a palette id");
     EXPECT_EQ(s.CreateTool({{"type", 1}}).status, 200);
     EXPECT_EQ(s.CreateTool({{"type", 1}}).status, 413);
     EXPECT_EQ(s.GetTool(99).status, 404);
@@ -245,6 +256,29 @@ TEST_F(ChartSessionConcurrencyTest, PagesWorkAtOnceOverSharedBars) {
     for (auto& t : threads) t.join();
     EXPECT_TRUE(failures.empty()) << failures.front();
     EXPECT_EQ(shared.Describe().body["tools"], 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ChartSessionTest, TheRegistryReplacesTheSessionUsedLeastRecently) {
+    abacor_host::SessionRegistry registry(bars_, 3);
+    std::shared_ptr<ChartSession> s;
+    const std::string a = registry.Create(&s), b = registry.Create(&s), c = registry.Create(&s);
+    for (const std::string& id : {a, b, c}) {
+        EXPECT_EQ(id.size(), 32u);
+        EXPECT_EQ(id.find_first_not_of("0123456789abcdef"), std::string::npos) << id;
+    }
+    EXPECT_NE(a, b);
+    ASSERT_NE(registry.Find(a), nullptr);  // a is now more recent than b
+    const std::string d = registry.Create(&s);
+    EXPECT_EQ(registry.Size(), 3u);
+    EXPECT_EQ(registry.Find(b), nullptr);
+    for (const std::string& id : {a, c, d}) EXPECT_NE(registry.Find(id), nullptr) << id;
+    EXPECT_TRUE(registry.Remove(a));
+    EXPECT_FALSE(registry.Remove(a));
+    EXPECT_EQ(registry.Find(a), nullptr);
 }
 
 }  // namespace
