@@ -367,16 +367,15 @@ template <class Agg, class Source>
 int32_t AggregateParts(const builtin::Call& c, int32_t e, int32_t n, const Source& src, Parts<Agg>* out) {
   using L = Layout<Agg>;
   *out = Parts<Agg>{};
-  double* s = builtin::StateBlock(c, e, L::SUFFIXES);
-  if (s == nullptr || n < 1) return EVAL_BAD_ARGUMENT;
+  const int32_t cells = n < 1 ? -1 : L::Cells(n, c.b);
+  if (cells < 0) return EVAL_BAD_ARGUMENT;
+  // A block too short for this n is made afresh: it only caches.
+  double* s = builtin::StateBlockOfLength(c, e, cells);
+  if (s == nullptr) return EVAL_BAD_ARGUMENT;
   const SeriesStore::MarkBit mark = builtin::VisitMark(c, e);
   const bool visited = mark.word != nullptr && (*mark.word & mark.bit) != 0;
   if (visited && static_cast<double>(c.b) < s[L::LAST_BAR]) return LookBack(src, s, n, c.b, out);
   if (mark.word != nullptr) *mark.word |= mark.bit;
-  const int32_t cells = L::Cells(n, c.b);
-  if (cells < 0) return EVAL_BAD_ARGUMENT;
-  if (cells > L::SUFFIXES) s = builtin::StateBlockOfLength(c, e, cells);
-  if (s == nullptr) return EVAL_BAD_ARGUMENT;
   return Forward(src, s, n, c.b, out);
 }
 
