@@ -43,7 +43,8 @@ def talib_binary(build):
         log("TA-Lib skipped (cd bench && npm install --no-save --ignore-scripts talib)")
         return None
     subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build)], check=True, stdout=subprocess.DEVNULL)
-    done = subprocess.run(["cmake", "--build", str(build), "--target", "talib_compare_timer", "-j2"])
+    done = subprocess.run(["cmake", "--build", str(build), "--target", "talib_compare_timer", "-j2"],
+                          stdout=subprocess.DEVNULL)
     exe = build / "bench" / "talib_compare_timer"
     return exe if done.returncode == 0 and exe.exists() else None
 
@@ -211,7 +212,8 @@ def main():
         "",
         "Twelve common indicators (bench/suite: MA, MACD, KDJ, RSI, BOLL, WR, CCI, ATR, BIAS, ROC, TRIX, DMA)",
         "over synthetic random-walk bars made from a fixed seed, timed in one run against pandas (the suite's",
-        "own pandas statements), R's TTR and the streaming library trading-signals on the same bars.",
+        "own pandas statements) and, where installed, R's TTR and the streaming library trading-signals on",
+        "the same bars.",
         "Bulk: compile, calculate every bar, publish and read every output. Tick: the newest bar changes and",
         "is recalculated and published. Append: one bar more, calculated and published. The vectorised",
         "peers recompute the whole array after a tick or an append; trading-signals replaces or adds one",
