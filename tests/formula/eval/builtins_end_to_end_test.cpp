@@ -17,21 +17,13 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
+#include "support/owned_objects.h"
 #include "support/series_harness.h"
 #include "support/test_data_provider.h"
 
 namespace {
 
 using harness::NA;
-
-struct ParserDeleter {
-  void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-  void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-using ParserPtr = std::unique_ptr<IIndexParser, ParserDeleter>;
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 ParserPtr NewParser() { return ParserPtr(IndexObjCreator::CreateIndexParserObj()); }
 CalcPtr NewCalculator() { return CalcPtr(IndexObjCreator::CreateIndexCalculatorObj()); }

@@ -14,18 +14,10 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
+#include "support/owned_objects.h"
 #include "support/test_data_provider.h"
 
 namespace {
-
-struct ParserDeleter {
-  void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-  void operator()(IIndexCalculator* c) const { IndexObjCreator::ReleaseIndexCalculatorObj(&c); }
-};
-using ParserPtr = std::unique_ptr<IIndexParser, ParserDeleter>;
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 constexpr int32_t kSlots = 160;  // bar slots the provider offers
 constexpr int32_t kStart = 90;   // bars of the instrument at the start

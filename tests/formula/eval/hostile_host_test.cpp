@@ -20,17 +20,9 @@
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
 #include "support/fake_index_parser.h"
+#include "support/owned_objects.h"
 
 namespace {
-
-struct ParserDeleter {
-    void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-using ParserPtr = std::unique_ptr<IIndexParser, ParserDeleter>;
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 bool IsInvalid(double v) { return ValueBits(v) == ValueBits(INVALID_VALUE); }
 

@@ -17,19 +17,11 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
+#include "support/owned_objects.h"
 #include "support/series_harness.h"
 #include "support/test_data_provider.h"
 
 namespace {
-
-struct ParserDeleter {
-  void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-  void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-using ParserPtr = std::unique_ptr<IIndexParser, ParserDeleter>;
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 ParserPtr Compiled(const std::string& text) {
   ParserPtr parser(IndexObjCreator::CreateIndexParserObj());
