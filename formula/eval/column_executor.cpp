@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "formula/eval/builtin_steps.h"
 #include "formula/eval/evaluator.h"
@@ -10,8 +11,48 @@
 
 namespace {
 
-// Scratch columns kept for the next run beyond what a run gives back.
-constexpr size_t kKeptScratch = 8;
+// Scratch columns kept between runs, for any calculator of the process.
+constexpr size_t kKeptScratch = 4;
+
+// The scratch columns no run is using, shared by every calculator.
+class ScratchPool {
+ public:
+  ~ScratchPool() {
+    for (SeriesMemory& m : m_kept) series_memory::Release(&m);
+  }
+  // A kept column of `cells` cells, or an empty one.
+  SeriesMemory Take(size_t cells) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (size_t i = 0; i < m_kept.size(); ++i) {
+      if (m_kept[i].mappedBytes < cells * sizeof(double)) continue;
+      SeriesMemory m = m_kept[i];
+      m_kept.erase(m_kept.begin() + static_cast<std::ptrdiff_t>(i));
+      return m;
+    }
+    return SeriesMemory{};
+  }
+  // Keeps a mapped column while there is room; frees it otherwise.
+  void Give(SeriesMemory m) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m.mappedBytes != 0 && m_kept.size() < kKeptScratch) {
+      try {
+        m_kept.push_back(m);
+        return;
+      } catch (...) {
+      }
+    }
+    series_memory::Release(&m);
+  }
+
+ private:
+  std::mutex m_lock;
+  std::vector<SeriesMemory> m_kept;
+};
+
+ScratchPool& Pool() {
+  static ScratchPool pool;
+  return pool;
+}
 
 template <int32_t Op>
 void OperatorLoop(const Column& a, const Column& b, int32_t last, double* out) {
@@ -45,8 +86,8 @@ void RunOperator(int32_t op, const Column& a, const Column& b, int32_t last, dou
 ColumnExecutor::~ColumnExecutor() { Release(); }
 
 void ColumnExecutor::Release() {
-  for (SeriesMemory& m : m_free) series_memory::Release(&m);
-  for (SeriesMemory& m : m_busy) series_memory::Release(&m);
+  for (SeriesMemory& m : m_free) Pool().Give(m);
+  for (SeriesMemory& m : m_busy) Pool().Give(m);
   m_free.clear();
   m_busy.clear();
   m_fields.clear();
@@ -54,7 +95,8 @@ void ColumnExecutor::Release() {
 
 double* ColumnExecutor::Take() {
   if (m_free.empty()) {
-    SeriesMemory m = series_memory::Allocate(m_cells, false);
+    SeriesMemory m = Pool().Take(m_cells);
+    if (m.cells == nullptr) m = series_memory::Allocate(m_cells, false);
     if (m.cells == nullptr) return nullptr;
     m_free.push_back(m);
   }
@@ -68,11 +110,7 @@ void ColumnExecutor::Give(const double* cells) {
     if (m_busy[i].cells != cells) continue;
     SeriesMemory m = m_busy[i];
     m_busy.erase(m_busy.begin() + static_cast<std::ptrdiff_t>(i));
-    if (m_free.size() < kKeptScratch) {
-      m_free.push_back(m);
-    } else {
-      series_memory::Release(&m);
-    }
+    m_free.push_back(m);
     return;
   }
 }
@@ -212,6 +250,8 @@ bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last)
   }
   for (const auto& field : m_fields) Give(field.second);
   m_fields.clear();
+  // Nothing stays with an idle calculator.
+  Release();
   ctx->NoteCell(last);
   return ok;
 }
