@@ -173,13 +173,13 @@ bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, Column* colu
 bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest) {
   const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
   std::vector<double*> taken;
-  Column args[2];
+  Column args[3];
   bool ok = true;
   if (n.kind != PlanNode::Kind::Operator && n.kind != PlanNode::Kind::Call) {
     ok = ColumnOf(plan, node, &args[0], &taken);
     for (int32_t b = 0; ok && b <= m_last; ++b) dest[b] = args[0].At(b);
   } else {
-    for (int32_t i = 0; ok && i < 2; ++i) {
+    for (int32_t i = 0; ok && i < 3; ++i) {
       if (n.args[i] >= 0) ok = ColumnOf(plan, n.args[i], &args[i], &taken);
     }
   }
@@ -193,7 +193,7 @@ bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest
 // over a scratch column (and also holds before bar 0).
 bool ColumnExecutor::RunCall(const PlanNode& n, const Column* args, double* dest, std::vector<double*>* taken) {
   KernelRun run;
-  const double* arrays[2] = {nullptr, nullptr};
+  const double* arrays[3] = {nullptr, nullptr, nullptr};
   for (int32_t i = 0; i < n.kernel->seriesArgs; ++i) {
     arrays[i] = args[i].cells;
     if (arrays[i] != nullptr) continue;
@@ -203,9 +203,11 @@ bool ColumnExecutor::RunCall(const PlanNode& n, const Column* args, double* dest
     std::fill(cells, cells + m_last + 1, args[i].constant);
     arrays[i] = cells;
     if (i == 0) run.xBefore = args[i].constant;
+    if (i == 1) run.yBefore = args[i].constant;
   }
   run.x = arrays[0];
   run.y = arrays[1];
+  run.z = arrays[2];
   run.n = n.n;
   run.m = n.m;
   run.last = m_last;

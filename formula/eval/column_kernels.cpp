@@ -6,9 +6,11 @@
 #include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtins_averages.h"
 #include "formula/eval/builtins_extremes.h"
+#include "formula/eval/builtins_logic.h"
 #include "formula/eval/builtins_math.h"
 #include "formula/eval/builtins_refs.h"
 #include "formula/eval/builtins_stats.h"
+#include "formula/eval/builtins_sums.h"
 #include "formula/eval/window_aggregate.h"
 
 namespace {
@@ -19,7 +21,11 @@ constexpr ColumnKernel kKernels[] = {
     {BuiltinMax, KernelKind::Max, 3, 1, 2, 0, 0, 0, false, false, false},
     {BuiltinMin, KernelKind::Min, 3, 1, 2, 0, 0, 0, false, false, false},
     {BuiltinAbs, KernelKind::Abs, 2, 1, 1, 0, 0, 0, false, false, false},
+    {BuiltinIf, KernelKind::If, 4, 1, 3, 0, 0, 0, false, false, false},
+    {BuiltinIfn, KernelKind::Ifn, 4, 1, 3, 0, 0, 0, false, false, false},
+    {BuiltinCross, KernelKind::Cross, 3, 1, 2, 0, 0, 0, false, false, true},
     {BuiltinMa, KernelKind::Ma, 4, 2, 1, 3, 0, 1, false, true, true},
+    {BuiltinSum, KernelKind::Sum, 4, 2, 1, 3, 0, 1, false, true, true},
     {BuiltinStd, KernelKind::Std, 4, 2, 1, 3, 0, 2, false, true, true},
     {BuiltinHhv, KernelKind::Hhv, 4, 2, 1, 3, 0, 1, false, true, true},
     {BuiltinLlv, KernelKind::Llv, 4, 2, 1, 3, 0, 1, false, true, true},
@@ -28,7 +34,7 @@ constexpr ColumnKernel kKernels[] = {
     {BuiltinExpMa, KernelKind::ExpMa, 4, 2, 1, 3, 0, 1, true, false, false},
     {BuiltinSma, KernelKind::Sma, 5, 2, 1, 3, 4, 1, true, false, false},
 };
-static_assert(sizeof(kKernels) / sizeof(kKernels[0]) == 11, "one row per built-in with a kernel");
+static_assert(sizeof(kKernels) / sizeof(kKernels[0]) == 15, "one row per built-in with a kernel");
 
 // A plain function of one or two arguments: no value when any has none.
 template <typename Fn>
@@ -44,26 +50,42 @@ void Abs(const KernelRun& r, double* out) {
   for (int32_t b = 0; b <= r.last; ++b) out[b] = HasValue(r.x[b]) ? step::Abs(r.x[b]) : INVALID_VALUE;
 }
 
+void Choose(const KernelRun& r, bool ifn, double* out) {
+  for (int32_t b = 0; b <= r.last; ++b) out[b] = step::Choose(ifn, r.x[b], r.y[b], r.z[b]);
+}
+
+void Cross(const KernelRun& r, double* out) {
+  for (int32_t b = 0; b <= r.last; ++b) {
+    auto read = [&r, b](int32_t k, double* x, double* y) {
+      const int64_t bar = static_cast<int64_t>(b) - k;
+      *x = bar < 0 ? r.xBefore : r.x[bar];
+      *y = bar < 0 ? r.yBefore : r.y[bar];
+      return HasValue(*x) && HasValue(*y) ? step::PairRead::Values : step::PairRead::NoValue;
+    };
+    out[b] = INVALID_VALUE;
+    step::Cross(read, &out[b]);
+  }
+}
+
 // Cells before the first full window have no value.
 void WarmUp(const KernelRun& r, double* out) {
   const int32_t end = std::min(r.last + 1, r.n - 1);
   std::fill(out, out + std::max(end, 0), INVALID_VALUE);
 }
 
-// MA and STD: the window aggregate walked by absolute blocks, the state
-// block left as the per-bar walk leaves it.
+// MA, SUM and STD: the window aggregate walked by absolute blocks from bar
+// `first`, the state block left as the per-bar walk leaves it.
 template <class Agg, class Value>
-void Window(const KernelRun& r, double* out, Value value) {
-  WarmUp(r, out);
-  if (r.n - 1 > r.last) return;
+void Window(const KernelRun& r, int32_t first, double* out, Value value) {
+  if (first > r.last) return;
   std::vector<Agg> suffixes;
   window::WalkEnd<Agg> end;
   const int32_t n = r.n;
   const double* x = r.x;
   window::WalkColumn<Agg>(
-      n, n - 1, r.last, [x](int64_t j) { return x[j]; },
-      [out, n, &value](int32_t b, const window::Parts<Agg>& parts) { out[b] = value(parts.Whole(), n); }, &suffixes,
-      &end);
+      n, first, r.last, [x](int64_t j) { return x[j]; },
+      [out, n, &value](int32_t b, const window::Parts<Agg>& parts) { out[b] = value(parts.Whole(), n, b); },
+      &suffixes, &end);
   if (r.state != nullptr) window::StoreWalkEnd(r.state, n, r.last, end, suffixes);
 }
 
@@ -72,13 +94,23 @@ void Ma(const KernelRun& r, double* out) {
     std::copy(r.x, r.x + r.last + 1, out);
     return;
   }
-  Window<window::SumAgg>(r, out, [](const window::SumAgg& a, int32_t n) {
-    return a.AnyMissing() ? INVALID_VALUE : a.Total() / n;
-  });
+  WarmUp(r, out);
+  Window<window::SumAgg>(r, r.n - 1, out,
+                         [](const window::SumAgg& a, int32_t n, int32_t) { return step::WindowMean(a, n); });
+}
+
+void Sum(const KernelRun& r, double* out) {
+  if (r.n == 1) {
+    std::copy(r.x, r.x + r.last + 1, out);
+    return;
+  }
+  Window<window::SumAgg>(r, 0, out,
+                         [](const window::SumAgg& a, int32_t n, int32_t b) { return step::WindowSum(a, n, b); });
 }
 
 void Std(const KernelRun& r, double* out) {
-  Window<window::MomentAgg>(r, out, [](const window::MomentAgg& a, int32_t n) {
+  WarmUp(r, out);
+  Window<window::MomentAgg>(r, r.n - 1, out, [](const window::MomentAgg& a, int32_t n, int32_t) {
     return a.AnyMissing() ? INVALID_VALUE : step::SampleStd(a.m2, n);
   });
 }
@@ -157,7 +189,8 @@ void Smoother(const KernelRun& r, double* out, double* own) {
 int32_t StateCells(const ColumnKernel& kernel, int32_t n, int32_t last) {
   if (n <= 1) return 0;
   switch (kernel.kind) {
-    case KernelKind::Ma: return window::Layout<window::SumAgg>::Cells(n, last);
+    case KernelKind::Ma:
+    case KernelKind::Sum: return window::Layout<window::SumAgg>::Cells(n, last);
     case KernelKind::Std: return window::Layout<window::MomentAgg>::Cells(n, last);
     case KernelKind::Hhv:
     case KernelKind::Llv: return 4;
@@ -178,6 +211,10 @@ void RunColumnKernel(const ColumnKernel& kernel, const KernelRun& run, double* o
     case KernelKind::Max: return Plain(run, out, step::Max);
     case KernelKind::Min: return Plain(run, out, step::Min);
     case KernelKind::Abs: return Abs(run, out);
+    case KernelKind::If: return Choose(run, false, out);
+    case KernelKind::Ifn: return Choose(run, true, out);
+    case KernelKind::Cross: return Cross(run, out);
+    case KernelKind::Sum: return Sum(run, out);
     case KernelKind::Ma: return Ma(run, out);
     case KernelKind::Std: return Std(run, out);
     case KernelKind::Hhv: return Extreme<true>(run, out);

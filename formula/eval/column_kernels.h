@@ -23,7 +23,7 @@ struct Column {
   }
 };
 
-enum class KernelKind { Max, Min, Abs, Ma, Std, Hhv, Llv, Ref, Ema, ExpMa, Sma };
+enum class KernelKind { Max, Min, Abs, If, Ifn, Cross, Ma, Sum, Std, Hhv, Llv, Ref, Ema, ExpMa, Sma };
 
 // How a built-in's call record is laid out and what its kernel needs.
 struct ColumnKernel {
@@ -48,7 +48,9 @@ const ColumnKernel* FindColumnKernel(BuiltinFn impl);
 struct KernelRun {
   const double* x = nullptr;
   const double* y = nullptr;
+  const double* z = nullptr;
   double xBefore = INVALID_VALUE;  // X at the bars before bar 0
+  double yBefore = INVALID_VALUE;  // the same for Y
   int32_t n = 0;                   // the period, rounded as a count
   double m = 0.0;                  // SMA's weight
   int32_t last = 0;                // cells 0..last are computed
