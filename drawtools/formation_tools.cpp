@@ -1,8 +1,11 @@
 // Top and bottom formations with the host's guide lines.
 #include "drawtools/formation_tools.h"
 
+#include <array>
 #include <cmath>
+#include <new>
 
+#include "drawtools/catalogue.h"
 #include "drawtools/draw_info_builder.h"
 #include "drawtools/tool_records.h"
 
@@ -109,49 +112,48 @@ GraphDrawInfo ArcDrawing(const std::vector<TarnPoint>& points, const std::vector
   return info;
 }
 
-void TarnGraphTripleBottom::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kLevel, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
+namespace {
+
+// A bottom, its top and the shape of their guides.
+struct FormationRow {
+  TARN_GRAPH_TYPE bottom;
+  TARN_GRAPH_TYPE top;
+  FormationGuides guides;
+};
+
+constexpr size_t kFormationCount = 9;
+constexpr std::array<FormationRow, kFormationCount> kFormations = {{
+    {TARN_GRAPH_TRIPLE_BOTTOM, TARN_GRAPH_TRIPLE_TOP, FormationGuides::kLevel},
+    {TARN_GRAPH_HORN_BOTTOM, TARN_GRAPH_HORN_TOP, FormationGuides::kSloped},
+    {TARN_GRAPH_DOUBLE_BOTTOM, TARN_GRAPH_DOUBLE_TOP, FormationGuides::kLevel},
+    {TARN_GRAPH_HEAD_SHOULDER_BOTTOM, TARN_GRAPH_HEAD_SHOULDER_TOP, FormationGuides::kLevel},
+    {TARN_GRAPH_BULLISH_SYMMETRICAL_TRIANGLE, TARN_GRAPH_BEARISH_SYMMETRICAL_TRIANGLE, FormationGuides::kSloped},
+    {TARN_GRAPH_BULLISH_FLAG, TARN_GRAPH_BEARISH_FLAG, FormationGuides::kSloped},
+    {TARN_GRAPH_BULLISH_CONTINUOUS_DIAMOND, TARN_GRAPH_BEARISH_CONTINUOUS_DIAMOND, FormationGuides::kBent},
+    {TARN_GRAPH_BULLISH_CONTINUOUS_WEDGE, TARN_GRAPH_BEARISH_CONTINUOUS_WEDGE, FormationGuides::kSloped},
+    {TARN_GRAPH_BULLISH_CONTINUOUS_TRIANGLE, TARN_GRAPH_BEARISH_CONTINUOUS_TRIANGLE, FormationGuides::kSloped},
+}};
+static_assert(kFormations.size() == kFormationCount, "one row per bottom");
+
+const FormationRow* FindFormation(TARN_GRAPH_TYPE type) {
+  for (const FormationRow& row : kFormations) {
+    if (row.bottom == type || row.top == type) return &row;
+  }
+  return nullptr;
 }
 
-void TarnGraphHornBottom::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kSloped, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
+}  // namespace
+
+ITarnGraphShapeBase* NewFormation(TARN_GRAPH_TYPE type) {
+  const FormationRow* formation = FindFormation(type);
+  const GraphCatalogueRow* row = FindGraphCatalogueRow(type);
+  if (!formation || !row) return nullptr;
+  return new (std::nothrow) TarnGraphFormation(type, row->points, formation->guides);
 }
 
-void TarnGraphDoubleBottom::BuildDrawInfo(std::vector<TarnPoint> points) {
+void TarnGraphFormation::BuildDrawInfo(std::vector<TarnPoint> points) {
   if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kLevel, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
-}
-
-void TarnGraphHeadShoulderBottom::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kLevel, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
-}
-
-void TarnGraphBullishSymmetricalTriangle::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kSloped, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
-}
-
-void TarnGraphBullishFlag::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kSloped, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
-}
-
-void TarnGraphBullishContinuousDiamond::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kBent, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
-}
-
-void TarnGraphBullishContinuousWedge::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kSloped, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
-}
-
-void TarnGraphBullishContinuousTriangle::BuildDrawInfo(std::vector<TarnPoint> points) {
-  if (points.size() != GetPointCount()) return;
-  drawings.push_back(FormationDrawing(FormationGuides::kSloped, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
+  drawings.push_back(FormationDrawing(guides_, points, extraPoints, TarnToolRecords::ToolCurve(*this)));
 }
 
 void TarnGraphArcBottom::BuildDrawInfo(std::vector<TarnPoint> points) {

@@ -26,87 +26,34 @@ TarnDrawInfo::GraphDrawInfo ArcDrawing(const std::vector<TarnDrawInfo::TarnPoint
                                        const std::vector<TarnGraphPoint>& extra,
                                        const TarnDrawInfo::BezierCurveDrawInfo& curve);
 
-// The bottoms differ only in type, point count and guide shape.
-class TarnGraphTripleBottom : public TarnGraphShapeBase {
+// A top or bottom formation drawn as a polyline with guides of one shape.
+// Its type value picks its point count (from the tool catalogue) and its
+// guides; a top has the point count and guides of its bottom.
+class TarnGraphFormation : public TarnGraphShapeBase {
  public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_TRIPLE_BOTTOM; }
-  unsigned GetPointCount() override { return 7; }
+  TarnGraphFormation(TARN_GRAPH_TYPE type, unsigned pointCount, FormationGuides guides)
+      : type_(type), pointCount_(pointCount), guides_(guides) {}
+  TARN_GRAPH_TYPE GetGraphType() override { return type_; }
+  unsigned GetPointCount() override { return pointCount_; }
 
  protected:
   void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
+
+ private:
+  TARN_GRAPH_TYPE type_;
+  unsigned pointCount_;
+  FormationGuides guides_;
 };
 
-class TarnGraphHornBottom : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_HORN_BOTTOM; }
-  unsigned GetPointCount() override { return 7; }
+// The formation of `type`; null for a type that is no polyline formation or
+// when memory runs out.
+ITarnGraphShapeBase* NewFormation(TARN_GRAPH_TYPE type);
 
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphDoubleBottom : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_DOUBLE_BOTTOM; }
-  unsigned GetPointCount() override { return 5; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphHeadShoulderBottom : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_HEAD_SHOULDER_BOTTOM; }
-  unsigned GetPointCount() override { return 7; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphBullishSymmetricalTriangle : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BULLISH_SYMMETRICAL_TRIANGLE; }
-  unsigned GetPointCount() override { return 7; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphBullishFlag : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BULLISH_FLAG; }
-  unsigned GetPointCount() override { return 6; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphBullishContinuousDiamond : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BULLISH_CONTINUOUS_DIAMOND; }
-  unsigned GetPointCount() override { return 9; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphBullishContinuousWedge : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BULLISH_CONTINUOUS_WEDGE; }
-  unsigned GetPointCount() override { return 5; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
-
-class TarnGraphBullishContinuousTriangle : public TarnGraphShapeBase {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BULLISH_CONTINUOUS_TRIANGLE; }
-  unsigned GetPointCount() override { return 5; }
-
- protected:
-  void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
-};
+// Catalogue creator of the formation of type `kType`.
+template <TARN_GRAPH_TYPE kType>
+ITarnGraphShapeBase* CreateFormation() {
+  return NewFormation(kType);
+}
 
 // Start p0, end p1, control p2.
 class TarnGraphArcBottom : public TarnGraphShapeBase {
@@ -118,52 +65,7 @@ class TarnGraphArcBottom : public TarnGraphShapeBase {
   void BuildDrawInfo(std::vector<TarnDrawInfo::TarnPoint> points) override;
 };
 
-// The tops: their bottom's drawing under their own type value.
-class TarnGraphTripleTop : public TarnGraphTripleBottom {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_TRIPLE_TOP; }
-};
-
-class TarnGraphHornTop : public TarnGraphHornBottom {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_HORN_TOP; }
-};
-
-class TarnGraphDoubleTop : public TarnGraphDoubleBottom {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_DOUBLE_TOP; }
-};
-
-class TarnGraphHeadShoulderTop : public TarnGraphHeadShoulderBottom {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_HEAD_SHOULDER_TOP; }
-};
-
-class TarnGraphBearishSymmetricalTriangle : public TarnGraphBullishSymmetricalTriangle {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BEARISH_SYMMETRICAL_TRIANGLE; }
-};
-
-class TarnGraphBearishFlag : public TarnGraphBullishFlag {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BEARISH_FLAG; }
-};
-
-class TarnGraphBearishContinuousDiamond : public TarnGraphBullishContinuousDiamond {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BEARISH_CONTINUOUS_DIAMOND; }
-};
-
-class TarnGraphBearishContinuousWedge : public TarnGraphBullishContinuousWedge {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BEARISH_CONTINUOUS_WEDGE; }
-};
-
-class TarnGraphBearishContinuousTriangle : public TarnGraphBullishContinuousTriangle {
- public:
-  TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_BEARISH_CONTINUOUS_TRIANGLE; }
-};
-
+// The arc top: the arc bottom's drawing under its own type value.
 class TarnGraphArcTop : public TarnGraphArcBottom {
  public:
   TARN_GRAPH_TYPE GetGraphType() override { return TARN_GRAPH_ARC_TOP; }

@@ -15,6 +15,7 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
+#include "support/owned_objects.h"
 #include "support/shanghai_zone.h"
 #include "support/builtin_harness.h"
 #include "support/test_data_provider.h"
@@ -28,13 +29,6 @@ constexpr int32_t HIGH = 1, OPEN = 2, LOW = 3, CLOSE = 4;
 
 const Values kClose = {10, 12, 12, 13, 11, 11, 14, 15, 15, 9};
 const Values kOpen = {11, 11, 12, 12, 12, 10, 13, 14, 16, 10};
-
-struct ParserDeleter {
-  void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-  void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
 
 // One formula over the fixture bars: HIGH = CLOSE + 1, LOW = OPEN - 1.
 class FormulaFixture : public ::testing::Test {
@@ -92,8 +86,8 @@ class FormulaFixture : public ::testing::Test {
   }
 
   TestDataProvider provider;
-  std::unique_ptr<IIndexParser, ParserDeleter> parser{IndexObjCreator::CreateIndexParserObj()};
-  std::unique_ptr<IIndexCalculator, CalcDeleter> calc{IndexObjCreator::CreateIndexCalculatorObj()};
+  ParserPtr parser{IndexObjCreator::CreateIndexParserObj()};
+  CalcPtr calc{IndexObjCreator::CreateIndexCalculatorObj()};
 };
 
 // Plain loops over the fixture, written without the library's helpers.

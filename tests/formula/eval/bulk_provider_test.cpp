@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "abacor/abacor.h"
+#include "support/owned_objects.h"
 
 namespace {
 
@@ -88,16 +89,9 @@ void FillRough(ArrayBars* p, int32_t n, uint32_t seed) {
     }
 }
 
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-struct ParserDeleter {
-    void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-
 struct Engine {
-    std::unique_ptr<IIndexParser, ParserDeleter> parser{IndexObjCreator::CreateIndexParserObj()};
-    std::unique_ptr<IIndexCalculator, CalcDeleter> calc{IndexObjCreator::CreateIndexCalculatorObj()};
+    ParserPtr parser{IndexObjCreator::CreateIndexParserObj()};
+    CalcPtr calc{IndexObjCreator::CreateIndexCalculatorObj()};
     int32_t outputs = 0;
 
     Engine(const std::string& formula, IIndexDataProvider* provider) {

@@ -15,13 +15,9 @@
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
 #include "support/fake_index_parser.h"
+#include "support/owned_objects.h"
 
 namespace {
-
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 constexpr int32_t kBars = 200;
 constexpr int32_t kTicks = 300;

@@ -12,15 +12,11 @@
 #include "formula/eval/function_table.h"
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
+#include "support/owned_objects.h"
 #include "support/program_builder.h"
 #include "support/fake_index_parser.h"
 
 namespace {
-
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 struct DrawCase {
     int32_t drawId;

@@ -12,15 +12,9 @@
 #include "formula/eval/value.h"
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
+#include "support/owned_objects.h"
 
 namespace {
-
-struct ParserDeleter {
-    void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
 
 class EndToEndTest : public ::testing::Test {
 protected:
@@ -37,8 +31,8 @@ protected:
     }
 
     BarProvider provider{120};
-    std::unique_ptr<IIndexParser, ParserDeleter> parser{IndexObjCreator::CreateIndexParserObj()};
-    std::unique_ptr<IIndexCalculator, CalcDeleter> calc{IndexObjCreator::CreateIndexCalculatorObj()};
+    ParserPtr parser{IndexObjCreator::CreateIndexParserObj()};
+    CalcPtr calc{IndexObjCreator::CreateIndexCalculatorObj()};
 };
 
 TEST_F(EndToEndTest, LineOutputsMatchAPlainLoop) {
@@ -114,8 +108,8 @@ TEST(EndToEndIncrementalTest, GrowingRangeMatchesOneFullRun) {
     const int32_t bars = 120;
     auto run = [&](const std::vector<std::pair<int32_t, int32_t>>& steps, std::vector<double>* out) {
         BarProvider provider(bars);
-        std::unique_ptr<IIndexParser, ParserDeleter> parser(IndexObjCreator::CreateIndexParserObj());
-        std::unique_ptr<IIndexCalculator, CalcDeleter> calc(IndexObjCreator::CreateIndexCalculatorObj());
+        ParserPtr parser(IndexObjCreator::CreateIndexParserObj());
+        CalcPtr calc(IndexObjCreator::CreateIndexCalculatorObj());
         ASSERT_TRUE(parser->Compile(text, {}, {}));
         calc->SetIndexParser(parser.get());
         calc->SetDataProvider(&provider);

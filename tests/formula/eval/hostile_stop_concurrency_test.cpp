@@ -14,15 +14,9 @@
 #include "abacor/index_parser.h"
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
+#include "support/owned_objects.h"
 
 namespace {
-
-struct ParserDeleter {
-    void operator()(IIndexParser* p) const { IndexObjCreator::ReleaseIndexParserObj(&p); }
-};
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
 
 constexpr int32_t kBars = 3000;
 
@@ -34,8 +28,8 @@ double Ma10(int32_t bar) {
 
 TEST(HostileStopConcurrencyTest, StopAtRandomMomentsLeavesWholeOrNoResults) {
     BarProvider provider(kBars);
-    std::unique_ptr<IIndexParser, ParserDeleter> parser{IndexObjCreator::CreateIndexParserObj()};
-    std::unique_ptr<IIndexCalculator, CalcDeleter> calc{IndexObjCreator::CreateIndexCalculatorObj()};
+    ParserPtr parser{IndexObjCreator::CreateIndexParserObj()};
+    CalcPtr calc{IndexObjCreator::CreateIndexCalculatorObj()};
     ASSERT_TRUE(parser->Compile("M10:MA(CLOSE,10);SD:STD(CLOSE,20);HH:HHV(HIGH,30);", {}, {}));
     ASSERT_TRUE(calc->SetIndexParser(parser.get()));
     ASSERT_TRUE(calc->SetDataProvider(&provider));

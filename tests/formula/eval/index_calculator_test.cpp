@@ -16,13 +16,9 @@
 #include "support/bar_provider.h"
 #include "support/calc_programs.h"
 #include "support/fake_index_parser.h"
+#include "support/owned_objects.h"
 
 namespace {
-
-struct CalcDeleter {
-    void operator()(IIndexCalculator* p) const { IndexObjCreator::ReleaseIndexCalculatorObj(&p); }
-};
-using CalcPtr = std::unique_ptr<IIndexCalculator, CalcDeleter>;
 
 CalcPtr NewCalculator() { return CalcPtr(IndexObjCreator::CreateIndexCalculatorObj()); }
 
@@ -57,7 +53,6 @@ protected:
     FakeIndexParser parser;
     CalcPtr calc = NewCalculator();
 };
-
 
 TEST_F(CalculatorTest, FullRangeRecomputesEveryTimeAndCoveredRangeReturnsAtOnce) {
     Attach(MakeLineProgram());
