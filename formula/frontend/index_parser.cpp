@@ -9,6 +9,7 @@
 
 #include "formula/eval/builtin_registry.h"
 #include "formula/eval/calculate_info.h"
+#include "formula/frontend/compile_errors.h"
 #include "formula/frontend/compile_lock.h"
 #include "formula/frontend/keyword_tables.h"
 #include "formula/frontend/parse_context.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int32_t kTranslatorFailed = 27;
 constexpr int32_t kDrawFunctionCodeOffset = 492;
 
 // Draw type code of an output descriptor by its style number (index 0 to 15).
@@ -102,7 +102,7 @@ bool CIndexParser::CompileLocked(const std::string& text, const std::vector<std:
     program = new CCalculateInfo();
     CZNZParser translator;
     if (translator.Translate(context, program) != 0) {
-        error.code = kTranslatorFailed;
+        error.code = kErrorTranslationFailed;
         error.line = translator.LineCount();
         error.position = translator.Position();
         error.column = 0;
