@@ -63,7 +63,7 @@ double* ColumnExecutor::Take() {
   return m_busy.back().cells;
 }
 
-void ColumnExecutor::Give(double* cells) {
+void ColumnExecutor::Give(const double* cells) {
   for (size_t i = 0; i < m_busy.size(); ++i) {
     if (m_busy[i].cells != cells) continue;
     SeriesMemory m = m_busy[i];
@@ -85,12 +85,17 @@ bool ColumnExecutor::FieldColumn(const PlanNode& node, Column* column) {
     column->cells = field.second;
     return true;
   }
-  double* cells = Take();
-  if (cells == nullptr) return false;
-  m_fields.emplace_back(node.fieldIndex, cells);
   const CalcContext* ctx = m_ctx;
   const double* host = node.fieldIndex < ctx->fieldColumnCount ? ctx->fieldColumns[node.fieldIndex] : nullptr;
   const int32_t held = host != nullptr ? std::min(ctx->columnBars, m_last + 1) : 0;
+  if (held == m_last + 1 && std::all_of(host, host + held, [](double v) { return std::isfinite(v); })) {
+    m_fields.emplace_back(node.fieldIndex, host);
+    column->cells = host;
+    return true;
+  }
+  double* cells = Take();
+  if (cells == nullptr) return false;
+  m_fields.emplace_back(node.fieldIndex, cells);
   for (int32_t b = 0; b < held; ++b) {
     const double v = host[b];
     cells[b] = std::isfinite(v) ? v : INVALID_VALUE;
@@ -141,26 +146,46 @@ bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest
     }
   }
   if (ok && n.kind == PlanNode::Kind::Operator) RunOperator(n.op, args[0], args[1], m_last, dest);
-  if (ok && n.kind == PlanNode::Kind::Call) {
-    double* own = nullptr;
-    if (n.kernel->ownSeries) {
-      own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
-      ok = own != nullptr;
-    }
-    // The call's caches would describe a walk that did not take place.
-    for (const int32_t slot : n.stateSlots) {
-      if (slot >= 0) m_ctx->store->FreeSeries(OPK_STATE, slot);
-    }
-    KernelRun run;
-    run.x = args[0];
-    run.y = args[1];
-    run.n = n.n;
-    run.m = n.m;
-    run.last = m_last;
-    if (ok) RunColumnKernel(*n.kernel, run, dest, own);
-  }
+  if (ok && n.kind == PlanNode::Kind::Call) ok = RunCall(n, args, dest, &taken);
   for (double* cells : taken) Give(cells);
   return ok;
+}
+
+// A kernel reads its series arguments as arrays: a constant is spread
+// over a scratch column (and also holds before bar 0).
+bool ColumnExecutor::RunCall(const PlanNode& n, const Column* args, double* dest, std::vector<double*>* taken) {
+  KernelRun run;
+  const double* arrays[2] = {nullptr, nullptr};
+  for (int32_t i = 0; i < n.kernel->seriesArgs; ++i) {
+    arrays[i] = args[i].cells;
+    if (arrays[i] != nullptr) continue;
+    double* cells = Take();
+    if (cells == nullptr) return false;
+    taken->push_back(cells);
+    std::fill(cells, cells + m_last + 1, args[i].constant);
+    arrays[i] = cells;
+    if (i == 0) run.xBefore = args[i].constant;
+  }
+  run.x = arrays[0];
+  run.y = arrays[1];
+  run.n = n.n;
+  run.m = n.m;
+  run.last = m_last;
+  double* own = nullptr;
+  if (n.kernel->ownSeries) {
+    own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
+    if (own == nullptr) return false;
+  }
+  // The call's state is made afresh and left as the per-bar walk leaves it.
+  for (const int32_t slot : n.stateSlots) {
+    if (slot >= 0) m_ctx->store->FreeSeries(OPK_STATE, slot);
+  }
+  const int32_t stateCells = StateCells(*n.kernel, n.n, m_last);
+  if (stateCells > 0 && n.stateSlots[0] >= 0) {
+    run.state = m_ctx->store->GetSeries(OPK_STATE, n.stateSlots[0], true, stateCells);
+  }
+  RunColumnKernel(*n.kernel, run, dest, own);
+  return true;
 }
 
 bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last) {
