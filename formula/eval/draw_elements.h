@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "formula/eval/builtin_registry.h"
+
 // One value element and the condition element that gates it (0 when none).
 struct DrawValueElement {
     int32_t element;
@@ -22,15 +24,6 @@ struct DrawElements {
     int32_t valueCount;
     std::array<DrawValueElement, 4> values;
 };
-
-constexpr int32_t kFirstDrawId = 500;
-constexpr int32_t kLastDrawId = 516;
-
-constexpr int32_t kDrawCurveLine = 500;
-constexpr int32_t kDrawCircular = 501;
-constexpr int32_t kDrawColumn = 502;
-constexpr int32_t kDrawKLine = 503;
-constexpr int32_t kDrawText = 509;
 
 constexpr std::array<DrawElements, 17> kDrawElementTable{{
     {500, 1, {1, 0, 0, 0, 0}, 1, {{{1, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // .CURVELINE
