@@ -303,15 +303,18 @@ constexpr const BuiltinRow* BuiltinByName(const char* name) {
   return nullptr;
 }
 
+// The id of a built-in named in a constant expression (an unknown name does not compile).
+constexpr int32_t BuiltinId(const char* name) { return BuiltinByName(name)->id; }
+
 // Ids that code outside the tables refers to by name.
-constexpr int32_t kXmaId = BuiltinByName("XMA")->id;
+constexpr int32_t kXmaId = BuiltinId("XMA");
 // Draw statements: ids kFirstDrawId..kLastDrawId; the first three are the
 // descriptors of plain outputs (curve, circles, columns).
-constexpr int32_t kFirstDrawId = BuiltinByName(".CURVELINE")->id;
-constexpr int32_t kLastDescriptorId = BuiltinByName(".COLUMN")->id;
-constexpr int32_t kLastDrawId = BuiltinByName("FILLRGN")->id;
+constexpr int32_t kFirstDrawId = BuiltinId(".CURVELINE");
+constexpr int32_t kLastDescriptorId = BuiltinId(".COLUMN");
+constexpr int32_t kLastDrawId = BuiltinId("FILLRGN");
 constexpr int32_t kDrawCurveLine = kFirstDrawId;
-constexpr int32_t kDrawCircular = BuiltinByName(".CIRCULAR")->id;
+constexpr int32_t kDrawCircular = BuiltinId(".CIRCULAR");
 constexpr int32_t kDrawColumn = kLastDescriptorId;
-constexpr int32_t kDrawKLine = BuiltinByName("DRAWKLINE")->id;
-constexpr int32_t kDrawText = BuiltinByName("DRAWTEXT")->id;
+constexpr int32_t kDrawKLine = BuiltinId("DRAWKLINE");
+constexpr int32_t kDrawText = BuiltinId("DRAWTEXT");
