@@ -292,6 +292,31 @@ constexpr bool SlotsAreDense() {
 }
 static_assert(SlotsAreDense(), "the rows fill the 139 dispatch slots once each");
 
+// Check B belongs to the three averages that are handed their own result
+// series; every other row uses check A.
+constexpr bool OwnSeriesCheckOnlyWhereExpected() {
+  for (const BuiltinRow& row : kBuiltins) {
+    const bool averaged = SameText(row.name, "SMA") || SameText(row.name, "EMA") || SameText(row.name, "DMA");
+    if ((row.check == CheckOwnSeries) != averaged) return false;
+    if (row.check != CheckOwnSeries && row.check != CheckArity) return false;
+  }
+  return true;
+}
+static_assert(OwnSeriesCheckOnlyWhereExpected(), "check B for SMA, EMA and DMA, check A elsewhere");
+
+// FN_OUTPUT marks the signal statements BUY and SELL and the draw ids 500 to
+// 516, none of which has a dispatch slot.
+constexpr bool OutputRowsAreSignalsAndDraws() {
+  for (const BuiltinRow& row : kBuiltins) {
+    const bool signal = SameText(row.name, "BUY") || SameText(row.name, "SELL");
+    const bool draw = row.id >= 500 && row.id <= 516;
+    if (((row.flags & FN_OUTPUT) != 0) != (signal || draw)) return false;
+    if ((signal || draw) && row.slot != kNoSlot) return false;
+  }
+  return true;
+}
+static_assert(OutputRowsAreSignalsAndDraws(), "the output rows are BUY, SELL and the draw ids");
+
 }  // namespace builtin_registry_detail
 
 // The registry row of a name (exact, upper case); null when none. For
