@@ -80,7 +80,9 @@ constexpr int32_t DISPATCH_SLOT_COUNT = 139;
 // Function ids are below this bound; it is also the size of the id indexes.
 constexpr int32_t FUNCTION_ID_LIMIT = 600;
 
-// Rows in function-info table order (the row number is the position).
+// Rows in function-info table order (the row number is the position), one
+// line each so that a row reads as a whole.
+// clang-format off
 inline constexpr BuiltinRow kBuiltins[] = {
     {"BACKSET", 110, Args(2), FN_STATE_BLOCK | FN_EXTEND_FORWARD | FN_RECALC_ALL, CheckArity, 2, 54, BuiltinBackSet, Kw(8110, 2)},
     {"ALIGNRIGHT", 111, Args(1), FN_STATE_BLOCK | FN_RECALC_ALL, CheckArity, 0, 55, BuiltinAlignRight, Kw(8111, 1)},
@@ -242,6 +244,7 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"FILLRGN", 516, AtLeast(4), FN_OUTPUT, CheckArity, 0, kNoSlot, nullptr, Kw(8516, 3)},
     {"RGB", 499, Args(3), FN_NONE, CheckArity, 0, 24, BuiltinRgb, Kw(8499, 3)},
 };
+// clang-format on
 static_assert(sizeof(kBuiltins) / sizeof(kBuiltins[0]) == BUILTIN_COUNT, "the registry has 159 rows");
 
 namespace builtin_registry_detail {
