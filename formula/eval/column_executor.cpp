@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "formula/eval/builtin_steps.h"
 #include "formula/eval/evaluator.h"
@@ -10,8 +11,48 @@
 
 namespace {
 
-// Scratch columns kept for the next run beyond what a run gives back.
-constexpr size_t kKeptScratch = 8;
+// Scratch columns kept between runs, for any calculator of the process.
+constexpr size_t kKeptScratch = 4;
+
+// The scratch columns no run is using, shared by every calculator.
+class ScratchPool {
+ public:
+  ~ScratchPool() {
+    for (SeriesMemory& m : m_kept) series_memory::Release(&m);
+  }
+  // A kept column of `cells` cells, or an empty one.
+  SeriesMemory Take(size_t cells) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    for (size_t i = 0; i < m_kept.size(); ++i) {
+      if (m_kept[i].mappedBytes < cells * sizeof(double)) continue;
+      SeriesMemory m = m_kept[i];
+      m_kept.erase(m_kept.begin() + static_cast<std::ptrdiff_t>(i));
+      return m;
+    }
+    return SeriesMemory{};
+  }
+  // Keeps a mapped column while there is room; frees it otherwise.
+  void Give(SeriesMemory m) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m.mappedBytes != 0 && m_kept.size() < kKeptScratch) {
+      try {
+        m_kept.push_back(m);
+        return;
+      } catch (...) {
+      }
+    }
+    series_memory::Release(&m);
+  }
+
+ private:
+  std::mutex m_lock;
+  std::vector<SeriesMemory> m_kept;
+};
+
+ScratchPool& Pool() {
+  static ScratchPool pool;
+  return pool;
+}
 
 template <int32_t Op>
 void OperatorLoop(const Column& a, const Column& b, int32_t last, double* out) {
@@ -45,8 +86,8 @@ void RunOperator(int32_t op, const Column& a, const Column& b, int32_t last, dou
 ColumnExecutor::~ColumnExecutor() { Release(); }
 
 void ColumnExecutor::Release() {
-  for (SeriesMemory& m : m_free) series_memory::Release(&m);
-  for (SeriesMemory& m : m_busy) series_memory::Release(&m);
+  for (SeriesMemory& m : m_free) Pool().Give(m);
+  for (SeriesMemory& m : m_busy) Pool().Give(m);
   m_free.clear();
   m_busy.clear();
   m_fields.clear();
@@ -54,7 +95,8 @@ void ColumnExecutor::Release() {
 
 double* ColumnExecutor::Take() {
   if (m_free.empty()) {
-    SeriesMemory m = series_memory::Allocate(m_cells, false);
+    SeriesMemory m = Pool().Take(m_cells);
+    if (m.cells == nullptr) m = series_memory::Allocate(m_cells, false);
     if (m.cells == nullptr) return nullptr;
     m_free.push_back(m);
   }
@@ -63,16 +105,12 @@ double* ColumnExecutor::Take() {
   return m_busy.back().cells;
 }
 
-void ColumnExecutor::Give(double* cells) {
+void ColumnExecutor::Give(const double* cells) {
   for (size_t i = 0; i < m_busy.size(); ++i) {
     if (m_busy[i].cells != cells) continue;
     SeriesMemory m = m_busy[i];
     m_busy.erase(m_busy.begin() + static_cast<std::ptrdiff_t>(i));
-    if (m_free.size() < kKeptScratch) {
-      m_free.push_back(m);
-    } else {
-      series_memory::Release(&m);
-    }
+    m_free.push_back(m);
     return;
   }
 }
@@ -85,12 +123,17 @@ bool ColumnExecutor::FieldColumn(const PlanNode& node, Column* column) {
     column->cells = field.second;
     return true;
   }
-  double* cells = Take();
-  if (cells == nullptr) return false;
-  m_fields.emplace_back(node.fieldIndex, cells);
   const CalcContext* ctx = m_ctx;
   const double* host = node.fieldIndex < ctx->fieldColumnCount ? ctx->fieldColumns[node.fieldIndex] : nullptr;
   const int32_t held = host != nullptr ? std::min(ctx->columnBars, m_last + 1) : 0;
+  if (held == m_last + 1 && std::all_of(host, host + held, [](double v) { return std::isfinite(v); })) {
+    m_fields.emplace_back(node.fieldIndex, host);
+    column->cells = host;
+    return true;
+  }
+  double* cells = Take();
+  if (cells == nullptr) return false;
+  m_fields.emplace_back(node.fieldIndex, cells);
   for (int32_t b = 0; b < held; ++b) {
     const double v = host[b];
     cells[b] = std::isfinite(v) ? v : INVALID_VALUE;
@@ -130,37 +173,59 @@ bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, Column* colu
 bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest) {
   const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
   std::vector<double*> taken;
-  Column args[2];
+  Column args[3];
   bool ok = true;
   if (n.kind != PlanNode::Kind::Operator && n.kind != PlanNode::Kind::Call) {
     ok = ColumnOf(plan, node, &args[0], &taken);
     for (int32_t b = 0; ok && b <= m_last; ++b) dest[b] = args[0].At(b);
   } else {
-    for (int32_t i = 0; ok && i < 2; ++i) {
+    for (int32_t i = 0; ok && i < 3; ++i) {
       if (n.args[i] >= 0) ok = ColumnOf(plan, n.args[i], &args[i], &taken);
     }
   }
   if (ok && n.kind == PlanNode::Kind::Operator) RunOperator(n.op, args[0], args[1], m_last, dest);
-  if (ok && n.kind == PlanNode::Kind::Call) {
-    double* own = nullptr;
-    if (n.kernel->ownSeries) {
-      own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
-      ok = own != nullptr;
-    }
-    // The call's caches would describe a walk that did not take place.
-    for (const int32_t slot : n.stateSlots) {
-      if (slot >= 0) m_ctx->store->FreeSeries(OPK_STATE, slot);
-    }
-    KernelRun run;
-    run.x = args[0];
-    run.y = args[1];
-    run.n = n.n;
-    run.m = n.m;
-    run.last = m_last;
-    if (ok) RunColumnKernel(*n.kernel, run, dest, own);
-  }
+  if (ok && n.kind == PlanNode::Kind::Call) ok = RunCall(n, args, dest, &taken);
   for (double* cells : taken) Give(cells);
   return ok;
+}
+
+// A kernel reads its series arguments as arrays: a constant is spread
+// over a scratch column (and also holds before bar 0).
+bool ColumnExecutor::RunCall(const PlanNode& n, const Column* args, double* dest, std::vector<double*>* taken) {
+  KernelRun run;
+  const double* arrays[3] = {nullptr, nullptr, nullptr};
+  for (int32_t i = 0; i < n.kernel->seriesArgs; ++i) {
+    arrays[i] = args[i].cells;
+    if (arrays[i] != nullptr) continue;
+    double* cells = Take();
+    if (cells == nullptr) return false;
+    taken->push_back(cells);
+    std::fill(cells, cells + m_last + 1, args[i].constant);
+    arrays[i] = cells;
+    if (i == 0) run.xBefore = args[i].constant;
+    if (i == 1) run.yBefore = args[i].constant;
+  }
+  run.x = arrays[0];
+  run.y = arrays[1];
+  run.z = arrays[2];
+  run.n = n.n;
+  run.m = n.m;
+  run.last = m_last;
+  double* own = nullptr;
+  if (n.kernel->ownSeries) {
+    own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
+    if (own == nullptr) return false;
+  }
+  // The call's state is made afresh and left as the per-bar walk leaves it.
+  for (const int32_t slot : n.stateSlots) {
+    if (slot >= 0) m_ctx->store->FreeSeries(OPK_STATE, slot);
+  }
+  const int32_t stateCells = StateCells(*n.kernel, n.n, m_last);
+  if (stateCells > 0 && n.stateSlots[0] >= 0) {
+    run.state = m_ctx->store->GetSeries(OPK_STATE, n.stateSlots[0], true, stateCells);
+  }
+  RunColumnKernel(*n.kernel, run, dest, own);
+  return true;
 }
 
 bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last) {
@@ -187,6 +252,8 @@ bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last)
   }
   for (const auto& field : m_fields) Give(field.second);
   m_fields.clear();
+  // Nothing stays with an idle calculator.
+  Release();
   ctx->NoteCell(last);
   return ok;
 }

@@ -29,17 +29,20 @@ class ColumnExecutor {
  private:
   // A scratch column of m_cells cells; null when memory runs out.
   double* Take();
-  void Give(double* cells);
+  // Takes a scratch column back; any other array is left alone.
+  void Give(const double* cells);
   bool Evaluate(const ColumnPlan& plan, int32_t node, double* dest);
   // The column a node is read from: an array of the store, a field column,
   // a constant, or a scratch column it was computed into (added to *taken).
   bool ColumnOf(const ColumnPlan& plan, int32_t node, Column* column, std::vector<double*>* taken);
   bool FieldColumn(const PlanNode& node, Column* column);
+  bool RunCall(const PlanNode& node, const Column* args, double* dest, std::vector<double*>* taken);
 
   CalcContext* m_ctx = nullptr;
   int32_t m_last = -1;
   size_t m_cells = 0;
   std::vector<SeriesMemory> m_free;  // scratch columns of m_cells cells
   std::vector<SeriesMemory> m_busy;
-  std::vector<std::pair<int32_t, double*>> m_fields;  // this run's field columns
+  // This run's field columns: the host's own, or a scratch column (owned).
+  std::vector<std::pair<int32_t, const double*>> m_fields;
 };

@@ -23,7 +23,7 @@ struct Column {
   }
 };
 
-enum class KernelKind { Max, Min, Abs, Ma, Std, Hhv, Llv, Ref, Ema, ExpMa, Sma };
+enum class KernelKind { Max, Min, Abs, If, Ifn, Cross, Ma, Sum, Std, Hhv, Llv, Ref, Ema, ExpMa, Sma };
 
 // How a built-in's call record is laid out and what its kernel needs.
 struct ColumnKernel {
@@ -43,14 +43,23 @@ struct ColumnKernel {
 // The kernel of a built-in, or null when it has none.
 const ColumnKernel* FindColumnKernel(BuiltinFn impl);
 
-// What one kernel run gets: its series arguments, constants and the bars.
+// What one kernel run gets: its series arguments as arrays of bars 0..last,
+// constants and the bars.
 struct KernelRun {
-  Column x;
-  Column y;
-  int32_t n = 0;     // the period, rounded as a count
-  double m = 0.0;    // SMA's weight
-  int32_t last = 0;  // cells 0..last are computed
+  const double* x = nullptr;
+  const double* y = nullptr;
+  const double* z = nullptr;
+  double xBefore = INVALID_VALUE;  // X at the bars before bar 0
+  double yBefore = INVALID_VALUE;  // the same for Y
+  int32_t n = 0;                   // the period, rounded as a count
+  double m = 0.0;                  // SMA's weight
+  int32_t last = 0;                // cells 0..last are computed
+  double* state = nullptr;         // the call's state block (StateCells long)
 };
+
+// Cells of the state block a kernel leaves as the per-bar walk would leave
+// it after bar `last` (0: it keeps none).
+int32_t StateCells(const ColumnKernel& kernel, int32_t n, int32_t last);
 
 // Computes cells 0..last of `out`; a smoother also writes its own series
 // into `own`.

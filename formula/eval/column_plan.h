@@ -31,7 +31,7 @@ struct PlanNode {
   int32_t n = 0;                       // Call: the period as a count
   double m = 0.0;                      // Call: SMA's weight
   int32_t stateSlots[2] = {-1, -1};    // Call: its state blocks
-  int32_t args[2] = {-1, -1};          // child nodes
+  int32_t args[3] = {-1, -1, -1};      // child nodes
 };
 
 // One output element to compute: the key its series has.

@@ -50,7 +50,9 @@ const PlanCase kPlanCases[] = {
     {"X:REF(EMA(C,5),1);", false, 1, "a stateful call read at older bars"},
     {"X:MA(SMA(C,5,1),3);", false, 1, "a stateful call read at older bars"},
     {"A:MA(C,5);B:BARSCOUNT(C);", true, 1, "a built-in without a kernel"},
-    {"E:=EMA(C,5);A:E*2;B:IF(C>O,E,0);", false, 1, "a stateful series shared with a statement left per bar"},
+    {"E:=EMA(C,5);A:E*2;B:COUNT(E>O,3);", false, 1, "a stateful series shared with a statement left per bar"},
+    {"X:IF(C>O,EMA(C,5),SMA(C,3,1));Y:CROSS(MA(C,3),C);", true, 1, "a stateful call read at older bars"},
+    {"M:=MA(C,3);Y:CROSS(M,C);S:SUM(C,N);", true, 0, ""},
     {"A:=C*2;X:A+1;B:BARSCOUNT(A);", true, 1, "a built-in without a kernel"},
     {"X:MA(C,C);", false, 1, "a period that is no constant"},
     {"X:HHV(C,0);", false, 1, "a period too short for a kernel"},
@@ -190,6 +192,8 @@ const char* const kFormulas[] = {
     "MX:MAX(C,O)-MIN(C,O)+ABS(C-O);Q1:C>O AND C<=H OR C=L;R0:C/(H-H);N1:C<>O;G1:H>=L;",
     "E:=EMA(C,5);R:REF(E,2);M:MA(E,3);X:HHV(E,4);",
     "A:MA(C,5);B:BARSCOUNT(C);X:REF(EMA(C,5),1);",
+    "X:IF(C>O,EMA(C,5),SMA(C,3,1));Y:IFN(C-O,H,L);M:=MA(C,3);K1:CROSS(M,C);K2:CROSS(C,10.05);K3:CROSS(H,L+0.02);",
+    "S1:SUM(C,1);S5:SUM(C,5);S9:SUM(H-L,9);Z:SUM(C>O,4);",
 };
 
 TEST(ColumnExecutorTest, GivesThePerBarBitsForARangeAndTheTicksAfterIt) {
