@@ -80,7 +80,9 @@ constexpr int32_t DISPATCH_SLOT_COUNT = 139;
 // Function ids are below this bound; it is also the size of the id indexes.
 constexpr int32_t FUNCTION_ID_LIMIT = 600;
 
-// Rows in function-info table order (the row number is the position).
+// Rows in function-info table order (the row number is the position), one
+// line each so that a row reads as a whole.
+// clang-format off
 inline constexpr BuiltinRow kBuiltins[] = {
     {"BACKSET", 110, Args(2), FN_STATE_BLOCK | FN_EXTEND_FORWARD | FN_RECALC_ALL, CheckArity, 2, 54, BuiltinBackSet, Kw(8110, 2)},
     {"ALIGNRIGHT", 111, Args(1), FN_STATE_BLOCK | FN_RECALC_ALL, CheckArity, 0, 55, BuiltinAlignRight, Kw(8111, 1)},
@@ -242,6 +244,7 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"FILLRGN", 516, AtLeast(4), FN_OUTPUT, CheckArity, 0, kNoSlot, nullptr, Kw(8516, 3)},
     {"RGB", 499, Args(3), FN_NONE, CheckArity, 0, 24, BuiltinRgb, Kw(8499, 3)},
 };
+// clang-format on
 static_assert(sizeof(kBuiltins) / sizeof(kBuiltins[0]) == BUILTIN_COUNT, "the registry has 159 rows");
 
 namespace builtin_registry_detail {
@@ -292,6 +295,31 @@ constexpr bool SlotsAreDense() {
 }
 static_assert(SlotsAreDense(), "the rows fill the 139 dispatch slots once each");
 
+// Check B belongs to the three averages that are handed their own result
+// series; every other row uses check A.
+constexpr bool OwnSeriesCheckOnlyWhereExpected() {
+  for (const BuiltinRow& row : kBuiltins) {
+    const bool averaged = SameText(row.name, "SMA") || SameText(row.name, "EMA") || SameText(row.name, "DMA");
+    if ((row.check == CheckOwnSeries) != averaged) return false;
+    if (row.check != CheckOwnSeries && row.check != CheckArity) return false;
+  }
+  return true;
+}
+static_assert(OwnSeriesCheckOnlyWhereExpected(), "check B for SMA, EMA and DMA, check A elsewhere");
+
+// FN_OUTPUT marks the signal statements BUY and SELL and the draw ids 500 to
+// 516, none of which has a dispatch slot.
+constexpr bool OutputRowsAreSignalsAndDraws() {
+  for (const BuiltinRow& row : kBuiltins) {
+    const bool signal = SameText(row.name, "BUY") || SameText(row.name, "SELL");
+    const bool draw = row.id >= 500 && row.id <= 516;
+    if (((row.flags & FN_OUTPUT) != 0) != (signal || draw)) return false;
+    if ((signal || draw) && row.slot != kNoSlot) return false;
+  }
+  return true;
+}
+static_assert(OutputRowsAreSignalsAndDraws(), "the output rows are BUY, SELL and the draw ids");
+
 }  // namespace builtin_registry_detail
 
 // The registry row of a name (exact, upper case); null when none. For
@@ -303,15 +331,18 @@ constexpr const BuiltinRow* BuiltinByName(const char* name) {
   return nullptr;
 }
 
+// The id of a built-in named in a constant expression (an unknown name does not compile).
+constexpr int32_t BuiltinId(const char* name) { return BuiltinByName(name)->id; }
+
 // Ids that code outside the tables refers to by name.
-constexpr int32_t kXmaId = BuiltinByName("XMA")->id;
+constexpr int32_t kXmaId = BuiltinId("XMA");
 // Draw statements: ids kFirstDrawId..kLastDrawId; the first three are the
 // descriptors of plain outputs (curve, circles, columns).
-constexpr int32_t kFirstDrawId = BuiltinByName(".CURVELINE")->id;
-constexpr int32_t kLastDescriptorId = BuiltinByName(".COLUMN")->id;
-constexpr int32_t kLastDrawId = BuiltinByName("FILLRGN")->id;
+constexpr int32_t kFirstDrawId = BuiltinId(".CURVELINE");
+constexpr int32_t kLastDescriptorId = BuiltinId(".COLUMN");
+constexpr int32_t kLastDrawId = BuiltinId("FILLRGN");
 constexpr int32_t kDrawCurveLine = kFirstDrawId;
-constexpr int32_t kDrawCircular = BuiltinByName(".CIRCULAR")->id;
+constexpr int32_t kDrawCircular = BuiltinId(".CIRCULAR");
 constexpr int32_t kDrawColumn = kLastDescriptorId;
-constexpr int32_t kDrawKLine = BuiltinByName("DRAWKLINE")->id;
-constexpr int32_t kDrawText = BuiltinByName("DRAWTEXT")->id;
+constexpr int32_t kDrawKLine = BuiltinId("DRAWKLINE");
+constexpr int32_t kDrawText = BuiltinId("DRAWTEXT");
