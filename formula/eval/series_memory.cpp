@@ -97,6 +97,13 @@ size_t CapFromEnvironment() {
   return end != nullptr && *end == '\0' ? static_cast<size_t>(bytes) : kDefaultPoolCap;
 }
 
+// Whether the environment lets the pool keep mapped arrays too:
+// ABACOR_SERIES_POOL_MAPPED=1.
+bool MappedFromEnvironment() {
+  const char* text = std::getenv("ABACOR_SERIES_POOL_MAPPED");
+  return text != nullptr && text[0] == '1' && text[1] == '\0';
+}
+
 // At most this many arrays holding a file wait in the pool, so that new
 // shareable arrays still find files to be had.
 constexpr size_t kMaxPooledFiles = 32;
@@ -105,7 +112,7 @@ constexpr size_t kMaxPooledFiles = 32;
 // still holding their file, which only shareable requests take.
 class Pool {
  public:
-  Pool() : m_cap(CapFromEnvironment()) {}
+  Pool() : m_cap(CapFromEnvironment()), m_mapped(MappedFromEnvironment()) {}
 
   // A pooled array of at least `bytes` and not much more; false when none fits.
   bool Take(size_t bytes, bool wantFile, SeriesMemory* m) {
@@ -124,6 +131,7 @@ class Pool {
   bool Put(const SeriesMemory& m) {
     if (!m.recyclable || m.bytes == 0) return false;
     std::lock_guard<std::mutex> lock(m_lock);
+    if (m.mappedBytes != 0 && !m_mapped) return false;
     if (m.bytes > m_cap || m_held > m_cap - m.bytes) return false;
     Blocks& blocks = m.file >= 0 ? m_files : m_plain;
     if (m.file >= 0 && blocks.size() >= kMaxPooledFiles) return false;
@@ -138,7 +146,20 @@ class Pool {
 
   PoolState State() {
     std::lock_guard<std::mutex> lock(m_lock);
-    return PoolState{m_held, m_plain.size() + m_files.size(), m_cap};
+    return PoolState{m_held, m_plain.size() + m_files.size(), m_cap, m_mapped};
+  }
+
+  // Whether mapped arrays are kept; those held go back to the system when
+  // they no longer are. Returns the previous setting.
+  bool KeepMapped(bool keep) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    const bool previous = m_mapped;
+    m_mapped = keep;
+    if (!keep) {
+      DropMapped(&m_plain);
+      DropMapped(&m_files);
+    }
+    return previous;
   }
 
   // Sets the cap and frees, largest first, the arrays beyond it.
@@ -167,11 +188,25 @@ class Pool {
     return m_files.rbegin()->first > m_plain.rbegin()->first ? m_files : m_plain;
   }
 
+  void DropMapped(Blocks* blocks) {
+    for (auto it = blocks->begin(); it != blocks->end();) {
+      if (it->second.mappedBytes == 0) {
+        ++it;
+        continue;
+      }
+      SeriesMemory dropped = it->second;
+      m_held -= it->first;
+      it = blocks->erase(it);
+      Free(&dropped);
+    }
+  }
+
   std::mutex m_lock;
   Blocks m_plain;
   Blocks m_files;
   size_t m_held = 0;
   size_t m_cap;
+  bool m_mapped;
 };
 
 // Never destroyed: stores that outlive static destruction still return their
@@ -217,6 +252,8 @@ void Release(SeriesMemory* m) {
 PoolState Pooled() { return ThePool().State(); }
 
 size_t SetPoolCap(size_t bytes) { return ThePool().SetCap(bytes); }
+
+bool SetPoolKeepsMapped(bool keep) { return ThePool().KeepMapped(keep); }
 
 bool Shareable(const SeriesMemory& m) { return m.cells != nullptr && m.mappedBytes != 0 && m.file >= 0; }
 

@@ -15,6 +15,12 @@
 // never recycled. Arrays beyond the cap go back to the system. The cap is
 // read from the environment variable ABACOR_SERIES_POOL_BYTES (0: no pool) or
 // defaults to kDefaultPoolCap.
+//
+// Mapped arrays are kept only when ABACOR_SERIES_POOL_MAPPED=1 (or
+// SetPoolKeepsMapped) asks for it: they take huge pages where the system has
+// them, so faulting them in anew costs little, while arrays of sizes that do
+// not come again (state blocks) would add to the resident memory of a
+// process that holds many whole-range calculations.
 #include <cstddef>
 
 struct SeriesMemory {
@@ -51,10 +57,14 @@ struct PoolState {
   size_t bytes = 0;
   size_t arrays = 0;
   size_t cap = 0;
+  bool keepsMapped = false;
 };
 PoolState Pooled();
 // Sets the pool's cap; what it holds beyond the new cap goes back to the
 // system at once (0 empties it). Returns the previous cap.
 size_t SetPoolCap(size_t bytes);
+// Sets whether mapped arrays are kept (those held go back to the system when
+// they no longer are). Returns the previous setting.
+bool SetPoolKeepsMapped(bool keep);
 
 }  // namespace series_memory

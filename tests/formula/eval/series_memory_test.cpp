@@ -14,17 +14,19 @@ namespace {
 
 constexpr size_t kMapped = series_memory::MAPPED_MIN_BYTES / sizeof(double);
 
-// Each test starts with an empty pool of the given cap and leaves the
-// default cap behind.
+// Each test starts with an empty pool of the given cap that keeps mapped
+// arrays too, and leaves the defaults behind.
 class PoolScope {
  public:
   explicit PoolScope(size_t cap) {
     series_memory::SetPoolCap(0);
     series_memory::SetPoolCap(cap);
+    series_memory::SetPoolKeepsMapped(true);
   }
   ~PoolScope() {
     series_memory::SetPoolCap(0);
     series_memory::SetPoolCap(series_memory::kDefaultPoolCap);
+    series_memory::SetPoolKeepsMapped(false);
   }
 };
 
@@ -118,6 +120,27 @@ TEST(SeriesPoolTest, TheCapBoundsWhatIsKept) {
   SeriesMemory none = series_memory::Allocate(1000, false);
   series_memory::Release(&none);
   EXPECT_EQ(series_memory::Pooled().arrays, 0u);
+}
+
+// Unless asked to, the pool keeps heap arrays only; turning mapped arrays
+// off gives back those it holds.
+TEST(SeriesPoolTest, MappedArraysAreKeptOnlyWhenAskedFor) {
+  PoolScope scope(size_t{64} << 20);
+  SeriesMemory heap = series_memory::Allocate(1000, false);
+  SeriesMemory mapped = series_memory::Allocate(kMapped, false);
+  SeriesMemory file = series_memory::Allocate(kMapped, true);
+  const size_t heapBytes = heap.bytes;
+  series_memory::Release(&heap);
+  series_memory::Release(&mapped);
+  series_memory::Release(&file);
+  EXPECT_EQ(series_memory::Pooled().arrays, 3u);
+  EXPECT_TRUE(series_memory::SetPoolKeepsMapped(false));
+  EXPECT_FALSE(series_memory::Pooled().keepsMapped);
+  EXPECT_EQ(series_memory::Pooled().arrays, 1u);
+  EXPECT_EQ(series_memory::Pooled().bytes, heapBytes);
+  SeriesMemory again = series_memory::Allocate(kMapped, false);
+  series_memory::Release(&again);
+  EXPECT_EQ(series_memory::Pooled().arrays, 1u);
 }
 
 // Either side of a shared array maps one file: recycling one would let a
