@@ -69,13 +69,6 @@ bool OutputNeedsPrices(const ExprRecord* record) {
     }
 }
 
-// Whether a series key is listed among the program's reset slots.
-bool RunsWholeRange(const CCalculateInfo& program, const SeriesKey& key) {
-    if (key.kind == OPK_OUTPUT_SERIES) return program.m_resetSlots4.count(key.slot) != 0;
-    if (key.kind == OPK_VAR_SERIES) return program.m_resetSlots5.count(key.slot) != 0;
-    return false;
-}
-
 }  // namespace
 
 CIndexCalculator::CIndexCalculator() = default;
@@ -387,7 +380,7 @@ bool CIndexCalculator::ComputeOutput(CalcContext& ctx, const ExprRecord& record,
         SeriesKey key;
         const int32_t element = list.elements[static_cast<size_t>(k)];
         if (!ctx.program->FindOutputSeriesKey(&record, element, &key)) return true;
-        const bool whole = RunsWholeRange(*ctx.program, key);
+        const bool whole = ctx.program->IsWholeRange(key);
         if (!RunElement(ctx, record, element, whole ? m_rangeFirst : first,
                         whole ? m_rangeLast : last)) {
             return false;

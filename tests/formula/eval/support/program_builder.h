@@ -12,7 +12,8 @@
 #include "formula/eval/series_store.h"
 
 // One operand (kind and payload). A record operand owns its record until it
-// is placed into another record or a statement.
+// is placed into another record or a statement (the program's arena then
+// takes it over).
 struct Operand {
   OperandKind kind = OPK_ZERO;
   OperandValue value;
@@ -55,6 +56,9 @@ class ProgramBuilder {
   int32_t Output(int32_t drawId, const std::vector<Operand>& args, int32_t stateBlocks = 0);
 
  private:
+  // Hands the record tree of expr to the program's arena; a new statement.
+  Statement* Adopt(const Operand& expr);
+
   std::unique_ptr<CCalculateInfo> m_program;
 };
 
