@@ -397,8 +397,7 @@ bool CIndexCalculator::RunElement(CalcContext& ctx, const ExprRecord& record, in
     for (int32_t bar = first; bar <= last; ++bar) {
         if (m_stop.load(std::memory_order_relaxed)) return false;
         ctx.bar = bar;
-        ctx.useOutputVars = true;
-        EvaluateOperand(&ctx, kind, value, &ignored, 0);
+        EvaluateOutputOperand(&ctx, kind, value, &ignored, 0);
     }
     return true;
 }

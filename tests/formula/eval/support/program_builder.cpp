@@ -134,7 +134,7 @@ TestRun::TestRun(CCalculateInfo& program, IIndexDataProvider& provider) : store(
 
 int32_t TestRun::Eval(const Operand& op, int32_t bar, double* out, int32_t offset, bool outputs) {
   ctx.bar = bar;
-  ctx.useOutputVars = outputs;
+  if (outputs) return EvaluateOutputOperand(&ctx, op.kind, op.value, out, offset);
   return EvaluateOperand(&ctx, op.kind, op.value, out, offset);
 }
 

@@ -68,7 +68,8 @@ class TestRun {
  public:
   TestRun(CCalculateInfo& program, IIndexDataProvider& provider);
 
-  // Evaluates op at bar with offset; returns the code, the value in *out.
+  // Evaluates op at bar with offset (as an output record's operand when
+  // `outputs`); returns the code, the value in *out.
   int32_t Eval(const Operand& op, int32_t bar, double* out, int32_t offset = 0, bool outputs = false);
   // The cell of series (kind, slot) at bar (UNCOMPUTED when never computed).
   double Cell(int32_t kind, int32_t slot, int32_t bar);
