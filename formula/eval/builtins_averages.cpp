@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 #include "formula/eval/window_aggregate.h"
 
@@ -101,8 +102,7 @@ int32_t Exponential(const ExprRecord* rec, double* out, CalcContext* ctx, int32_
   if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
   double prev = 0.0;
   if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
-  const double nd = n;
-  return own.Publish(out, ((nd - 1.0) * prev + 2.0 * x) / (nd + 1.0));
+  return own.Publish(out, step::Ema(n, prev, x));
 }
 
 }  // namespace
@@ -241,8 +241,7 @@ int32_t BuiltinSma(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   if (!HasValue(x)) return own.Publish(out, INVALID_VALUE);
   double prev = 0.0;
   if (int32_t rc = own.PreviousOr(x, &prev)) return rc;
-  const double w = std::min(m, static_cast<double>(n));
-  return own.Publish(out, ((n - w) * prev + w * x) / n);
+  return own.Publish(out, step::Sma(n, m, prev, x));
 }
 
 // DMA(X, A): (1 - a) * prev + a * x.

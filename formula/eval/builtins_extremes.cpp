@@ -2,26 +2,24 @@
 
 #include <cmath>
 
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 
 using builtin::Call;
 
 namespace {
 
-// a beats b: greater for the highest, smaller for the lowest (NaN never beats).
-bool Beats(bool highest, double a, double b) { return highest ? a > b : a < b; }
+using step::Beats;
 
 // Newest-first scan of the window for the extreme; ties keep the newest bar.
 // *pos is -1 when no bar of the window has a value.
 int32_t ScanExtreme(const Call& c, bool highest, int32_t nEff, double* best, int32_t* pos) {
-  *best = highest ? -builtin::LARGEST : builtin::LARGEST;
+  *best = step::ScanStart(highest);
   *pos = -1;
   for (int32_t j = 0; j < nEff; ++j) {
     double v = 0.0;
     if (int32_t rc = c.Arg(2, j, &v)) return rc;
-    if (!HasValue(v) || !Beats(highest, v, *best)) continue;
-    *best = v;
-    *pos = c.b - j;
+    step::ScanExtremeValue(highest, v, c.b - j, best, pos);
   }
   return EVAL_OK;
 }
@@ -65,13 +63,7 @@ int32_t Extreme(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t of
     if (int32_t rc = c.ArgAtBar(2, p, &y)) return rc;
     // Only an exact tie goes to the newest bar, as in the scan: the result
     // depends on the window alone, not on the bar the walk started from.
-    if (HasValue(x) && HasValue(y) && (Beats(highest, x, y) || x == y)) {
-      best = x;
-      pos = c.b;
-    } else if (HasValue(y) && p > c.b - nEff && p < c.b) {
-      best = y;
-      pos = p;
-    }
+    step::ContinueExtreme(highest, x, y, p, c.b, nEff, &best, &pos);
   }
   if (pos < 0) {
     if (int32_t rc = ScanExtreme(c, highest, nEff, &best, &pos)) return rc;

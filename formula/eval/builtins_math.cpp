@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 #include "formula/eval/value.h"
 
@@ -146,11 +147,11 @@ int32_t NextRandomInt() {
 }
 
 int32_t BuiltinMax(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
-  return Binary(call, out, ctx, offset, [](double x, double y) { return y > x ? y : x; });
+  return Binary(call, out, ctx, offset, step::Max);
 }
 
 int32_t BuiltinMin(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
-  return Binary(call, out, ctx, offset, [](double x, double y) { return x <= y ? x : y; });
+  return Binary(call, out, ctx, offset, step::Min);
 }
 
 int32_t BuiltinMod(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
@@ -198,7 +199,7 @@ int32_t BuiltinSqrt(const ExprRecord* call, double* out, CalcContext* ctx, int32
 }
 
 int32_t BuiltinAbs(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
-  return Unary(call, out, ctx, offset, [](double x) { return std::fabs(x); });
+  return Unary(call, out, ctx, offset, step::Abs);
 }
 
 int32_t BuiltinPow(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {

@@ -1,6 +1,7 @@
 #include "formula/eval/builtins_refs.h"
 
 #include "abacor/data_provider.h"
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 
 using builtin::Call;
@@ -47,7 +48,7 @@ int32_t BuiltinRef(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   int32_t n = 0;
   int32_t code = 0;
   if (!BeginRef(rec, out, ctx, offset, &c, &n, &code)) return code;
-  const int32_t m = std::min(n, c.b + 1);
+  const int32_t m = step::RefDistance(n, c.b);
   if (int32_t rc = c.Arg(1, m, out)) return rc;
   if (HasValue(*out) || m == 0) return EVAL_OK;
   return c.Arg(1, m - 1, out);

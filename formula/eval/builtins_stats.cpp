@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 #include "formula/eval/window_aggregate.h"
 
@@ -15,7 +16,7 @@ enum class Dispersion { Std, StdP, Var, VarP };
 double DispersionOf(Dispersion kind, const window::MomentAgg& m, int32_t n) {
   switch (kind) {
     case Dispersion::Std:
-      return m.m2 > 0.0 && n > 1 ? std::sqrt(m.m2 / (n - 1)) : 0.0;
+      return step::SampleStd(m.m2, n);
     case Dispersion::StdP:
       return m.m2 > 0.0 ? std::sqrt(m.m2 / n) : 0.0;
     case Dispersion::Var:

@@ -5,6 +5,7 @@
 
 #include "abacor/data_provider.h"
 #include "formula/eval/assignment_index.h"
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/dispatch_table.h"
 #include "formula/eval/series_store.h"
 
@@ -51,25 +52,6 @@ class TableScope {
   VariableTable m_saved;
 };
 
-double ApplyOperator(int32_t op, double a, double b) {
-  const double e = VALUE_EPSILON;
-  switch (op) {
-    case OP_ADD: return a + b;
-    case OP_SUB: return a - b;
-    case OP_MUL: return a * b;
-    case OP_DIV: return std::fabs(b) <= e ? 0.0 : a / b;
-    case OP_AND: return std::fabs(a) > e && std::fabs(b) > e ? 1.0 : 0.0;
-    case OP_OR: return std::fabs(a) > e || std::fabs(b) > e ? 1.0 : 0.0;
-    case OP_GT: return a - b > e ? 1.0 : 0.0;
-    case OP_LT: return b - a > e ? 1.0 : 0.0;
-    case OP_EQ: return std::fabs(a - b) <= e ? 1.0 : 0.0;
-    case OP_GE: return std::fabs(a - b) <= e || a - b > e ? 1.0 : 0.0;
-    case OP_LE: return std::fabs(a - b) <= e || b - a > e ? 1.0 : 0.0;
-    case OP_NE: return std::fabs(a - b) > e ? 1.0 : 0.0;
-    default: return ValueFromBits(ValueBits(a) | ValueBits(b));  // OP_BITOR
-  }
-}
-
 bool IsBinaryOperator(int32_t op) { return (op >= OP_ADD && op <= OP_NE) || op == OP_BITOR; }
 
 // Two-operand operator: both operands are always evaluated.
@@ -81,7 +63,7 @@ int32_t EvaluateOperator(CalcContext* ctx, const ExprRecord* r, double* out, int
   if (code != EVAL_OK) return code;
   code = EvaluateOperand(ctx, r->kinds[1], r->values[1], &b, offset);
   if (code != EVAL_OK) return code;
-  *out = IsInvalid(a) || IsInvalid(b) ? INVALID_VALUE : ApplyOperator(r->op, a, b);
+  *out = step::OperatorCell(r->op, a, b);
   return EVAL_OK;
 }
 

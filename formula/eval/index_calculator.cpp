@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "abacor/data_provider.h"
@@ -69,9 +71,22 @@ bool OutputNeedsPrices(const ExprRecord* record) {
     }
 }
 
+// Whether the environment turns the column executor off: "off" or "0".
+bool ColumnExecutorOffByEnvironment() {
+    const char* value = std::getenv("ABACOR_COLUMN_EXECUTOR");
+    if (value == nullptr) return false;
+    return std::strcmp(value, "off") == 0 || std::strcmp(value, "0") == 0;
+}
+
 }  // namespace
 
 CIndexCalculator::CIndexCalculator() = default;
+
+void CIndexCalculator::SetColumnExecutor(bool on) { m_columnExecutor.store(on); }
+
+bool CIndexCalculator::ColumnExecutorEnabled() const {
+    return m_columnExecutor.load() && !ColumnExecutorOffByEnvironment();
+}
 
 CIndexCalculator::~CIndexCalculator() {
     Lock calc(m_calcLock);

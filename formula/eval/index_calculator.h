@@ -54,6 +54,13 @@ public:
     // is published yet); for the drawing builders, which hold the read lock.
     const PriceSnapshot* PublishedSnapshot() const { return m_readSnapshot.get(); }
 
+    // Whether a range calculation of many bars may run column by column
+    // (on by default). The environment variable ABACOR_COLUMN_EXECUTOR set to
+    // "off" or "0" turns it off as well; it is read when a range starts.
+    void SetColumnExecutor(bool on);
+    // The setting and the environment together, as the next range sees them.
+    bool ColumnExecutorEnabled() const;
+
 private:
     using Range = std::pair<int32_t, int32_t>;
 
@@ -120,6 +127,7 @@ private:
     bool m_extendHistory = false;
     bool m_recalcAll = false;
     bool m_extendForward = false;
+    std::atomic<bool> m_columnExecutor{true};
 
     // The provider as evaluation sees it (non-finite data reads as no value).
     GuardedProvider m_guard;

@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <vector>
 
 #include "formula/eval/builtin_support.h"
 
@@ -386,6 +387,43 @@ int32_t Aggregate(const builtin::Call& c, int32_t e, int32_t n, const Source& sr
   const int32_t rc = AggregateParts(c, e, n, src, &parts);
   *out = parts.Whole();
   return rc;
+}
+
+// The window aggregate at every bar first..last, walked forward as Forward
+// walks it: each prefix folded left to right from its block's start, the
+// suffixes of the previous block folded right to left when a block is
+// entered. item(j) gives bar j's Item; emit(b, parts) takes the two parts.
+// *suffixes is scratch space for n aggregates. n >= 1.
+template <class Agg, class ItemAt, class Emit>
+void WalkColumn(int32_t n, int32_t first, int32_t last, const ItemAt& item, const Emit& emit,
+                std::vector<Agg>* suffixes) {
+  suffixes->assign(static_cast<size_t>(n), Agg{});
+  int64_t suffixBlock = -1;
+  Agg prefix;
+  for (int32_t b = first; b <= last; ++b) {
+    const Place at = PlaceOf(b, n);
+    if (at.i == 0 || b == first) {
+      prefix = Agg{};
+      for (int64_t j = at.start; j <= b; ++j) prefix.Add(item(j));
+    } else {
+      prefix.Add(item(b));
+    }
+    Parts<Agg> parts;
+    parts.newer = prefix;
+    parts.split = at.NeedsSuffix(n);
+    if (parts.split) {
+      if (suffixBlock != at.k - 1) {
+        Agg a;
+        for (int64_t pos = n - 1; pos >= 0; --pos) {
+          a.Add(item(at.start - n + pos));
+          (*suffixes)[static_cast<size_t>(pos)] = a;
+        }
+        suffixBlock = at.k - 1;
+      }
+      parts.older = (*suffixes)[static_cast<size_t>(at.i + 1)];
+    }
+    emit(b, parts);
+  }
 }
 
 }  // namespace window

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "formula/eval/calculate_info.h"
+#include "formula/frontend/compile_errors.h"
 #include "formula/frontend/compile_lock.h"
 #include "formula/frontend/keyword_tables.h"
 #include "formula/frontend/parse_context.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr int32_t kTranslatorFailed = 27;
 constexpr int32_t kFirstDrawId = 500;
 constexpr int32_t kLastDescriptorId = 502;
 constexpr int32_t kLastDrawId = 516;
@@ -104,7 +104,7 @@ bool CIndexParser::CompileLocked(const std::string& text, const std::vector<std:
     program = new CCalculateInfo();
     CZNZParser translator;
     if (translator.Translate(context, program) != 0) {
-        error.code = kTranslatorFailed;
+        error.code = kErrorTranslationFailed;
         error.line = translator.LineCount();
         error.position = translator.Position();
         error.column = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "formula/frontend/compile_errors.h"
 #include "formula/frontend/keyword_tables.h"
 #include "formula/frontend/script_writer.h"
 
@@ -25,6 +26,32 @@ bool EndsOperand(unsigned char ch) {
     if (ch == ')' || ch == '*' || ch == '/' || ch == '-' || ch == '+') return true;
     int32_t cls = CharClassOf(ch);
     return cls == CHAR_NUMBER || cls == CHAR_NAME;
+}
+
+// A run whose start index equals its bracket depth counts as checked without a look at its
+// tokens (the run from a statement's first token always does).
+bool RunSkipsOperandCheck(int32_t start, int32_t depth) { return start == depth; }
+
+// Between tokens an operand run may hold no operand yet or exactly one.
+bool HoldsOneOperandAtMost(int32_t operandBalance) { return operandBalance >= 0 && operandBalance <= 1; }
+
+// The error of a run whose balance is not one operand: too few operands or two side by side.
+int32_t OperandBalanceError(int32_t operandBalance) {
+    return operandBalance < 1 ? kErrorOperandCount : kErrorAdjacentOperands;
+}
+
+// A `)` that brings the run back to its own level or to the statement's top level ends a group
+// that must hold exactly one operand.
+bool ClosesRunGroup(int32_t levelAfter, int32_t depth) { return levelAfter == 0 || levelAfter == depth; }
+
+// How a token changes the operand balance: an operand (a number, name, field, text, the implicit
+// zero or a function without arguments) adds one, an operator takes one; brackets, commas,
+// attributes and functions with arguments change nothing.
+int32_t OperandBalanceStep(int32_t id) {
+    if (IsFunctionId(id)) return ArgCountOf(id) == 0 ? 1 : 0;
+    if (id < TOKEN_OPERATOR_LIMIT) return -1;
+    if (id == TOKEN_IMPLICIT_ZERO || id > TOKEN_ATTRIBUTE_LAST) return 1;
+    return 0;
 }
 
 void AddUnique(std::vector<int32_t>& list, int32_t value) {
@@ -81,7 +108,7 @@ void ParseContext::RegisterParameter(const std::string& name, float value) {
     for (char& ch : lower) ch = LowerAscii(ch);
     if (LookupName(lower) != 0) return;
     if (constantCount >= kMaxConstants) {
-        ++tooManyParameters_;  // more parameters than the constant limit: the analysis fails with 16
+        ++tooManyParameters_;  // more parameters than the constant limit: the analysis fails for too many constants
         return;
     }
     int32_t id = TOKEN_CONSTANT + constantCount;
@@ -120,12 +147,12 @@ bool ParseContext::Analyse() {
     statementIndex = -1;
     formulaTokenCount = 0;
     if (text.empty()) {
-        errorCode = 26;
+        errorCode = kErrorEmptyFormula;
         errorPosition = errorLine = errorColumn = 0;
         return false;
     }
     if (tooManyParameters_ > 0) {
-        errorCode = 16;
+        errorCode = kErrorTooManyConstants;
         errorPosition = errorLine = errorColumn = 0;
         return false;
     }
@@ -199,7 +226,7 @@ void ParseContext::SetError(int32_t position, int32_t line, int32_t lineStart) {
 
 void ParseContext::ReportScriptError() {
     auto first = scriptErrors.begin();
-    errorCode = 8;
+    errorCode = kErrorUnwritableToken;
     errorText = first->second;
     size_t index = static_cast<size_t>(first->first);
     if (index >= formulaTokenPositions.size()) {
@@ -229,7 +256,7 @@ int32_t ParseContext::RewriteStatement() {
     bool drawing = IsDrawFunction(statementTokens.front());
     if (!isOutput && !isVariable && !drawing) {
         // An anonymous output takes a name token like a named one; the same limit applies.
-        if (outputCount >= kMaxOutputs) return Fail(19, 0);
+        if (outputCount >= kMaxOutputs) return Fail(kErrorTooManyOutputs, 0);
         std::string name = ".tempresindex" + std::to_string(s);
         int32_t id = TOKEN_OUTPUT + outputCount++;
         outputIds[name] = id;
@@ -357,9 +384,9 @@ int32_t ParseContext::CheckParentheses(int32_t& depth) {
     depth = 0;
     for (int32_t k = 0; k <= lastToken; ++k) {
         if (statementTokens[k] == TOKEN_OPEN) ++depth;
-        if (statementTokens[k] == TOKEN_CLOSE && --depth < 0) return Fail(21, k);
+        if (statementTokens[k] == TOKEN_CLOSE && --depth < 0) return Fail(kErrorUnbalanced, k);
     }
-    return depth > 0 ? Fail(21, lastToken + 1) : -1;
+    return depth > 0 ? Fail(kErrorUnbalanced, lastToken + 1) : -1;
 }
 
 // call := function '(' args ')' with (argument count - 1) commas at its own level
@@ -367,7 +394,7 @@ int32_t ParseContext::CheckFunctionCall(int32_t k) {
     int32_t count = ArgCountOf(statementTokens[k]);
     if (count < 0) count = 1;
     if (count == 0) return -1;
-    if (k + 1 > lastToken || statementTokens[k + 1] != TOKEN_OPEN) return Fail(21, k);
+    if (k + 1 > lastToken || statementTokens[k + 1] != TOKEN_OPEN) return Fail(kErrorUnbalanced, k);
     int32_t level = 0;
     int32_t commas = 0;
     for (int32_t j = k + 1; j <= lastToken; ++j) {
@@ -376,35 +403,25 @@ int32_t ParseContext::CheckFunctionCall(int32_t k) {
         if (id == TOKEN_CLOSE && --level == 0) break;
         if (id == TOKEN_COMMA && level == 1) ++commas;
     }
-    return commas == count - 1 ? -1 : Fail(22, k);
+    return commas == count - 1 ? -1 : Fail(kErrorOperandCount, k);
 }
 
 // operand run := operand (operator operand)* up to a `,` or the closing bracket of its level
-int32_t ParseContext::CheckOperands(int32_t k, int32_t d) {
-    if (k == d) return -1;
-    int32_t b = 0;
-    int32_t e = d;
-    for (int32_t j = k; j <= lastToken; ++j) {
-        if (b < 0) return Fail(22, j);
-        if (b > 1) return Fail(23, j);
-        int32_t id = statementTokens[j];
-        if (id == TOKEN_OPEN) {
-            ++e;
-        } else if (id == TOKEN_CLOSE) {
-            --e;
-            if ((e == 0 || e == d) && b != 1) return Fail(12, j);
-        } else if (id == TOKEN_COMMA) {
-            if (b == 1) return -1;
-            return Fail(10, j);
-        } else if (IsFunctionId(id)) {
-            if (ArgCountOf(id) == 0) ++b;
-        } else if (id < TOKEN_OPERATOR_LIMIT) {
-            --b;
-        } else if (id == TOKEN_IMPLICIT_ZERO || id > TOKEN_ATTRIBUTE_LAST) {
-            ++b;
+int32_t ParseContext::CheckOperands(int32_t start, int32_t depth) {
+    if (RunSkipsOperandCheck(start, depth)) return -1;
+    int32_t operandBalance = 0;  // operands minus operators seen so far in the run
+    int32_t level = depth;       // bracket level at the current token
+    for (int32_t index = start; index <= lastToken; ++index) {
+        if (!HoldsOneOperandAtMost(operandBalance)) return Fail(OperandBalanceError(operandBalance), index);
+        int32_t id = statementTokens[index];
+        if (id == TOKEN_COMMA) return operandBalance == 1 ? -1 : Fail(kErrorMisplacedCharacter, index);
+        if (id == TOKEN_OPEN) ++level;
+        if (id == TOKEN_CLOSE && ClosesRunGroup(--level, depth) && operandBalance != 1) {
+            return Fail(kErrorMalformedPair, index);
         }
+        operandBalance += OperandBalanceStep(id);
     }
-    if (b == 1 || k == lastToken) return -1;
-    if (k > lastToken) return Fail(22, k - 1);
-    return Fail(b < 1 ? 22 : 23, lastToken);
+    if (operandBalance == 1 || start == lastToken) return -1;
+    if (start > lastToken) return Fail(kErrorOperandCount, start - 1);
+    return Fail(OperandBalanceError(operandBalance), lastToken);
 }

@@ -103,7 +103,8 @@ private:
     int32_t CheckStatement();
     int32_t CheckParentheses(int32_t& depth);
     int32_t CheckFunctionCall(int32_t index);
-    int32_t CheckOperands(int32_t k, int32_t d);
+    // -1, or the failing token index of the operand run that starts at `start` at bracket level `depth`.
+    int32_t CheckOperands(int32_t start, int32_t depth);
 
     void SplitStatements();
     bool RunStatement(const std::string& statement, int32_t start, int32_t line, int32_t lineStart);

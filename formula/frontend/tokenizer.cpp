@@ -2,6 +2,7 @@
 #include <charconv>
 #include <string>
 
+#include "formula/frontend/compile_errors.h"
 #include "formula/frontend/keyword_tables.h"
 #include "formula/frontend/messages.h"
 #include "formula/frontend/parse_context.h"
@@ -35,7 +36,7 @@ int32_t ParseContext::TokenizeStatement(const std::string& s) {
         switch (cls) {
             case CHAR_SEPARATOR:
             case CHAR_IGNORED: ++i; break;
-            case CHAR_BRACE: return Fail(10, static_cast<int32_t>(i));
+            case CHAR_BRACE: return Fail(kErrorMisplacedCharacter, static_cast<int32_t>(i));
             case CHAR_NUMBER: error = TokenizeNumber(s, i); break;
             case CHAR_QUOTE: error = TokenizeText(s, i); break;
             case CHAR_OPERATOR: {
@@ -49,7 +50,7 @@ int32_t ParseContext::TokenizeStatement(const std::string& s) {
                     error = TokenizeComparison(s, i);
                 } else {
                     int32_t id = LookupKeyword(std::string(1, ch));
-                    if (id == 0) return Fail(10, static_cast<int32_t>(i));
+                    if (id == 0) return Fail(kErrorMisplacedCharacter, static_cast<int32_t>(i));
                     AppendToken(id, static_cast<int32_t>(i));
                     ++i;
                 }
@@ -66,7 +67,7 @@ int32_t ParseContext::TokenizeStatement(const std::string& s) {
 int32_t ParseContext::TokenizeNumber(const std::string& s, size_t& i) {
     size_t start = i;
     while (i < s.size() && CharClassOf(static_cast<unsigned char>(s[i])) == CHAR_NUMBER) ++i;
-    if (constantCount >= kMaxConstants) return Fail(16, static_cast<int32_t>(start));
+    if (constantCount >= kMaxConstants) return Fail(kErrorTooManyConstants, static_cast<int32_t>(start));
     std::string digits = s.substr(start, i - start);
     constantValues.push_back(ParseNumber(digits));
     constantTexts.push_back(digits);
@@ -89,8 +90,8 @@ int32_t ParseContext::TokenizeName(const std::string& s, size_t& i, std::string&
     int32_t id = LookupName(word);
     int32_t at = static_cast<int32_t>(start);
     if (id != 0) {
-        if (!pendingTokens.empty() && word == defining) return Fail(28, at, kMsgSelfReference);
-        if (pendingTokens.empty() && colonFollows && id >= TOKEN_VARIABLE) return Fail(24, at);
+        if (!pendingTokens.empty() && word == defining) return Fail(kErrorSelfReference, at, kMsgSelfReference);
+        if (pendingTokens.empty() && colonFollows && id >= TOKEN_VARIABLE) return Fail(kErrorNameInUse, at);
         AppendToken(id, at);
         if (paramIds.count(word) != 0) {
             int32_t p = id - TOKEN_CONSTANT;
@@ -106,29 +107,29 @@ int32_t ParseContext::TokenizeName(const std::string& s, size_t& i, std::string&
         return DefineName(s, start, i, word, defining);
     }
     if (word.size() == 11 && word.compare(0, 5, "color") == 0) {
-        if (customColourCount >= kMaxCustomColours) return Fail(29, at, kMsgTooManyColours);
+        if (customColourCount >= kMaxCustomColours) return Fail(kErrorTooManyCustomColours, at, kMsgTooManyColours);
         customColours[customColourCount] = word.substr(5);
         AppendToken(TOKEN_CUSTOM_COLOR + customColourCount, at);
         ++customColourCount;
         return -1;
     }
-    return Fail(11, at);
+    return Fail(kErrorUndefinedName, at);
 }
 
 // definition := new-name ':' | new-name ':=' ; scanning resumes at the ':'
 int32_t ParseContext::DefineName(const std::string& s, size_t start, size_t& i, const std::string& word,
                                  std::string& defining) {
     int32_t at = static_cast<int32_t>(start);
-    if (word.size() > kMaxNameLength) return Fail(17, at);
-    if (i + 1 == s.size()) return Fail(13, static_cast<int32_t>(i));
+    if (word.size() > kMaxNameLength) return Fail(kErrorNameTooLong, at);
+    if (i + 1 == s.size()) return Fail(kErrorDanglingOperator, static_cast<int32_t>(i));
     int32_t id = 0;
     if (s[i + 1] == '=') {
-        if (variableCount >= kMaxVariables) return Fail(18, at);
+        if (variableCount >= kMaxVariables) return Fail(kErrorTooManyVariables, at);
         id = TOKEN_VARIABLE + variableCount++;
         variableIds[word] = id;
         variableNameTable.push_back(word);
     } else {
-        if (outputCount >= kMaxOutputs) return Fail(19, at);
+        if (outputCount >= kMaxOutputs) return Fail(kErrorTooManyOutputs, at);
         id = TOKEN_OUTPUT + outputCount++;
         outputIds[word] = id;
         outputNameTable.push_back(word);
@@ -142,28 +143,28 @@ int32_t ParseContext::DefineName(const std::string& s, size_t start, size_t& i, 
 int32_t ParseContext::TokenizeComparison(const std::string& s, size_t& i) {
     int32_t at = static_cast<int32_t>(i);
     char ch = s[i];
-    if (i + 1 == s.size()) return Fail(13, at);
+    if (i + 1 == s.size()) return Fail(kErrorDanglingOperator, at);
     char next = s[i + 1];
     int32_t last = LastPending();
     bool lastIsKeyword = last >= TOKEN_OPERATOR_LIMIT && last <= TOKEN_FIELD_LAST;
     if (next == '=') {
-        if (ch == '=') return Fail(12, at);
+        if (ch == '=') return Fail(kErrorMalformedPair, at);
         if (ch == ':' && !(last >= TOKEN_VARIABLE && last < TOKEN_VARIABLE + variableCount)) {
-            return Fail(lastIsKeyword ? 24 : 14, at);
+            return Fail(lastIsKeyword ? kErrorNameInUse : kErrorDefinitionWithoutName, at);
         }
         AppendToken(LookupKeyword(s.substr(i, 2)), at);
         i += 2;
         return -1;
     }
     if (next == '<' || next == '>') {
-        if ((next == '<' && ch != '>') || (next == '>' && ch != '<')) return Fail(12, at);
+        if ((next == '<' && ch != '>') || (next == '>' && ch != '<')) return Fail(kErrorMalformedPair, at);
         AppendToken(LookupKeyword(s.substr(i, 2)), at);
         i += 2;
         return -1;
     }
-    if (ch == '!') return Fail(13, at);
+    if (ch == '!') return Fail(kErrorDanglingOperator, at);
     if (ch == ':' && !(last >= TOKEN_OUTPUT && last < TOKEN_OUTPUT + outputCount)) {
-        return Fail(lastIsKeyword ? 24 : 14, at);
+        return Fail(lastIsKeyword ? kErrorNameInUse : kErrorDefinitionWithoutName, at);
     }
     AppendToken(LookupKeyword(std::string(1, ch)), at);
     ++i;
@@ -175,9 +176,9 @@ int32_t ParseContext::TokenizeLogical(const std::string& s, size_t& i) {
     size_t end = i;
     while (end < s.size() && CharClassOf(static_cast<unsigned char>(s[end])) == CHAR_OPERATOR) ++end;
     int32_t at = static_cast<int32_t>(i);
-    if (end - i != 2) return Fail(15, at);
+    if (end - i != 2) return Fail(kErrorUndoubledLogical, at);
     int32_t id = LookupKeyword(s.substr(i, 2));
-    if (id == 0) return Fail(10, at);
+    if (id == 0) return Fail(kErrorMisplacedCharacter, at);
     AppendToken(id, at);
     i += 2;
     return -1;
@@ -212,11 +213,11 @@ int32_t ParseContext::TokenizeText(const std::string& s, size_t& i) {
     std::string collected;
     while (j < s.size() && s[j] != '\'') {
         int32_t cls = CharClassOf(static_cast<unsigned char>(s[j]));
-        if (cls == CHAR_BRACE) return Fail(10, static_cast<int32_t>(j));
+        if (cls == CHAR_BRACE) return Fail(kErrorMisplacedCharacter, static_cast<int32_t>(j));
         if (cls != CHAR_IGNORED) collected.push_back(s[j]);
         ++j;
     }
-    if (j >= s.size()) return Fail(21, static_cast<int32_t>(i));
+    if (j >= s.size()) return Fail(kErrorUnbalanced, static_cast<int32_t>(i));
     texts.push_back(collected);
     AppendToken(TOKEN_TEXT + textCount, static_cast<int32_t>(i + 1));
     ++textCount;
