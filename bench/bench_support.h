@@ -88,9 +88,28 @@ public:
     }
     bool GetTimeOfDate(int64_t, int64_t*) override { return false; }
 
-private:
+protected:
     int32_t total_;
     std::vector<double> open_, high_, low_, close_, volume_;
+};
+
+// The same bars also handed to the calculator as whole columns, as a host
+// that keeps its bars in arrays does (while every asked bar is real).
+class ColumnWalkProvider final : public RandomWalkProvider, public IIndexBulkDataProvider {
+public:
+    using RandomWalkProvider::RandomWalkProvider;
+
+    const double* GetFieldColumn(int32_t fieldId, int32_t count) override {
+        if (count > total_) return nullptr;
+        switch (fieldId) {
+            case 1: return high_.data();
+            case 2: return open_.data();
+            case 3: return low_.data();
+            case 4: return close_.data();
+            case 6: return volume_.data();
+            default: return nullptr;
+        }
+    }
 };
 
 struct SuiteFormula {

@@ -5,7 +5,8 @@
    formula over the same bars (build/bench/abacor_bulk_timer: compile,
    calculate, publish, read every output): process CPU time, medians.
 2. abacor.screen with 1 and with 2 worker threads over 1,000 symbols x 2,500
-   bars: wall time and process CPU time, medians.
+   bars: wall time and process CPU time, medians, and the minor page faults
+   of one screen (which do not depend on the machine's load).
 3. abacor.dask.screen of the same market, written as CSV files, on a
    two-worker LocalCluster: wall time; the table must equal abacor.screen's.
 
@@ -14,6 +15,7 @@
 import argparse
 import os
 import pathlib
+import resource
 import statistics
 import subprocess
 import sys
@@ -55,6 +57,12 @@ def both_median(work, reps):
     return statistics.median(walls), statistics.median(cpus)
 
 
+def minor_faults(work):
+    before = resource.getrusage(resource.RUSAGE_SELF).ru_minflt
+    work()
+    return resource.getrusage(resource.RUSAGE_SELF).ru_minflt - before
+
+
 def bench_run(abacor, timer, reps):
     bars = walk(np.random.default_rng(1), 1_000_000)
     f = abacor.Formula(FORMULA)
@@ -75,8 +83,10 @@ def bench_screen(abacor, symbols, bars_each, reps, dask_too):
     market = {f"S{i:04d}": walk(rng, bars_each, "2000-01-03", "B").round(4) for i in range(symbols)}
     one = both_median(lambda: abacor.screen(FORMULA, market, workers=1), reps)
     two = both_median(lambda: abacor.screen(FORMULA, market, workers=2), reps)
+    faults = [minor_faults(lambda: abacor.screen(FORMULA, market, workers=w)) for w in (1, 2)]
     print(f"screen, {symbols} x {bars_each} bars: 1 worker {one[0]:.3f} s wall ({one[1]:.3f} s CPU),"
-          f" 2 workers {two[0]:.3f} s wall ({two[1]:.3f} s CPU), speed-up {one[0] / two[0]:.2f}x wall")
+          f" 2 workers {two[0]:.3f} s wall ({two[1]:.3f} s CPU), speed-up {one[0] / two[0]:.2f}x wall;"
+          f" minor page faults of one screen: {faults[0]:,} with 1 worker, {faults[1]:,} with 2")
     if not dask_too:
         return
     from distributed import Client, LocalCluster

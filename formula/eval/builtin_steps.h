@@ -88,6 +88,51 @@ inline double ScanStart(bool highest) {
 // STD from a window's sum of squared deviations m2 over n bars.
 inline double SampleStd(double m2, int32_t n) { return m2 > 0.0 && n > 1 ? std::sqrt(m2 / (n - 1)) : 0.0; }
 
+// IF (ifn false) and IFN (ifn true): no value without a condition or when
+// the chosen branch has none.
+inline double Choose(bool ifn, double condition, double a, double b) {
+  if (!HasValue(condition)) return INVALID_VALUE;
+  const double chosen = IsZero(condition) == ifn ? a : b;
+  return HasValue(chosen) ? chosen : INVALID_VALUE;
+}
+
+// What reading the pair (A, B) some bars back gave.
+enum class PairRead { Values, NoValue, Failed };
+
+// CROSS(A, B) from read(k, &a, &b), the pair k bars back, read only as far
+// back as needed: 1 where A rises above B, 0 where it does not, *out left
+// alone where a pair has no value. False when a read failed.
+template <class Read>
+bool Cross(const Read& read, double* out) {
+  double x = 0.0;
+  double y = 0.0;
+  PairRead r = read(0, &x, &y);
+  if (r != PairRead::Values) return r != PairRead::Failed;
+  if (x <= y) {
+    *out = 0.0;
+    return true;
+  }
+  if ((r = read(1, &x, &y)) != PairRead::Values) return r != PairRead::Failed;
+  // Neither below nor above on the bar before: the bar before that decides.
+  const bool tied = !(y < x) && !(x < y);
+  if (tied && (r = read(2, &x, &y)) != PairRead::Values) return r != PairRead::Failed;
+  *out = x < y ? 1.0 : 0.0;
+  return true;
+}
+
+// MA from its window sum: no value when a bar of the window has none.
+template <class SumAgg>
+double WindowMean(const SumAgg& a, int32_t n) {
+  return a.AnyMissing() ? INVALID_VALUE : a.Total() / n;
+}
+
+// SUM from its window sum at b: no value for a full window whose newest bar
+// has none.
+template <class SumAgg>
+double WindowSum(const SumAgg& a, int32_t n, int32_t b) {
+  return a.newestMissing != 0.0 && n <= b ? INVALID_VALUE : a.Total();
+}
+
 // REF: the distance actually looked back at b (never before bar 0).
 inline int32_t RefDistance(int32_t n, int32_t b) { return std::min(n, b + 1); }
 

@@ -118,7 +118,7 @@ int32_t BuiltinMa(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t 
   if (n == 1) return c.Arg(2, 0, out);
   window::SumAgg a;
   if (int32_t rc = window::Aggregate(c, 1, n, window::SeriesSource{c, 2}, &a)) return rc;
-  if (!a.AnyMissing()) *out = a.Total() / n;
+  *out = step::WindowMean(a, n);
   return EVAL_OK;
 }
 

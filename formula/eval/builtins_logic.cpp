@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/series_store.h"
@@ -180,10 +181,7 @@ int32_t Choose(const ExprRecord* call, double* out, CalcContext* ctx, int32_t of
     const int32_t code = a.At(i, 0, &v[i]);
     if (code != EVAL_OK) return code;
   }
-  if (!HasValue(v[0])) return EVAL_OK;
-  const bool first = IsZero(v[0]) == ifn;
-  const double chosen = first ? v[1] : v[2];
-  *out = HasValue(chosen) ? chosen : INVALID_VALUE;
+  *out = step::Choose(ifn, v[0], v[1], v[2]);
   return EVAL_OK;
 }
 
@@ -203,21 +201,15 @@ int32_t BuiltinCross(const ExprRecord* call, double* out, CalcContext* ctx, int3
   Args a;
   int32_t entryCode = EVAL_OK;
   if (!builtin::BeginArgs(call, out, ctx, offset, 3, PLAIN_ARGS, &a, &entryCode)) return entryCode;
-  double x = 0.0;
-  double y = 0.0;
-  bool valid = false;
-  int32_t code = ReadPair(a, 0, 0, &x, &y, &valid);
-  if (code != EVAL_OK || !valid) return code;
-  if (x <= y) {
-    *out = 0.0;
-    return EVAL_OK;
-  }
-  if ((code = ReadPair(a, 0, 1, &x, &y, &valid)) != EVAL_OK || !valid) return code;
-  // Neither below nor above on the bar before: the bar before that decides.
-  const bool tied = !(y < x) && !(x < y);
-  if (tied && ((code = ReadPair(a, 0, 2, &x, &y, &valid)) != EVAL_OK || !valid)) return code;
-  *out = x < y ? 1.0 : 0.0;
-  return EVAL_OK;
+  int32_t code = EVAL_OK;
+  auto read = [&a, &code](int32_t k, double* x, double* y) {
+    bool valid = false;
+    code = ReadPair(a, 0, k, x, y, &valid);
+    if (code != EVAL_OK) return step::PairRead::Failed;
+    return valid ? step::PairRead::Values : step::PairRead::NoValue;
+  };
+  step::Cross(read, out);
+  return code;
 }
 
 // LONGCROSS(A, B, N): A below B on each of the last N bars that have values,

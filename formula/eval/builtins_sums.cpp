@@ -1,5 +1,6 @@
 #include "formula/eval/builtins_sums.h"
 
+#include "formula/eval/builtin_steps.h"
 #include "formula/eval/builtin_support.h"
 #include "formula/eval/window_aggregate.h"
 
@@ -34,8 +35,7 @@ int32_t BuiltinSum(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t
   if (!BeginWindow(rec, out, ctx, offset, &c, &n, &code)) return code;
   window::SumAgg a;
   if (int32_t rc = window::Aggregate(c, 1, n, window::SeriesSource{c, 2}, &a)) return rc;
-  if (a.newestMissing != 0.0 && n <= c.b) return EVAL_OK;
-  *out = a.Total();
+  *out = step::WindowSum(a, n, c.b);
   return EVAL_OK;
 }
 

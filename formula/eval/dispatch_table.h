@@ -3,14 +3,13 @@
 // index from function id to slot.
 #include <cstdint>
 
+#include "formula/eval/builtin_registry.h"
 #include "formula/eval/calc_context.h"
 
 struct DispatchEntry {
   BuiltinFn impl;  // null while a slot has no implementation
   int32_t id;      // function-info id served by the slot
 };
-
-constexpr int32_t DISPATCH_SLOT_COUNT = 139;
 
 // The entry of a slot, or null for a slot outside 0..138.
 const DispatchEntry* DispatchSlot(int32_t slot);

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "formula/eval/builtin_registry.h"
+
 // One value element and the condition element that gates it (0 when none).
 struct DrawValueElement {
     int32_t element;
@@ -23,33 +25,24 @@ struct DrawElements {
     std::array<DrawValueElement, 4> values;
 };
 
-constexpr int32_t kFirstDrawId = 500;
-constexpr int32_t kLastDrawId = 516;
-
-constexpr int32_t kDrawCurveLine = 500;
-constexpr int32_t kDrawCircular = 501;
-constexpr int32_t kDrawColumn = 502;
-constexpr int32_t kDrawKLine = 503;
-constexpr int32_t kDrawText = 509;
-
 constexpr std::array<DrawElements, 17> kDrawElementTable{{
-    {500, 1, {1, 0, 0, 0, 0}, 1, {{{1, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // .CURVELINE
-    {501, 1, {2, 0, 0, 0, 0}, 1, {{{2, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // .CIRCULAR
-    {502, 1, {3, 0, 0, 0, 0}, 1, {{{3, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // .COLUMN
-    {503, 4, {1, 2, 3, 4, 0}, 4, {{{1, 0}, {2, 0}, {3, 0}, {4, 0}}}},  // DRAWKLINE
-    {504, 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // RECTREL
-    {505, 2, {1, 2, 0, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},  // PLOYLINE
-    {506, 4, {2, 4, 1, 3, 0}, 2, {{{1, 0}, {3, 0}, {0, 0}, {0, 0}}}},  // BAND
-    {507, 5, {1, 4, 5, 2, 3}, 2, {{{2, 1}, {3, 1}, {0, 0}, {0, 0}}}},  // STICK
-    {508, 3, {1, 3, 2, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWICON
-    {509, 3, {1, 3, 2, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWTEXT
-    {510, 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWTEXT_FIX
-    {511, 3, {1, 3, 2, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWNUMBER
-    {512, 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWNUMBER_FIX
-    {513, 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWBMP
-    {514, 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},  // DRAWGBK
-    {515, 4, {1, 3, 2, 4, 0}, 2, {{{2, 1}, {4, 3}, {0, 0}, {0, 0}}}},  // DRAWLINE
-    {516, 3, {3, 1, 2, 0, 0}, 2, {{{1, 3}, {2, 3}, {0, 0}, {0, 0}}}},  // FILLRGN
+    {BuiltinId(".CURVELINE"), 1, {1, 0, 0, 0, 0}, 1, {{{1, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId(".CIRCULAR"), 1, {2, 0, 0, 0, 0}, 1, {{{2, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId(".COLUMN"), 1, {3, 0, 0, 0, 0}, 1, {{{3, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWKLINE"), 4, {1, 2, 3, 4, 0}, 4, {{{1, 0}, {2, 0}, {3, 0}, {4, 0}}}},
+    {BuiltinId("RECTREL"), 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("PLOYLINE"), 2, {1, 2, 0, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("BAND"), 4, {2, 4, 1, 3, 0}, 2, {{{1, 0}, {3, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("STICK"), 5, {1, 4, 5, 2, 3}, 2, {{{2, 1}, {3, 1}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWICON"), 3, {1, 3, 2, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWTEXT"), 3, {1, 3, 2, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWTEXT_FIX"), 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWNUMBER"), 3, {1, 3, 2, 0, 0}, 1, {{{2, 1}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWNUMBER_FIX"), 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWBMP"), 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWGBK"), 0, {0, 0, 0, 0, 0}, 0, {{{0, 0}, {0, 0}, {0, 0}, {0, 0}}}},
+    {BuiltinId("DRAWLINE"), 4, {1, 3, 2, 4, 0}, 2, {{{2, 1}, {4, 3}, {0, 0}, {0, 0}}}},
+    {BuiltinId("FILLRGN"), 3, {3, 1, 2, 0, 0}, 2, {{{1, 3}, {2, 3}, {0, 0}, {0, 0}}}},
 }};
 static_assert(kDrawElementTable.size() == kLastDrawId - kFirstDrawId + 1,
               "one row per draw id");

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "abacor/index_parser.h"
+#include "formula/eval/builtin_registry.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/draw_job.h"
 #include "formula/eval/series_store.h"
@@ -19,32 +20,30 @@ struct DrawForm {
   DrawBuilderFn build;
 };
 
-constexpr int32_t kFirstForm = 500;
-
 constexpr std::array<DrawForm, 17> kDrawForms{{
-    {500, BuildCurveLine},   // .CURVELINE
-    {501, BuildCircular},    // .CIRCULAR
-    {502, BuildColumn},      // .COLUMN
-    {503, BuildKLine},       // DRAWKLINE
-    {504, nullptr},          // RECTREL
-    {505, BuildPolyLine},    // PLOYLINE
-    {506, BuildBand},        // BAND
-    {507, BuildStick},       // STICK
-    {508, BuildIcon},        // DRAWICON
-    {509, BuildText},        // DRAWTEXT
-    {510, nullptr},          // DRAWTEXT_FIX
-    {511, BuildNumber},      // DRAWNUMBER
-    {512, nullptr},          // DRAWNUMBER_FIX
-    {513, nullptr},          // DRAWBMP
-    {514, nullptr},          // DRAWGBK
-    {515, BuildSegments},    // DRAWLINE
-    {516, BuildFillRegion},  // FILLRGN
+    {BuiltinId(".CURVELINE"), BuildCurveLine},
+    {BuiltinId(".CIRCULAR"), BuildCircular},
+    {BuiltinId(".COLUMN"), BuildColumn},
+    {BuiltinId("DRAWKLINE"), BuildKLine},
+    {BuiltinId("RECTREL"), nullptr},
+    {BuiltinId("PLOYLINE"), BuildPolyLine},
+    {BuiltinId("BAND"), BuildBand},
+    {BuiltinId("STICK"), BuildStick},
+    {BuiltinId("DRAWICON"), BuildIcon},
+    {BuiltinId("DRAWTEXT"), BuildText},
+    {BuiltinId("DRAWTEXT_FIX"), nullptr},
+    {BuiltinId("DRAWNUMBER"), BuildNumber},
+    {BuiltinId("DRAWNUMBER_FIX"), nullptr},
+    {BuiltinId("DRAWBMP"), nullptr},
+    {BuiltinId("DRAWGBK"), nullptr},
+    {BuiltinId("DRAWLINE"), BuildSegments},
+    {BuiltinId("FILLRGN"), BuildFillRegion},
 }};
 static_assert(kDrawForms.size() == 17, "one row per draw id 500 to 516");
 
 constexpr bool FormsAreDense() {
   for (size_t i = 0; i < kDrawForms.size(); ++i) {
-    if (kDrawForms[i].drawId != kFirstForm + static_cast<int32_t>(i)) return false;
+    if (kDrawForms[i].drawId != kFirstDrawId + static_cast<int32_t>(i)) return false;
   }
   return true;
 }
@@ -52,7 +51,7 @@ static_assert(FormsAreDense(), "rows are in draw-id order without gaps");
 
 DrawBuilderFn FindBuilder(const ExprRecord& record) {
   if (record.count < 1 || record.kinds[0] != OPK_FUNC_ID) return nullptr;
-  const int64_t row = int64_t{record.values[0].Int32()} - kFirstForm;
+  const int64_t row = int64_t{record.values[0].Int32()} - kFirstDrawId;
   if (row < 0 || row >= static_cast<int64_t>(kDrawForms.size())) return nullptr;
   return kDrawForms[static_cast<size_t>(row)].build;
 }

@@ -6,24 +6,6 @@
 
 namespace {
 
-constexpr bool SameName(const char* a, const char* b) {
-  for (int32_t i = 0; i < 16; ++i) {
-    if (a[i] != b[i]) return false;
-    if (a[i] == '\0') return true;
-  }
-  return true;
-}
-
-constexpr bool NamesAreUnique() {
-  for (int32_t i = 0; i < FUNCTION_COUNT; ++i) {
-    for (int32_t j = i + 1; j < FUNCTION_COUNT; ++j) {
-      if (SameName(FunctionInfoTable[i].name, FunctionInfoTable[j].name)) return false;
-    }
-  }
-  return true;
-}
-static_assert(NamesAreUnique(), "function names are unique");
-
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // The row named by element 0 of a call record, or null.
@@ -101,7 +83,7 @@ int32_t FindFunction(std::string_view name, int32_t* id) {
   std::string upper(name);
   for (char& c : upper) c = UpperAscii(c);
   for (int32_t row = 0; row < FUNCTION_COUNT; ++row) {
-    if (upper == std::string_view(FunctionInfoTable[row].name)) {
+    if (upper == kBuiltins[row].name) {
       if (id != nullptr) *id = FunctionInfoTable[row].id;
       return row;
     }

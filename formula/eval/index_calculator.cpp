@@ -12,6 +12,8 @@
 #include "formula/eval/assignment_index.h"
 #include "formula/eval/calc_context.h"
 #include "formula/eval/calculate_info.h"
+#include "formula/eval/column_executor.h"
+#include "formula/eval/column_plan.h"
 #include "formula/eval/draw_elements.h"
 #include "formula/eval/draw_job.h"
 #include "formula/eval/draw_output.h"
@@ -24,6 +26,9 @@
 namespace {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
+
+// Ranges shorter than this stay per bar: planning would cost more than it saves.
+constexpr int32_t kMinColumnBars = 64;
 
 // Extra bars before or after a requested range are capped at this many.
 constexpr int64_t kExtraBarsCap = 500;
@@ -95,6 +100,7 @@ CIndexCalculator::~CIndexCalculator() {
     m_priceSnapshot.reset();
     m_readStore.reset();
     m_readSnapshot.reset();
+    m_columnExecutorState.reset();
 }
 
 CCalculateInfo* CIndexCalculator::Program() const {
@@ -370,7 +376,8 @@ bool CIndexCalculator::RunOutputs(int32_t first, int32_t last) {
     if (program == nullptr) return false;
     CalcContext ctx;
     FillContext(ctx, program);
-    const bool done = RunAllOutputs(ctx, program, first, last);
+    const bool done = ColumnRange(first, last) ? RunColumns(ctx, program, first, last)
+                                               : RunAllOutputs(ctx, program, first, last);
     // Whole-range passes fill up to the last addressable bar.
     const int32_t addressable = std::min(ctx.totalBarCount, m_store->BarCount()) - 1;
     m_dirtyLast = std::max({m_dirtyLast, ctx.highestCell, last, addressable});
@@ -385,6 +392,24 @@ bool CIndexCalculator::RunAllOutputs(CalcContext& ctx, CCalculateInfo* program, 
         const DrawElements* list = ElementsOf(record);
         if (list == nullptr) continue;
         if (!ComputeOutput(ctx, *record, *list, first, last)) return false;
+    }
+    return !m_stop.load(std::memory_order_relaxed);
+}
+
+bool CIndexCalculator::ColumnRange(int32_t first, int32_t last) const {
+    if (first != 0 || m_rangeFirst != 0 || last - first + 1 < kMinColumnBars) return false;
+    if (m_recalcAll || m_extendForward) return false;
+    return ColumnExecutorEnabled();
+}
+
+bool CIndexCalculator::RunColumns(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last) {
+    const ColumnPlan plan = PlanColumns(*program, m_assignmentIndex.get(), OutputElementsOf(*program));
+    if (!plan.usable) return RunAllOutputs(ctx, program, first, last);
+    if (m_columnExecutorState == nullptr) m_columnExecutorState = std::make_unique<ColumnExecutor>();
+    if (!m_columnExecutorState->Run(plan, &ctx, last)) return false;
+    for (const OutputElement& e : plan.perBar) {
+        if (m_stop.load(std::memory_order_relaxed)) return false;
+        if (!RunElement(ctx, *program->FindOutputRecord(e.output), e.element, first, last)) return false;
     }
     return !m_stop.load(std::memory_order_relaxed);
 }

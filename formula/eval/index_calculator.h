@@ -20,6 +20,7 @@
 
 class AssignmentIndex;
 class CCalculateInfo;
+class ColumnExecutor;
 class SeriesStore;
 class PriceSnapshot;
 struct CalcContext;
@@ -82,6 +83,11 @@ private:
     int64_t ExtraAfter(int32_t bar);
     bool RunOutputs(int32_t first, int32_t last);
     bool RunAllOutputs(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last);
+    // Whether bars first..last may run column by column.
+    bool ColumnRange(int32_t first, int32_t last) const;
+    // Runs the outputs column by column where the plan allows, the rest per
+    // bar; the whole program per bar when the plan is not usable.
+    bool RunColumns(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last);
     void FillContext(CalcContext& ctx, CCalculateInfo* program);
     void FillColumns(CalcContext& ctx, const CCalculateInfo& program);
     bool ComputeOutput(CalcContext& ctx, const ExprRecord& record, const DrawElements& list,
@@ -128,6 +134,7 @@ private:
     bool m_recalcAll = false;
     bool m_extendForward = false;
     std::atomic<bool> m_columnExecutor{true};
+    std::unique_ptr<ColumnExecutor> m_columnExecutorState;
 
     // The provider as evaluation sees it (non-finite data reads as no value).
     GuardedProvider m_guard;

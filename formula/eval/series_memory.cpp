@@ -1,5 +1,9 @@
 #include "formula/eval/series_memory.h"
 
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <mutex>
 #include <new>
 
 #if defined(__linux__)
@@ -49,7 +53,7 @@ bool MapFile(size_t bytes, SeriesMemory* m) {
     g_openFiles.fetch_sub(1);
     return false;
   }
-  *m = SeriesMemory{static_cast<double*>(p), bytes, file};
+  *m = SeriesMemory{static_cast<double*>(p), bytes, bytes, file, true};
   return true;
 }
 
@@ -58,7 +62,7 @@ bool MapAnonymous(size_t bytes, SeriesMemory* m) {
   void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) return false;
   ::madvise(p, bytes, MADV_HUGEPAGE);  // a hint: ignored where the system has none
-  *m = SeriesMemory{static_cast<double*>(p), bytes, -1};
+  *m = SeriesMemory{static_cast<double*>(p), bytes, bytes, -1, true};
   return true;
 }
 #endif
@@ -66,12 +70,119 @@ bool MapAnonymous(size_t bytes, SeriesMemory* m) {
 SeriesMemory FromHeap(size_t count) {
   SeriesMemory m;
   m.cells = new (std::nothrow) double[count];
+  if (m.cells != nullptr) m.bytes = count * sizeof(double);
   return m;
 }
 
-}  // namespace
+// Gives the array back to the system.
+void Free(SeriesMemory* m) {
+  if (m->mappedBytes == 0) {
+    delete[] m->cells;
+    *m = SeriesMemory{};
+    return;
+  }
+#if defined(__linux__)
+  ::munmap(m->cells, m->mappedBytes);
+  CloseFile(m);
+#endif
+  *m = SeriesMemory{};
+}
 
-SeriesMemory Allocate(size_t count, bool shareable) {
+// The cap the environment asks for: ABACOR_SERIES_POOL_BYTES, a count of bytes.
+size_t CapFromEnvironment() {
+  const char* text = std::getenv("ABACOR_SERIES_POOL_BYTES");
+  if (text == nullptr || *text == '\0') return kDefaultPoolCap;
+  char* end = nullptr;
+  const unsigned long long bytes = std::strtoull(text, &end, 10);
+  return end != nullptr && *end == '\0' ? static_cast<size_t>(bytes) : kDefaultPoolCap;
+}
+
+// At most this many arrays holding a file wait in the pool, so that new
+// shareable arrays still find files to be had.
+constexpr size_t kMaxPooledFiles = 32;
+
+// Freed arrays by size: plain ones (heap or anonymous mappings) and those
+// still holding their file, which only shareable requests take.
+class Pool {
+ public:
+  Pool() : m_cap(CapFromEnvironment()) {}
+
+  // A pooled array of at least `bytes` and not much more; false when none fits.
+  bool Take(size_t bytes, bool wantFile, SeriesMemory* m) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    Blocks& blocks = wantFile ? m_files : m_plain;
+    const auto it = blocks.lower_bound(bytes);
+    if (it == blocks.end() || it->first > bytes + bytes / 4) return false;
+    *m = it->second;
+    m_held -= it->first;
+    blocks.erase(it);
+    return true;
+  }
+
+  // Keeps the array for later; false when it is not to be recycled or the
+  // cap leaves no room (the caller frees it).
+  bool Put(const SeriesMemory& m) {
+    if (!m.recyclable || m.bytes == 0) return false;
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m.bytes > m_cap || m_held > m_cap - m.bytes) return false;
+    Blocks& blocks = m.file >= 0 ? m_files : m_plain;
+    if (m.file >= 0 && blocks.size() >= kMaxPooledFiles) return false;
+    try {
+      blocks.emplace(m.bytes, m);
+    } catch (const std::exception&) {
+      return false;
+    }
+    m_held += m.bytes;
+    return true;
+  }
+
+  PoolState State() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return PoolState{m_held, m_plain.size() + m_files.size(), m_cap};
+  }
+
+  // Sets the cap and frees, largest first, the arrays beyond it.
+  size_t SetCap(size_t cap) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    const size_t previous = m_cap;
+    m_cap = cap;
+    while (m_held > m_cap) {
+      Blocks& blocks = Largest();
+      const auto last = std::prev(blocks.end());
+      m_held -= last->first;
+      SeriesMemory evicted = last->second;
+      blocks.erase(last);
+      Free(&evicted);
+    }
+    return previous;
+  }
+
+ private:
+  using Blocks = std::multimap<size_t, SeriesMemory>;
+
+  // The list whose largest array is the larger (one of them is not empty).
+  Blocks& Largest() {
+    if (m_files.empty()) return m_plain;
+    if (m_plain.empty()) return m_files;
+    return m_files.rbegin()->first > m_plain.rbegin()->first ? m_files : m_plain;
+  }
+
+  std::mutex m_lock;
+  Blocks m_plain;
+  Blocks m_files;
+  size_t m_held = 0;
+  size_t m_cap;
+};
+
+// Never destroyed: stores that outlive static destruction still return their
+// arrays to it.
+Pool& ThePool() {
+  static Pool* pool = new Pool();
+  return *pool;
+}
+
+// A new array from the system.
+SeriesMemory Fresh(size_t count, bool shareable) {
   const size_t bytes = count * sizeof(double);
   if (bytes < MAPPED_MIN_BYTES) return FromHeap(count);
 #if defined(__linux__)
@@ -85,19 +196,27 @@ SeriesMemory Allocate(size_t count, bool shareable) {
   return FromHeap(count);
 }
 
+}  // namespace
+
+SeriesMemory Allocate(size_t count, bool shareable) {
+  const size_t bytes = count * sizeof(double);
+  SeriesMemory m;
+  if (count > 0 && ThePool().Take(bytes, shareable && bytes >= MAPPED_MIN_BYTES, &m)) return m;
+  return Fresh(count, shareable);
+}
+
 void Release(SeriesMemory* m) {
   if (m->cells == nullptr) return;
-  if (m->mappedBytes == 0) {
-    delete[] m->cells;
+  if (ThePool().Put(*m)) {
     *m = SeriesMemory{};
     return;
   }
-#if defined(__linux__)
-  ::munmap(m->cells, m->mappedBytes);
-  CloseFile(m);
-#endif
-  *m = SeriesMemory{};
+  Free(m);
 }
+
+PoolState Pooled() { return ThePool().State(); }
+
+size_t SetPoolCap(size_t bytes) { return ThePool().SetCap(bytes); }
 
 bool Shareable(const SeriesMemory& m) { return m.cells != nullptr && m.mappedBytes != 0 && m.file >= 0; }
 
@@ -115,8 +234,9 @@ bool Share(SeriesMemory* writer, SeriesMemory* reader) {
   // Both mappings keep the file alive; its descriptor is no longer needed.
   ::munmap(writer->cells, bytes);
   CloseFile(writer);
-  *writer = SeriesMemory{static_cast<double*>(view), bytes, -1};
-  *reader = SeriesMemory{static_cast<double*>(shared), bytes, -1};
+  const size_t usable = writer->bytes;
+  *writer = SeriesMemory{static_cast<double*>(view), usable, bytes, -1, false};
+  *reader = SeriesMemory{static_cast<double*>(shared), usable, bytes, -1, false};
   return true;
 #else
   static_cast<void>(writer);

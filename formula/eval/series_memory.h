@@ -6,24 +6,38 @@
 // pages for the reader, while the writer goes on with a private
 // copy-on-write view, so nothing is copied and what the writer changes
 // afterwards stays its own until it copies it over again.
+//
+// Freed arrays go back to a process-wide pool, capped in bytes, from which
+// later arrays of about the same size are taken again: their pages are
+// already there, so a calculator that is reset or handed new bars (one
+// instrument after another) does not fault them in again, and memory the
+// allocator would trim and take back stays put. An array of a shared file is
+// never recycled. Arrays beyond the cap go back to the system. The cap is
+// read from the environment variable ABACOR_SERIES_POOL_BYTES (0: no pool) or
+// defaults to kDefaultPoolCap.
 #include <cstddef>
 
 struct SeriesMemory {
   double* cells = nullptr;
+  size_t bytes = 0;        // bytes usable at cells
   size_t mappedBytes = 0;  // 0 for a heap array
   int file = -1;           // the file of a shareable array until it is shared
+  bool recyclable = true;  // false for either side of a shared file
 };
 
 namespace series_memory {
 
 // Arrays of at least this many bytes are mapped rather than taken from the heap.
 constexpr size_t MAPPED_MIN_BYTES = size_t{1} << 20;
+// The pool's cap when the environment sets none.
+constexpr size_t kDefaultPoolCap = size_t{128} << 20;
 
-// An array of `count` cells, their contents unset; cells is null when memory
-// runs out. `shareable` asks for an array Share can hand over later (it may
-// still come back unshareable: a small array, or no file to be had).
+// An array of `count` cells, their contents unset (a recycled array keeps
+// what it held); cells is null when memory runs out. `shareable` asks for an
+// array Share can hand over later (it may still come back unshareable: a
+// small array, or no file to be had).
 SeriesMemory Allocate(size_t count, bool shareable);
-// Frees the array and empties *m.
+// Returns the array to the pool (or to the system) and empties *m.
 void Release(SeriesMemory* m);
 // Whether Share can hand over this array.
 bool Shareable(const SeriesMemory& m);
@@ -31,5 +45,16 @@ bool Shareable(const SeriesMemory& m);
 // *writer into a private copy-on-write view of them (its cells may move).
 // False, with nothing changed, when writer is not shareable or a mapping fails.
 bool Share(SeriesMemory* writer, SeriesMemory* reader);
+
+// What the pool holds now.
+struct PoolState {
+  size_t bytes = 0;
+  size_t arrays = 0;
+  size_t cap = 0;
+};
+PoolState Pooled();
+// Sets the pool's cap; what it holds beyond the new cap goes back to the
+// system at once (0 empties it). Returns the previous cap.
+size_t SetPoolCap(size_t bytes);
 
 }  // namespace series_memory

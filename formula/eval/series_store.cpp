@@ -37,13 +37,32 @@ double* SeriesStore::MakeSeries(int32_t kind, int32_t slot, bool create, int32_t
   // is refused rather than read past its end.
   if (e->memory.cells != nullptr) return e->length >= wanted ? e->memory.cells : nullptr;
   if (!create) return nullptr;
+  return Fill(e, kind, wanted, explicitLength, 0, -1);
+}
+
+double* SeriesStore::GetSeriesToWrite(int32_t kind, int32_t slot, int32_t from, int32_t to) {
+  if (m_barCount < 1) return nullptr;
+  Entry* e = Slot(kind, slot);
+  if (e == nullptr) return nullptr;
+  if (e->memory.cells != nullptr) return e->length >= DefaultLength() ? e->memory.cells : nullptr;
+  return Fill(e, kind, DefaultLength(), false, std::max(from, 0), std::min(to, DefaultLength() - 1));
+}
+
+double* SeriesStore::Fill(Entry* e, int32_t kind, int32_t wanted, bool explicitLength, int32_t skipFirst,
+                          int32_t skipLast) {
   const bool shareable = !explicitLength && kind == m_shareableKind;
   e->memory = series_memory::Allocate(static_cast<size_t>(wanted), shareable);
-  if (e->memory.cells == nullptr) return nullptr;
-  std::fill(e->memory.cells, e->memory.cells + wanted, UNCOMPUTED);
+  double* cells = e->memory.cells;
+  if (cells == nullptr) return nullptr;
+  if (skipFirst > skipLast) {
+    std::fill(cells, cells + wanted, UNCOMPUTED);
+  } else {
+    std::fill(cells, cells + skipFirst, UNCOMPUTED);
+    std::fill(cells + skipLast + 1, cells + wanted, UNCOMPUTED);
+  }
   e->length = wanted;
   e->explicitLength = explicitLength;
-  return e->memory.cells;
+  return cells;
 }
 
 SeriesStore::MarkBit SeriesStore::MakeMarks(int32_t slot, int32_t cell) {

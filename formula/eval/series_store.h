@@ -38,6 +38,13 @@ class SeriesStore {
     }
     return MakeSeries(kind, slot, create, length);
   }
+  // The default-length array of (kind, slot) for a caller that writes every
+  // cell in from..to itself: a new array has every other cell UNCOMPUTED and
+  // leaves those cells unset, which saves filling cells only to overwrite
+  // them. An existing array is returned as it is. The range is clipped to
+  // 0..barCount + 1; an empty one (from > to) leaves nothing unset. Null as
+  // for GetSeries.
+  double* GetSeriesToWrite(int32_t kind, int32_t slot, int32_t from, int32_t to);
   // Number of cells of the array of (kind, slot); 0 when there is none.
   int32_t SeriesLength(int32_t kind, int32_t slot) const;
   // Marks cells first..last (swapped if reversed, clipped to 0..barCount + 1)
@@ -94,6 +101,10 @@ class SeriesStore {
   }
   // GetSeries when the array is missing (or the store has no bars).
   double* MakeSeries(int32_t kind, int32_t slot, bool create, int32_t length);
+  // Makes the missing array of *e with `wanted` cells, all UNCOMPUTED but
+  // for cells skipFirst..skipLast (an empty range skips none).
+  double* Fill(Entry* e, int32_t kind, int32_t wanted, bool explicitLength, int32_t skipFirst,
+               int32_t skipLast);
   // VisitMark when the slot has no marks yet.
   MarkBit MakeMarks(int32_t slot, int32_t cell);
   // The entry of (kind, slot), the table grown to hold it; null when it cannot be.

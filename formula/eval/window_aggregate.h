@@ -389,19 +389,30 @@ int32_t Aggregate(const builtin::Call& c, int32_t e, int32_t n, const Source& sr
   return rc;
 }
 
+// Where a column walk ended: the prefixes at its last two bars and the block
+// whose suffixes it holds (-1: none).
+template <class Agg>
+struct WalkEnd {
+  Agg previous;
+  Agg last;
+  bool hasPrevious = false;
+  int64_t suffixBlock = -1;
+};
+
 // The window aggregate at every bar first..last, walked forward as Forward
 // walks it: each prefix folded left to right from its block's start, the
 // suffixes of the previous block folded right to left when a block is
 // entered. item(j) gives bar j's Item; emit(b, parts) takes the two parts.
-// *suffixes is scratch space for n aggregates. n >= 1.
+// *suffixes holds the n suffixes of end->suffixBlock afterwards. n >= 1.
 template <class Agg, class ItemAt, class Emit>
 void WalkColumn(int32_t n, int32_t first, int32_t last, const ItemAt& item, const Emit& emit,
-                std::vector<Agg>* suffixes) {
+                std::vector<Agg>* suffixes, WalkEnd<Agg>* end) {
   suffixes->assign(static_cast<size_t>(n), Agg{});
-  int64_t suffixBlock = -1;
   Agg prefix;
   for (int32_t b = first; b <= last; ++b) {
     const Place at = PlaceOf(b, n);
+    end->previous = prefix;
+    end->hasPrevious = b > first;
     if (at.i == 0 || b == first) {
       prefix = Agg{};
       for (int64_t j = at.start; j <= b; ++j) prefix.Add(item(j));
@@ -412,18 +423,35 @@ void WalkColumn(int32_t n, int32_t first, int32_t last, const ItemAt& item, cons
     parts.newer = prefix;
     parts.split = at.NeedsSuffix(n);
     if (parts.split) {
-      if (suffixBlock != at.k - 1) {
+      if (end->suffixBlock != at.k - 1) {
         Agg a;
         for (int64_t pos = n - 1; pos >= 0; --pos) {
           a.Add(item(at.start - n + pos));
           (*suffixes)[static_cast<size_t>(pos)] = a;
         }
-        suffixBlock = at.k - 1;
+        end->suffixBlock = at.k - 1;
       }
       parts.older = (*suffixes)[static_cast<size_t>(at.i + 1)];
     }
     emit(b, parts);
   }
+  end->last = prefix;
+}
+
+// Leaves a state block of Cells(n, last) cells as Forward leaves it after a
+// walk that ended at `last`, so the next forward step continues from it.
+template <class Agg>
+void StoreWalkEnd(double* s, int32_t n, int32_t last, const WalkEnd<Agg>& end, const std::vector<Agg>& suffixes) {
+  using L = Layout<Agg>;
+  s[L::LENGTH] = n;
+  s[L::PREV_BAR] = end.hasPrevious ? static_cast<double>(last) - 1.0 : -1.0;
+  if (end.hasPrevious) L::Store(s + L::PREV, end.previous);
+  L::Store(s + L::LAST, end.last);
+  s[L::LAST_BAR] = last;
+  s[L::SUFFIX_BLOCK] = -1.0;
+  if (end.suffixBlock < 0 || L::Cells(n, last) < L::SUFFIXES + n * L::CELLS) return;
+  for (int32_t pos = 0; pos < n; ++pos) L::Store(s + L::SUFFIXES + pos * L::CELLS, suffixes[static_cast<size_t>(pos)]);
+  s[L::SUFFIX_BLOCK] = static_cast<double>(end.suffixBlock);
 }
 
 }  // namespace window

@@ -7,6 +7,7 @@
 #include <exception>
 #include <mutex>
 
+#include "formula/eval/builtin_registry.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/frontend/compile_errors.h"
 #include "formula/frontend/compile_lock.h"
@@ -16,9 +17,6 @@
 
 namespace {
 
-constexpr int32_t kFirstDrawId = 500;
-constexpr int32_t kLastDescriptorId = 502;
-constexpr int32_t kLastDrawId = 516;
 constexpr int32_t kDrawFunctionCodeOffset = 492;
 
 // Draw type code of an output descriptor by its style number (index 0 to 15).

@@ -1,10 +1,12 @@
 #include "formula/frontend/keyword_tables.h"
 
+#include <array>
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "formula/eval/builtin_registry.h"
 #include "formula/frontend/compile_lock.h"
 
 namespace {
@@ -18,68 +20,18 @@ struct KeywordRow {
     const char* scriptWord;
 };
 
-constexpr KeywordRow kKeywordRows[] = {
-    // Operators and brackets.
+// Operators and brackets: the rows before the functions.
+constexpr KeywordRow kOperatorRows[] = {
     {":", 1001, -1, "="}, {":=", 1002, -1, "="}, {"or", 2001, -1, "|"}, {"||", 2001, -1, "|"},
     {"and", 3001, -1, "&"}, {"&&", 3001, -1, "&"}, {">", 4001, -1, ">"}, {"<", 4002, -1, "<"},
     {">=", 4005, -1, ">="}, {"<=", 4006, -1, "<="}, {"=", 4008, -1, "="}, {"!=", 4009, -1, "<>"},
     {"><", 4009, -1, "<>"}, {"<>", 4009, -1, "<>"}, {"+", 5001, -1, "+"}, {"-", 5002, -1, "-"},
     {"*", 6001, -1, "*"}, {"/", 6002, -1, "/"}, {"*-", 6003, -1, "*-"}, {"/-", 6004, -1, "/-"},
     {"(", 9001, -1, "("}, {")", 9002, -1, ")"}, {",", 9005, -1, ","},
-    // Functions.
-    {"max", 8001, 2, "max"}, {"min", 8002, 2, "min"}, {"mod", 8003, 2, "mod"},
-    {"acos", 8004, 1, "acos"}, {"asin", 8005, 1, "asin"}, {"atan", 8006, 1, "atan"},
-    {"cos", 8007, 1, "cos"}, {"sin", 8008, 1, "sin"}, {"tan", 8009, 1, "tan"},
-    {"exp", 8010, 1, "exp"}, {"ln", 8011, 1, "ln"}, {"log", 8012, 1, "log"},
-    {"sqrt", 8013, 1, "sqrt"}, {"abs", 8014, 1, "abs"}, {"pow", 8015, 2, "pow"},
-    {"ceiling", 8016, 1, "ceiling"}, {"floor", 8017, 1, "floor"}, {"intpart", 8018, 1, "intpart"},
-    {"between", 8019, 3, "between"}, {"range", 8019, 3, "between"},
-    {"fracpart", 8020, 1, "fracpart"}, {"round", 8021, 1, "round"}, {"round2", 8022, 2, "round2"},
-    {"sign", 8023, 1, "sign"}, {"rand", 8024, 1, "rand"}, {"cross", 8040, 2, "cross"},
-    {"longcross", 8041, 3, "longcross"}, {"upnday", 8042, 2, "upnday"},
-    {"downnday", 8043, 2, "downnday"}, {"nday", 8044, 3, "nday"}, {"exist", 8045, 2, "exist"},
-    {"every", 8046, 2, "every"}, {"last", 8047, 3, "last"}, {"not", 8048, 1, "not"},
-    {"if", 8070, 3, "if"}, {"iff", 8070, 3, "if"}, {"ifn", 8071, 3, "ifn"},
-    {"valuewhen", 8072, 2, "valuewhen"}, {"datetoday", 8090, 1, "datetoday"},
-    {"daytodate", 8091, 1, "daytodate"}, {"timetosec", 8092, 1, "timetosec"},
-    {"sectotime", 8093, 1, "sectotime"}, {"period", 8094, 0, "period"}, {"date", 8095, 0, "date"},
-    {"time", 8096, 0, "time"}, {"time2", 8097, 0, "time2"}, {"year", 8098, 0, "year"},
-    {"month", 8099, 0, "month"}, {"weekofyear", 8100, 0, "weekofyear"},
-    {"weekday", 8101, 0, "weekday"}, {"day", 8102, 0, "day"}, {"hour", 8103, 0, "hour"},
-    {"minute", 8104, 0, "minute"}, {"totalfznum", 8105, 0, "totalfznum"},
-    {"fromopen", 8106, 0, "fromopen"}, {"backset", 8110, 2, "backset"},
-    {"alignright", 8111, 1, "alignright"}, {"barscount", 8112, 1, "barscount"},
-    {"barslast", 8113, 1, "barslast"}, {"barsnext", 8114, 1, "barsnext"},
-    {"barssincen", 8115, 2, "barssincen"}, {"barssince", 8116, 1, "barssince"},
-    {"count", 8117, 2, "count"}, {"barslastcount", 8118, 1, "barslastcount"},
-    {"hhv", 8119, 2, "hhv"}, {"hhvbars", 8120, 2, "hhvbars"}, {"hod", 8121, 2, "hod"},
-    {"llv", 8122, 2, "llv"}, {"llvbars", 8123, 2, "llvbars"}, {"lod", 8124, 2, "lod"},
-    {"reverse", 8125, 1, "0-"}, {"ref", 8126, 2, "ref"}, {"refv", 8127, 2, "refv"},
-    {"refx", 8128, 2, "refx"}, {"refxv", 8129, 2, "refxv"}, {"refdate", 8130, 2, "refdate"},
-    {"sum", 8132, 2, "sum"}, {"mular", 8133, 2, "mular"}, {"filter", 8134, 2, "filter"},
-    {"sumbars", 8139, 2, "sumbars"}, {"ma", 8140, 2, "ma"}, {"sma", 8141, 3, "sma"},
-    {"tma", 8142, 3, "tma"}, {"mema", 8143, 2, "mema"}, {"ema", 8144, 2, "ema"},
-    {"expma", 8145, 2, "expma"}, {"expmema", 8146, 2, "expmema"}, {"wma", 8147, 2, "wma"},
-    {"dma", 8148, 2, "dma"}, {"ama", 8149, 2, "ama"}, {"xma", 8150, 2, "xma"},
-    {"const", 8151, 1, "const"}, {"toprange", 8152, 1, "toprange"},
-    {"lowrange", 8153, 1, "lowrange"}, {"findhigh", 8154, 4, "findhigh"},
-    {"findhighbars", 8155, 4, "findhighbars"}, {"findlow", 8156, 4, "findlow"},
-    {"findlowbars", 8157, 4, "findlowbars"}, {"ztprice", 8158, 2, "ztprice"},
-    {"dtprice", 8159, 2, "dtprice"}, {"drawnull", 8160, 0, "drawnull"},
-    {"barstatus", 8161, 0, "barstatus"}, {"currbarscount", 8162, 0, "currbarscount"},
-    {"totalbarscount", 8163, 0, "totalbarscount"}, {"islastbar", 8164, 0, "islastbar"},
-    {"tr", 8165, 0, "tr"}, {"smma", 8166, 2, "smma"}, {"avedev", 8180, 2, "avedev"},
-    {"devsq", 8181, 2, "devsq"}, {"std", 8182, 2, "std"}, {"stdp", 8183, 2, "stdp"},
-    {"varp", 8184, 2, "varp"}, {"var", 8185, 2, "var"}, {"forcast", 8186, 2, "forcast"},
-    {"slope", 8187, 2, "slope"}, {"covar", 8188, 3, "covar"}, {"relate", 8189, 3, "relate"},
-    {"volat", 8192, 2, "volat"}, {"peak", 8211, 3, "peak"}, {"peakbars", 8212, 3, "peakbars"},
-    {"sar", 8213, 3, "sar"}, {"sarturn", 8214, 3, "sarturn"}, {"trough", 8215, 3, "trough"},
-    {"troughbars", 8216, 3, "troughbars"}, {"zig", 8222, 2, "zig"}, {"ziga", 8223, 2, "ziga"},
-    {"rgb", 8499, 3, "rgb"},
-    // Draw functions: written through the draw-name table.
-    {"drawkline", 8500, 4, nullptr}, {"ployline", 8502, 2, nullptr}, {"drawband", 8503, 4, nullptr},
-    {"stickline", 8504, 5, nullptr}, {"drawicon", 8505, 3, nullptr}, {"drawtext", 8506, 3, nullptr},
-    {"drawnumber", 8507, 3, nullptr}, {"drawline", 8512, 5, nullptr}, {"fillrgn", 8516, 3, nullptr},
+};
+
+// Styles, colours, line widths and data fields: the rows after the functions.
+constexpr KeywordRow kAttributeRows[] = {
     // Styles.
     {"volstick", 9010, -1, nullptr}, {"stick", 9011, -1, nullptr}, {"circledot", 9012, -1, nullptr},
     {"linestick", 9013, -1, nullptr}, {"crossdot", 9014, -1, nullptr},
@@ -111,9 +63,91 @@ constexpr KeywordRow kKeywordRows[] = {
     {"totalvol", 9521, -1, "totalvol"}, {"totalamount", 9522, -1, "totalamount"},
     {"capital", 9550, -1, "capital"},
 };
-static_assert(sizeof(kKeywordRows) / sizeof(kKeywordRows[0]) == 217, "KeywordTable has 217 entries");
 
-constexpr size_t kRowCount = sizeof(kKeywordRows) / sizeof(kKeywordRows[0]);
+// The lower-case names of the built-ins, row by row: their keywords and
+// script words unless the registry says otherwise.
+struct LowerName {
+    char text[16];
+};
+constexpr std::array<LowerName, BUILTIN_COUNT> BuildLowerNames() {
+    std::array<LowerName, BUILTIN_COUNT> names{};
+    for (int32_t row = 0; row < BUILTIN_COUNT; ++row) {
+        const char* name = kBuiltins[row].name;
+        for (int32_t i = 0; name[i] != '\0'; ++i) {
+            const char ch = name[i];
+            names[row].text[i] = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+        }
+    }
+    return names;
+}
+constexpr std::array<LowerName, BUILTIN_COUNT> kLowerNames = BuildLowerNames();
+
+constexpr bool IsDrawToken(int32_t token) { return token >= TOKEN_DRAW_FIRST && token <= TOKEN_DRAW_LAST; }
+
+// Keyword rows of the built-ins: one per keyword, one more per alias.
+constexpr int32_t CountFunctionKeywords() {
+    int32_t count = 0;
+    for (const BuiltinRow& row : kBuiltins) {
+        if (row.keyword.token != 0) count += row.keyword.alias != nullptr ? 2 : 1;
+    }
+    return count;
+}
+constexpr int32_t kFunctionKeywordCount = CountFunctionKeywords();
+
+// The registry row with the smallest token above `after`, or -1.
+constexpr int32_t NextByToken(int32_t after) {
+    int32_t best = -1;
+    for (int32_t row = 0; row < BUILTIN_COUNT; ++row) {
+        const int32_t token = kBuiltins[row].keyword.token;
+        if (token <= after) continue;
+        if (best < 0 || token < kBuiltins[best].keyword.token) best = row;
+    }
+    return best;
+}
+
+// The keyword rows of the built-ins in token order, each alias after its keyword.
+constexpr std::array<KeywordRow, kFunctionKeywordCount> BuildFunctionRows() {
+    std::array<KeywordRow, kFunctionKeywordCount> rows{};
+    int32_t n = 0;
+    for (int32_t row = NextByToken(0); row >= 0; row = NextByToken(kBuiltins[row].keyword.token)) {
+        const BuiltinKeyword& k = kBuiltins[row].keyword;
+        const char* name = kLowerNames[row].text;
+        const char* script = IsDrawToken(k.token) ? nullptr : k.scriptWord != nullptr ? k.scriptWord : name;
+        rows[n++] = KeywordRow{k.word != nullptr ? k.word : name, k.token, k.argCount, script};
+        if (k.alias != nullptr) rows[n++] = KeywordRow{k.alias, k.token, k.argCount, script};
+    }
+    return rows;
+}
+constexpr std::array<KeywordRow, kFunctionKeywordCount> kFunctionRows = BuildFunctionRows();
+
+constexpr size_t kOperatorCount = sizeof(kOperatorRows) / sizeof(kOperatorRows[0]);
+constexpr size_t kAttributeCount = sizeof(kAttributeRows) / sizeof(kAttributeRows[0]);
+constexpr size_t kRowCount = kOperatorCount + kFunctionKeywordCount + kAttributeCount;
+
+// KeywordTable in table order: operators, functions, attributes.
+constexpr std::array<KeywordRow, kRowCount> BuildKeywordRows() {
+    std::array<KeywordRow, kRowCount> rows{};
+    size_t n = 0;
+    for (const KeywordRow& row : kOperatorRows) rows[n++] = row;
+    for (const KeywordRow& row : kFunctionRows) rows[n++] = row;
+    for (const KeywordRow& row : kAttributeRows) rows[n++] = row;
+    return rows;
+}
+constexpr std::array<KeywordRow, kRowCount> kKeywordRows = BuildKeywordRows();
+static_assert(kKeywordRows.size() == 217, "KeywordTable has 217 entries");
+static_assert(kOperatorCount == 23 && kFunctionKeywordCount == 136, "23 operator and 136 function keywords");
+
+// Tokens of the function keywords are distinct, so each keyword names one built-in.
+constexpr bool FunctionTokensAreDistinct() {
+    for (int32_t i = 0; i < BUILTIN_COUNT; ++i) {
+        for (int32_t j = i + 1; j < BUILTIN_COUNT; ++j) {
+            const int32_t token = kBuiltins[i].keyword.token;
+            if (token != 0 && token == kBuiltins[j].keyword.token) return false;
+        }
+    }
+    return true;
+}
+static_assert(FunctionTokensAreDistinct(), "one built-in per function token");
 
 // Number of distinct ids among the rows that satisfy a predicate (first row of each id counts).
 template <typename Pred>
@@ -141,11 +175,23 @@ struct DrawNameRow {
     int32_t id;
     const char* name;
 };
-constexpr DrawNameRow kDrawNames[] = {
-    {8500, "drawkline"}, {8502, "ployline"}, {8503, "band"},     {8504, "stick"},   {8505, "drawicon"},
-    {8506, "drawtext"},  {8507, "drawnumber"}, {8512, "drawline"}, {8516, "fillrgn"},
-};
-static_assert(sizeof(kDrawNames) / sizeof(kDrawNames[0]) == 9, "DrawFunctionSet has 9 entries");
+constexpr int32_t CountDrawNames() {
+    int32_t count = 0;
+    for (const KeywordRow& row : kFunctionRows) count += IsDrawToken(row.id);
+    return count;
+}
+// DrawFunctionSet: the draw tokens in token order with the lower-case names
+// of their built-ins, which the script writer emits.
+constexpr std::array<DrawNameRow, CountDrawNames()> BuildDrawNames() {
+    std::array<DrawNameRow, CountDrawNames()> rows{};
+    int32_t n = 0;
+    for (int32_t row = NextByToken(0); row >= 0; row = NextByToken(kBuiltins[row].keyword.token)) {
+        if (IsDrawToken(kBuiltins[row].keyword.token)) rows[n++] = DrawNameRow{kBuiltins[row].keyword.token, kLowerNames[row].text};
+    }
+    return rows;
+}
+constexpr auto kDrawNames = BuildDrawNames();
+static_assert(kDrawNames.size() == 9, "DrawFunctionSet has 9 entries");
 
 // Values (0xAABBGGRR) of the named colour keywords.
 struct NamedColourRow {

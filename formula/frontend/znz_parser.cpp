@@ -21,8 +21,6 @@ constexpr int32_t kMaxDepth = 200;
 constexpr int32_t kMaxElements = 100;
 // State-block numbers are 16 bits wide; 0xFFFF means "no block".
 constexpr int32_t kMaxStateBlock = 0xFFFE;
-// XMA looks half its period back and half ahead.
-constexpr int32_t kXmaId = 150;
 
 // The 13 operators of the script, by operator number: text, precedence level, ExprRecord op.
 struct ScriptOperator {
@@ -666,7 +664,7 @@ HistoryNeed CZNZParser::CallNeed(const FunctionInfo& info, const ExprRecord* cal
     } else {
         return HistoryNeed{3, 0.0f};
     }
-    if (info.id == kXmaId) amount /= 2.0f;
+    if (info.id == kXmaId) amount /= 2.0f;  // XMA looks half its period back and half ahead
     return HistoryNeed{1, amount};
 }
 

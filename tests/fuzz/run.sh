@@ -31,7 +31,7 @@ fi
 CC="$cc" CXX="$cxx" cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DABACOR_SANITIZE=address,undefined -DABACOR_BUILD_FUZZERS=ON \
   -DABACOR_BUILD_TESTS=OFF -DABACOR_BUILD_SHOWCASE=OFF -DABACOR_BUILD_BENCH=OFF >/dev/null || exit 1
-fuzzers=(fuzz_compile fuzz_calculate fuzz_drawtools fuzz_host_files)
+fuzzers=(fuzz_compile fuzz_calculate fuzz_executor fuzz_drawtools fuzz_host_files)
 cmake --build "$build" --target "${fuzzers[@]}" -j"$(nproc)" || exit 1
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=1"
@@ -40,7 +40,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # The seed folders of each fuzzer; new inputs go to build-fuzz/corpus/NAME.
 seeds() {
   case "$1" in
-    fuzz_compile|fuzz_calculate) echo "$root/bench/suite $root/tests/fuzz/corpus/formulas $root/tests/fuzz/corpus/$1" ;;
+    fuzz_compile|fuzz_calculate|fuzz_executor) echo "$root/bench/suite $root/tests/fuzz/corpus/formulas $root/tests/fuzz/corpus/$1" ;;
     fuzz_drawtools) echo "$root/tests/fuzz/corpus/drawtools" ;;
     fuzz_host_files) echo "$root/tests/fuzz/corpus/host_files" ;;
   esac

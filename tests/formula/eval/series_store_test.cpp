@@ -159,4 +159,54 @@ TEST(SeriesStoreTest, TakeSharedHandsOverWithoutSharingLaterWrites) {
   EXPECT_TRUE(reader.TakeShared(&writer, 4, 3));
 }
 
+// An array asked for to be written over from..to: every cell outside the
+// (clipped) range is UNCOMPUTED, whatever the cells inside hold; the writer
+// owns them. The same key then gives the same array, and an existing array
+// comes back untouched.
+TEST(SeriesStoreTest, ArrayToWriteIsUncomputedOutsideItsRange) {
+  struct Case {
+    int32_t from, to;
+    int32_t skipFirst, skipLast;  // the cells left to the writer; first > last: none
+  };
+  const Case cases[] = {
+      {0, 9, 0, 9}, {0, 11, 0, 11}, {3, 5, 3, 5}, {-4, 2, 0, 2}, {7, 40, 7, 11}, {6, 2, 1, 0}, {12, 20, 1, 0},
+      {-5, -1, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SeriesStore store(10);
+    double* a = store.GetSeriesToWrite(4, 1, c.from, c.to);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(store.SeriesLength(4, 1), 12);
+    for (int32_t i = 0; i < 12; ++i) {
+      const bool left = i >= c.skipFirst && i <= c.skipLast;
+      if (left) {
+        a[i] = i + 0.25;
+        continue;
+      }
+      EXPECT_TRUE(IsUncomputed(a[i])) << c.from << ".." << c.to << " cell " << i;
+    }
+    EXPECT_EQ(store.GetSeries(4, 1, false, 0), a);
+    EXPECT_EQ(store.GetSeriesToWrite(4, 1, 0, 11), a);
+    for (int32_t i = c.skipFirst; i <= c.skipLast; ++i) EXPECT_EQ(a[i], i + 0.25);
+  }
+}
+
+TEST(SeriesStoreTest, ArrayToWriteRefusesWhatGetSeriesRefuses) {
+  SeriesStore store(10);
+  EXPECT_EQ(store.GetSeriesToWrite(15, 0, 0, 9), nullptr);
+  EXPECT_EQ(store.GetSeriesToWrite(-1, 0, 0, 9), nullptr);
+  EXPECT_EQ(store.GetSeriesToWrite(4, -1, 0, 9), nullptr);
+  ASSERT_NE(store.GetSeries(11, 2, true, 4), nullptr);  // a state block too short for every bar
+  EXPECT_EQ(store.GetSeriesToWrite(11, 2, 0, 9), nullptr);
+  SeriesStore empty(0);
+  EXPECT_EQ(empty.GetSeriesToWrite(4, 0, 0, 0), nullptr);
+  // An array already made by GetSeries keeps its cells.
+  double* made = store.GetSeries(5, 0, true, 0);
+  ASSERT_NE(made, nullptr);
+  made[3] = 7.5;
+  EXPECT_EQ(store.GetSeriesToWrite(5, 0, 0, 11), made);
+  EXPECT_EQ(made[3], 7.5);
+  EXPECT_TRUE(IsUncomputed(made[4]));
+}
+
 }  // namespace

@@ -1,0 +1,227 @@
+#include "formula/eval/column_kernels.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "formula/eval/builtin_steps.h"
+#include "formula/eval/builtins_averages.h"
+#include "formula/eval/builtins_extremes.h"
+#include "formula/eval/builtins_logic.h"
+#include "formula/eval/builtins_math.h"
+#include "formula/eval/builtins_refs.h"
+#include "formula/eval/builtins_stats.h"
+#include "formula/eval/builtins_sums.h"
+#include "formula/eval/window_aggregate.h"
+
+namespace {
+
+// Call layouts: (function, args...) for a plain call, (function, state,
+// X, N) for a window, (function, own series, X, N[, M]) for a smoother.
+constexpr ColumnKernel kKernels[] = {
+    {BuiltinMax, KernelKind::Max, 3, 1, 2, 0, 0, 0, false, false, false},
+    {BuiltinMin, KernelKind::Min, 3, 1, 2, 0, 0, 0, false, false, false},
+    {BuiltinAbs, KernelKind::Abs, 2, 1, 1, 0, 0, 0, false, false, false},
+    {BuiltinIf, KernelKind::If, 4, 1, 3, 0, 0, 0, false, false, false},
+    {BuiltinIfn, KernelKind::Ifn, 4, 1, 3, 0, 0, 0, false, false, false},
+    {BuiltinCross, KernelKind::Cross, 3, 1, 2, 0, 0, 0, false, false, true},
+    {BuiltinMa, KernelKind::Ma, 4, 2, 1, 3, 0, 1, false, true, true},
+    {BuiltinSum, KernelKind::Sum, 4, 2, 1, 3, 0, 1, false, true, true},
+    {BuiltinStd, KernelKind::Std, 4, 2, 1, 3, 0, 2, false, true, true},
+    {BuiltinHhv, KernelKind::Hhv, 4, 2, 1, 3, 0, 1, false, true, true},
+    {BuiltinLlv, KernelKind::Llv, 4, 2, 1, 3, 0, 1, false, true, true},
+    {BuiltinRef, KernelKind::Ref, 3, 1, 1, 2, 0, 0, false, false, true},
+    {BuiltinEma, KernelKind::Ema, 4, 2, 1, 3, 0, 1, true, false, false},
+    {BuiltinExpMa, KernelKind::ExpMa, 4, 2, 1, 3, 0, 1, true, false, false},
+    {BuiltinSma, KernelKind::Sma, 5, 2, 1, 3, 4, 1, true, false, false},
+};
+static_assert(sizeof(kKernels) / sizeof(kKernels[0]) == 15, "one row per built-in with a kernel");
+
+// A plain function of one or two arguments: no value when any has none.
+template <typename Fn>
+void Plain(const KernelRun& r, double* out, Fn fn) {
+  for (int32_t b = 0; b <= r.last; ++b) {
+    const double x = r.x[b];
+    const double y = r.y[b];
+    out[b] = HasValue(x) && HasValue(y) ? fn(x, y) : INVALID_VALUE;
+  }
+}
+
+void Abs(const KernelRun& r, double* out) {
+  for (int32_t b = 0; b <= r.last; ++b) out[b] = HasValue(r.x[b]) ? step::Abs(r.x[b]) : INVALID_VALUE;
+}
+
+void Choose(const KernelRun& r, bool ifn, double* out) {
+  for (int32_t b = 0; b <= r.last; ++b) out[b] = step::Choose(ifn, r.x[b], r.y[b], r.z[b]);
+}
+
+void Cross(const KernelRun& r, double* out) {
+  for (int32_t b = 0; b <= r.last; ++b) {
+    auto read = [&r, b](int32_t k, double* x, double* y) {
+      const int64_t bar = static_cast<int64_t>(b) - k;
+      *x = bar < 0 ? r.xBefore : r.x[bar];
+      *y = bar < 0 ? r.yBefore : r.y[bar];
+      return HasValue(*x) && HasValue(*y) ? step::PairRead::Values : step::PairRead::NoValue;
+    };
+    out[b] = INVALID_VALUE;
+    step::Cross(read, &out[b]);
+  }
+}
+
+// Cells before the first full window have no value.
+void WarmUp(const KernelRun& r, double* out) {
+  const int32_t end = std::min(r.last + 1, r.n - 1);
+  std::fill(out, out + std::max(end, 0), INVALID_VALUE);
+}
+
+// MA, SUM and STD: the window aggregate walked by absolute blocks from bar
+// `first`, the state block left as the per-bar walk leaves it.
+template <class Agg, class Value>
+void Window(const KernelRun& r, int32_t first, double* out, Value value) {
+  if (first > r.last) return;
+  std::vector<Agg> suffixes;
+  window::WalkEnd<Agg> end;
+  const int32_t n = r.n;
+  const double* x = r.x;
+  window::WalkColumn<Agg>(
+      n, first, r.last, [x](int64_t j) { return x[j]; },
+      [out, n, &value](int32_t b, const window::Parts<Agg>& parts) { out[b] = value(parts.Whole(), n, b); },
+      &suffixes, &end);
+  if (r.state != nullptr) window::StoreWalkEnd(r.state, n, r.last, end, suffixes);
+}
+
+void Ma(const KernelRun& r, double* out) {
+  if (r.n == 1) {
+    std::copy(r.x, r.x + r.last + 1, out);
+    return;
+  }
+  WarmUp(r, out);
+  Window<window::SumAgg>(r, r.n - 1, out,
+                         [](const window::SumAgg& a, int32_t n, int32_t) { return step::WindowMean(a, n); });
+}
+
+void Sum(const KernelRun& r, double* out) {
+  if (r.n == 1) {
+    std::copy(r.x, r.x + r.last + 1, out);
+    return;
+  }
+  Window<window::SumAgg>(r, 0, out,
+                         [](const window::SumAgg& a, int32_t n, int32_t b) { return step::WindowSum(a, n, b); });
+}
+
+void Std(const KernelRun& r, double* out) {
+  WarmUp(r, out);
+  Window<window::MomentAgg>(r, r.n - 1, out, [](const window::MomentAgg& a, int32_t n, int32_t) {
+    return a.AnyMissing() ? INVALID_VALUE : step::SampleStd(a.m2, n);
+  });
+}
+
+// HHV and LLV: the previous bar's extreme carried on while it stays in the
+// window, a newest-first scan otherwise; the rolling block keeps the
+// extreme's bar of the last two bars.
+template <bool Highest>
+void Extreme(const KernelRun& r, double* out) {
+  if (r.n == 1) {
+    std::copy(r.x, r.x + r.last + 1, out);
+    return;
+  }
+  const double* x = r.x;
+  int32_t previous = -1;  // the extreme's bar at b - 1, -1 for none
+  int32_t before = -1;    // the same at b - 2
+  for (int32_t b = 0; b <= r.last; ++b) {
+    const int32_t nEff = std::min(r.n, b + 1);
+    double best = 0.0;
+    int32_t pos = -1;
+    if (previous >= 0) step::ContinueExtreme(Highest, x[b], x[previous], previous, b, nEff, &best, &pos);
+    if (pos < 0) {
+      best = step::ScanStart(Highest);
+      for (int32_t j = 0; j < nEff; ++j) step::ScanExtremeValue(Highest, x[b - j], b - j, &best, &pos);
+    }
+    before = previous;
+    previous = pos;
+    out[b] = pos < 0 ? INVALID_VALUE : best;
+  }
+  if (r.state == nullptr) return;
+  if (r.last >= 1) {
+    r.state[0] = r.last - 1;
+    r.state[1] = before >= 0 ? static_cast<double>(before) : INVALID_VALUE;
+  }
+  r.state[2] = r.last;
+  r.state[3] = previous >= 0 ? static_cast<double>(previous) : INVALID_VALUE;
+}
+
+void Ref(const KernelRun& r, double* out) {
+  auto at = [&r](int64_t bar) { return bar < 0 ? r.xBefore : r.x[bar]; };
+  for (int32_t b = 0; b <= r.last; ++b) {
+    const int32_t m = step::RefDistance(r.n, b);
+    const double v = at(static_cast<int64_t>(b) - m);
+    out[b] = HasValue(v) || m == 0 ? v : at(static_cast<int64_t>(b) - m + 1);
+  }
+}
+
+// EMA, EXPMA and SMA: seeded with X on bar 0, then the step from the own
+// series' previous value (X where that has none). EXPMA leaves its series
+// alone where X has no value.
+template <KernelKind Kind>
+void Smoother(const KernelRun& r, double* out, double* own) {
+  double prev = UNCOMPUTED;  // own[b - 1] as written
+  for (int32_t b = 0; b <= r.last; ++b) {
+    const double x = r.x[b];
+    if (Kind == KernelKind::ExpMa && !HasValue(x)) {
+      out[b] = INVALID_VALUE;
+      prev = own[b];
+      continue;
+    }
+    double v = x;
+    if (b > 0 && HasValue(x)) {
+      const double p = HasValue(prev) ? prev : x;
+      v = Kind == KernelKind::Sma ? step::Sma(r.n, r.m, p, x) : step::Ema(r.n, p, x);
+    } else if (b > 0) {
+      v = INVALID_VALUE;
+    }
+    own[b] = v;
+    out[b] = v;
+    prev = v;
+  }
+}
+
+}  // namespace
+
+int32_t StateCells(const ColumnKernel& kernel, int32_t n, int32_t last) {
+  if (n <= 1) return 0;
+  switch (kernel.kind) {
+    case KernelKind::Ma:
+    case KernelKind::Sum: return window::Layout<window::SumAgg>::Cells(n, last);
+    case KernelKind::Std: return window::Layout<window::MomentAgg>::Cells(n, last);
+    case KernelKind::Hhv:
+    case KernelKind::Llv: return 4;
+    default: return 0;
+  }
+}
+
+const ColumnKernel* FindColumnKernel(BuiltinFn impl) {
+  if (impl == nullptr) return nullptr;
+  for (const ColumnKernel& k : kKernels) {
+    if (k.impl == impl) return &k;
+  }
+  return nullptr;
+}
+
+void RunColumnKernel(const ColumnKernel& kernel, const KernelRun& run, double* out, double* own) {
+  switch (kernel.kind) {
+    case KernelKind::Max: return Plain(run, out, step::Max);
+    case KernelKind::Min: return Plain(run, out, step::Min);
+    case KernelKind::Abs: return Abs(run, out);
+    case KernelKind::If: return Choose(run, false, out);
+    case KernelKind::Ifn: return Choose(run, true, out);
+    case KernelKind::Cross: return Cross(run, out);
+    case KernelKind::Sum: return Sum(run, out);
+    case KernelKind::Ma: return Ma(run, out);
+    case KernelKind::Std: return Std(run, out);
+    case KernelKind::Hhv: return Extreme<true>(run, out);
+    case KernelKind::Llv: return Extreme<false>(run, out);
+    case KernelKind::Ref: return Ref(run, out);
+    case KernelKind::Ema: return Smoother<KernelKind::Ema>(run, out, own);
+    case KernelKind::ExpMa: return Smoother<KernelKind::ExpMa>(run, out, own);
+    case KernelKind::Sma: return Smoother<KernelKind::Sma>(run, out, own);
+  }
+}
