@@ -31,7 +31,7 @@ void BM_AnalyseFormula(benchmark::State& state) {
         context.Prepare(text, names, values);
         bool ok = context.Analyse();
         if (!ok) state.SkipWithError("formula did not analyse");
-        benchmark::DoNotOptimize(context.script.data());
+        benchmark::DoNotOptimize(context.Script().script.data());
     }
     state.SetComplexityN(state.range(0));
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -242,7 +242,8 @@ bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last)
       break;
     }
     if (s.root < 0) continue;
-    double* out = ctx->store->GetSeries(s.key.kind, s.key.slot, true, 0);
+    // Every cell up to `last` is written below: a new array is not filled there first.
+    double* out = ctx->store->GetSeriesToWrite(s.key.kind, s.key.slot, 0, last);
     if (out == nullptr || !Evaluate(plan, s.root, out)) {
       ok = false;
       break;

@@ -1,7 +1,6 @@
 #include "formula/frontend/index_parser.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -44,12 +43,6 @@ void CopyName(const std::string& name, char* buf, uint32_t size) {
 
 bool Within(int32_t i, size_t size) { return i >= 0 && static_cast<size_t>(i) < size; }
 
-std::string FormatParamValue(float value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%.3f", static_cast<double>(value));
-    return buffer;
-}
-
 }  // namespace
 
 CIndexParser::CIndexParser()
@@ -91,14 +84,15 @@ bool CIndexParser::CompileLocked(const std::string& text, const std::vector<std:
     error = ParseErrorInfo();
     syntaxOk = context->Analyse();
     if (!syntaxOk) {
-        error.code = context->errorCode;
-        error.line = context->errorLine;
-        error.position = context->errorPosition;
-        error.column = context->errorColumn;
-        std::strncpy(error.text, context->errorText.c_str(), sizeof(error.text) - 1);
+        const ErrorReport& report = context->Error();
+        error.code = report.errorCode();
+        error.line = report.errorLine();
+        error.position = report.errorPosition();
+        error.column = report.errorColumn();
+        std::strncpy(error.text, report.errorText().c_str(), sizeof(error.text) - 1);
         return false;
     }
-    outputCount = context->outputCount;
+    outputCount = context->Names().outputCount();
     program = new CCalculateInfo();
     CZNZParser translator;
     if (translator.Translate(context, program) != 0) {
@@ -162,21 +156,19 @@ bool CIndexParser::ValidOutput(int32_t i) const {
 }
 
 bool CIndexParser::ValidParam(int32_t i) const {
-    return compiled && i >= 0 && i < context->paramCount && static_cast<size_t>(i) < context->paramValueTexts.size() &&
-           static_cast<size_t>(i) < context->paramNameTable.size();
+    return compiled && i >= 0 && i < context->Names().paramCount();
 }
 
 bool CIndexParser::GetOutputColor(int32_t i, uint32_t* out) {
-    if (out == nullptr || !ValidOutput(i) || !Within(i, context->colourSet.size()) || !context->colourSet[i]) {
-        return false;
-    }
-    *out = context->colours[i];
+    const OutputAttributes& attributes = context->Attributes();
+    if (out == nullptr || !ValidOutput(i) || !attributes.Holds(i) || !attributes.colourSet()[i]) return false;
+    *out = attributes.colours()[i];
     return true;
 }
 
 bool CIndexParser::GetOutputLineWidth(int32_t i, int32_t* out) {
-    if (out == nullptr || !ValidOutput(i) || !Within(i, context->lineWidths.size())) return false;
-    *out = context->lineWidths[i];
+    if (out == nullptr || !ValidOutput(i) || !context->Attributes().Holds(i)) return false;
+    *out = context->Attributes().lineWidths()[i];
     return true;
 }
 
@@ -189,44 +181,45 @@ int32_t CIndexParser::OutputDrawId(int32_t i) const {
 }
 
 bool CIndexParser::GetOutputDrawType(int32_t i, int32_t* out) {
-    if (out == nullptr || !ValidOutput(i) || !Within(i, context->styles.size())) return false;
+    if (out == nullptr || !ValidOutput(i) || !context->Attributes().Holds(i)) return false;
     int32_t id = OutputDrawId(i);
     if (id < 0) return false;
-    *out = id <= kLastDescriptorId ? StyleDrawType(context->styles[i]) : id - kDrawFunctionCodeOffset;
+    *out = id <= kLastDescriptorId ? StyleDrawType(context->Attributes().styles()[i]) : id - kDrawFunctionCodeOffset;
     return true;
 }
 
 bool CIndexParser::GetOutputName(int32_t i, char* buf, uint32_t size) {
-    if (buf == nullptr || size == 0 || !ValidOutput(i) || !Within(i, context->summaryOutputNames.size())) return false;
-    CopyName(context->summaryOutputNames[i], buf, size);
+    const std::vector<std::string>& names = context->Script().summaryOutputNames;
+    if (buf == nullptr || size == 0 || !ValidOutput(i) || !Within(i, names.size())) return false;
+    CopyName(names[i], buf, size);
     if (std::strchr(buf, '.') != nullptr) std::memset(buf, 0, size);
     return true;
 }
 
 bool CIndexParser::IsOutputHidden(int32_t i, bool* out) {
-    if (out == nullptr || !ValidOutput(i) || !Within(i, context->summaryOutputNames.size()) ||
-        static_cast<size_t>(i) >= context->hidden.size()) {
+    if (out == nullptr || !ValidOutput(i) || !Within(i, context->Script().summaryOutputNames.size()) ||
+        !context->Attributes().Holds(i)) {
         return false;
     }
-    *out = context->hidden[i];
+    *out = context->Attributes().hidden()[i];
     return true;
 }
 
 bool CIndexParser::GetParamCount(int32_t* out) {
     if (!compiled || out == nullptr) return false;
-    *out = context->paramCount;
+    *out = context->Names().paramCount();
     return true;
 }
 
 bool CIndexParser::GetParamValue(int32_t i, float* out) {
     if (out == nullptr || !ValidParam(i)) return false;
-    *out = std::strtof(context->paramValueTexts[i].c_str(), nullptr);
+    *out = std::strtof(context->Names().paramValueTexts()[i].c_str(), nullptr);
     return true;
 }
 
 bool CIndexParser::GetParamName(int32_t i, char* buf, uint32_t size) {
     if (buf == nullptr || size == 0 || !ValidParam(i)) return false;
-    CopyName(context->paramNameTable[i], buf, size);
+    CopyName(context->Names().paramNameTable()[i], buf, size);
     return true;
 }
 
@@ -249,29 +242,29 @@ bool CIndexParser::GetHistoryNeed(int32_t* kind, float* amount) {
 }
 
 bool CIndexParser::SetOutputColor(int32_t i, uint32_t colour) {
-    if (!ValidOutput(i) || !Within(i, std::min(context->colours.size(), context->colourSet.size()))) return false;
-    context->colours[i] = colour;
-    context->colourSet[i] = true;
+    if (!ValidOutput(i) || !context->Attributes().Holds(i)) return false;
+    context->SetOutputColour(i, colour);
     return true;
 }
 
 bool CIndexParser::SetOutputLineWidth(int32_t i, int32_t width) {
-    if (!ValidOutput(i) || !Within(i, context->lineWidths.size())) return false;
-    context->lineWidths[i] = std::min(std::max(width, 1), 9);
+    if (!ValidOutput(i) || !context->Attributes().Holds(i)) return false;
+    context->SetOutputLineWidth(i, std::min(std::max(width, 1), 9));
     return true;
 }
 
 bool CIndexParser::SetParamValue(int32_t i, float value) {
     if (!ValidParam(i) || static_cast<size_t>(i) >= program->m_paramValues.size()) return false;
-    context->paramValueTexts[i] = FormatParamValue(value);
+    context->SetParamValue(i, value);
     program->m_paramValues[i] = value;
     return true;
 }
 
 const std::vector<int32_t>* CIndexParser::OutputParams(int32_t i) const {
     if (context == nullptr || i < 0 || i >= outputCount) return nullptr;
-    if (static_cast<size_t>(i) >= context->outputParamLists.size()) return nullptr;
-    return &context->outputParamLists[i];
+    const std::vector<std::vector<int32_t>>& lists = context->Dependencies().outputParamLists();
+    if (static_cast<size_t>(i) >= lists.size()) return nullptr;
+    return &lists[i];
 }
 
 const std::vector<float>& CIndexParser::GetOutputParamValues(int32_t i) {
@@ -279,8 +272,9 @@ const std::vector<float>& CIndexParser::GetOutputParamValues(int32_t i) {
     const std::vector<int32_t>* params = OutputParams(i);
     if (params == nullptr) return outParamValues;
     for (int32_t p : *params) {
-        if (p >= 0 && static_cast<size_t>(p) < context->paramValueTexts.size()) {
-            outParamValues.push_back(std::strtof(context->paramValueTexts[p].c_str(), nullptr));
+        const std::vector<std::string>& valueTexts = context->Names().paramValueTexts();
+        if (p >= 0 && static_cast<size_t>(p) < valueTexts.size()) {
+            outParamValues.push_back(std::strtof(valueTexts[p].c_str(), nullptr));
         }
     }
     return outParamValues;
@@ -295,8 +289,8 @@ const std::vector<int32_t>& CIndexParser::GetOutputParamIndexes(int32_t i) {
 
 const std::vector<int32_t>& CIndexParser::GetParamOutputs(int32_t p) {
     paramOutputs.clear();
-    if (context == nullptr || p < 0 || p >= context->paramCount) return paramOutputs;
-    const auto& lists = context->outputParamLists;
+    if (context == nullptr || p < 0 || p >= context->Names().paramCount()) return paramOutputs;
+    const auto& lists = context->Dependencies().outputParamLists();
     // Answers from the context of the last attempt, also when its analysis failed.
     for (size_t o = 0; o < lists.size(); ++o) {
         if (std::find(lists[o].begin(), lists[o].end(), p) != lists[o].end()) {
@@ -308,7 +302,7 @@ const std::vector<int32_t>& CIndexParser::GetParamOutputs(int32_t p) {
 
 bool CIndexParser::IsDrawFunctionOutput(int32_t i, bool* out) {
     if (out == nullptr || program == nullptr || context == nullptr) return false;
-    if (i < 0 || i >= outputCount || static_cast<size_t>(i) >= context->styles.size()) return false;
+    if (i < 0 || i >= outputCount || !context->Attributes().Holds(i)) return false;
     int32_t id = OutputDrawId(i);
     if (id < 0) return false;
     *out = id > kLastDescriptorId;

@@ -1,7 +1,6 @@
 #include "formula/frontend/parse_context.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "formula/frontend/compile_errors.h"
@@ -12,7 +11,6 @@ namespace {
 
 bool IsAttribute(int32_t id) { return id >= TOKEN_ATTRIBUTE_FIRST && id <= TOKEN_ATTRIBUTE_LAST; }
 bool IsFunctionId(int32_t id) { return id >= TOKEN_OPERATOR_LIMIT && id <= TOKEN_FUNCTION_LAST; }
-bool IsNameId(int32_t id) { return id >= TOKEN_VARIABLE && id < TOKEN_CONSTANT; }
 
 char LowerAscii(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch; }
 
@@ -54,9 +52,6 @@ int32_t OperandBalanceStep(int32_t id) {
     return 0;
 }
 
-void AddUnique(std::vector<int32_t>& list, int32_t value) {
-    if (std::find(list.begin(), list.end(), value) == list.end()) list.push_back(value);
-}
 
 }  // namespace
 
@@ -71,34 +66,26 @@ uint32_t CustomColourValue(const std::string& digits) {
 }
 
 ParseContext::ParseContext() {
-    statementTokens.reserve(100);
-    formulaTokens.reserve(100);
-    tokenPositions.reserve(100);
-    outputNameTable.reserve(16);
-    variableNameTable.reserve(16);
-    constantValues.reserve(16);
-    paramNameTable.reserve(16);
+    scan_.statementTokens.reserve(100);
+    scan_.tokenPositions.reserve(100);
     BuildKeywordTables();
 }
 
 // Prepare: blank comments, replace tabs, lower-case, register the parameters.
 void ParseContext::Prepare(const std::string& formula, const std::vector<std::string>& paramNames,
                            const std::vector<float>& paramValues) {
-    errorCode = 0;
-    constantCount = variableCount = outputCount = paramCount = 0;
-    textCount = customColourCount = drawParamCount = 0;
-    errorText.clear();
-    text = formula;
-    size_t open = text.find('{');
+    error_.Clear();
+    text_ = formula;
+    size_t open = text_.find('{');
     while (open != std::string::npos) {
-        size_t close = text.find('}', open + 1);
+        size_t close = text_.find('}', open + 1);
         if (close == std::string::npos) break;
         for (size_t k = open; k <= close; ++k) {
-            if (text[k] != '\r' && text[k] != '\n') text[k] = ' ';
+            if (text_[k] != '\r' && text_[k] != '\n') text_[k] = ' ';
         }
-        open = text.find('{', close + 1);
+        open = text_.find('{', close + 1);
     }
-    for (char& ch : text) ch = ch == '\t' ? ' ' : LowerAscii(ch);
+    for (char& ch : text_) ch = ch == '\t' ? ' ' : LowerAscii(ch);
     if (paramNames.size() != paramValues.size()) return;
     for (size_t k = 0; k < paramNames.size(); ++k) RegisterParameter(paramNames[k], paramValues[k]);
 }
@@ -107,31 +94,44 @@ void ParseContext::RegisterParameter(const std::string& name, float value) {
     std::string lower(name);
     for (char& ch : lower) ch = LowerAscii(ch);
     if (LookupName(lower) != 0) return;
-    if (constantCount >= kMaxConstants) {
+    if (names_.constantCount() >= kMaxConstants) {
         ++tooManyParameters_;  // more parameters than the constant limit: the analysis fails for too many constants
         return;
     }
-    int32_t id = TOKEN_CONSTANT + constantCount;
-    paramIds[lower] = id;
-    constantValues.push_back(value);
-    constantTexts.push_back(lower);
-    paramNameTable.push_back(lower);
-    char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%.3f", static_cast<double>(value));
-    paramValueTexts.emplace_back(buffer);
-    ++paramCount;
-    ++constantCount;
+    names_.AddParameter(lower, value);
 }
 
 bool ParseContext::Analyse() {
-    // Sign insertion: a sign that does not follow an operand gets a `0` in front. Quoted texts
-    // are left as written (`'-5'` stays "-5"); a text never runs past the end of its statement.
+    InsertSigns();
+    scan_.statementIndex = -1;
+    if (text_.empty()) {
+        error_.RaiseAtStart(kErrorEmptyFormula);
+        return false;
+    }
+    if (tooManyParameters_ > 0) {
+        error_.RaiseAtStart(kErrorTooManyConstants);
+        return false;
+    }
+    SplitStatements();
+    if (error_.Raised()) return false;
+    ScriptWriter(tokens_, attributes_, names_, script_).WriteScript();
+    if (!script_.scriptErrors.empty()) {
+        ReportScriptError();
+        return false;
+    }
+    syntaxOk_ = true;
+    return true;
+}
+
+// Sign insertion: a sign that does not follow an operand gets a `0` in front. Quoted texts
+// are left as written (`'-5'` stays "-5"); a text never runs past the end of its statement.
+void ParseContext::InsertSigns() {
     std::string signed_;
-    signed_.reserve(text.size() + 16);
+    signed_.reserve(text_.size() + 16);
     bool seen = false;  // a non-space character came before
     bool quoted = false;
     unsigned char previous = 0;
-    for (char ch : text) {
+    for (char ch : text_) {
         bool sign = ch == '-' || ch == '+';
         if (sign && !quoted && (!seen || !EndsOperand(previous))) signed_.push_back('0');
         signed_.push_back(ch);
@@ -142,195 +142,125 @@ bool ParseContext::Analyse() {
             previous = static_cast<unsigned char>(ch);
         }
     }
-    text.swap(signed_);
-    errorPosition = -1;
-    statementIndex = -1;
-    formulaTokenCount = 0;
-    if (text.empty()) {
-        errorCode = kErrorEmptyFormula;
-        errorPosition = errorLine = errorColumn = 0;
-        return false;
-    }
-    if (tooManyParameters_ > 0) {
-        errorCode = kErrorTooManyConstants;
-        errorPosition = errorLine = errorColumn = 0;
-        return false;
-    }
-    SplitStatements();
-    if (errorPosition != -1 || !errorText.empty()) return false;
-    script = ScriptWriter(*this).WriteScript();
-    if (!scriptErrors.empty()) {
-        ReportScriptError();
-        return false;
-    }
-    syntaxOk = true;
-    return true;
+    text_.swap(signed_);
 }
 
 // Statements end at `;` (dropped), at a line break (kept) or at the end of the text.
 void ParseContext::SplitStatements() {
-    size_t start = 0;
-    int32_t line = 0;       // line breaks before the current statement
-    int32_t lineStart = 0;  // index of the line break before the current statement's line
+    StatementPlace place{0, 0, 0};
     int32_t breaks = 0;
     int32_t lastBreak = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char ch = text[i];
-        bool ends = ch == ';' || ch == '\n' || i + 1 == text.size();
+    for (size_t i = 0; i < text_.size(); ++i) {
+        char ch = text_[i];
+        bool ends = ch == ';' || ch == '\n' || i + 1 == text_.size();
         if (ch == '\n') {
             ++breaks;
             lastBreak = static_cast<int32_t>(i);
         }
         if (!ends) continue;
         size_t end = ch == ';' ? i : i + 1;
-        if (!RunStatement(text.substr(start, end - start), static_cast<int32_t>(start), line, lineStart)) return;
-        start = i + 1;
-        line = breaks;
-        lineStart = lastBreak;
+        auto start = static_cast<size_t>(place.start);
+        if (!RunStatement(text_.substr(start, end - start), place)) return;
+        place = StatementPlace{static_cast<int32_t>(i + 1), breaks, lastBreak};
     }
 }
 
-bool ParseContext::RunStatement(const std::string& statement, int32_t start, int32_t line, int32_t lineStart) {
-    statementTokens.assign(1, 0);
-    lastToken = -1;
+bool ParseContext::RunStatement(const std::string& statement, const StatementPlace& place) {
+    scan_.statementTokens.assign(1, 0);
+    scan_.lastToken = -1;
     int32_t at = TokenizeStatement(statement);
     if (at >= 0) {
-        SetError(start + at, line, lineStart);
+        PlaceError(place.start + at, place);
         return false;
     }
     at = CheckStatement();
     if (at >= 0) {
-        int32_t offset = static_cast<size_t>(at) < tokenPositions.size() ? tokenPositions[at] : 0;
-        SetError(start + offset, line, lineStart);
+        const std::vector<int32_t>& positions = scan_.tokenPositions;
+        int32_t offset = static_cast<size_t>(at) < positions.size() ? positions[at] : 0;
+        PlaceError(place.start + offset, place);
         return false;
     }
-    for (int32_t k = 0; k <= lastToken; ++k) {
-        formulaTokens.push_back(statementTokens[k]);
-        formulaTokenPositions.push_back(start + tokenPositions[k]);
-        formulaTokenLines.push_back(line);
-        formulaTokenLineStarts.push_back(lineStart);
-    }
-    formulaTokens.push_back(TOKEN_STATEMENT_END);
-    formulaTokenPositions.push_back(start + static_cast<int32_t>(statement.size()));
-    formulaTokenLines.push_back(line);
-    formulaTokenLineStarts.push_back(lineStart);
-    formulaTokenCount = static_cast<int32_t>(formulaTokens.size());
+    tokens_.AppendStatement(scan_.statementTokens, scan_.lastToken, scan_.tokenPositions, place,
+                            static_cast<int32_t>(statement.size()));
     return true;
 }
 
-void ParseContext::SetError(int32_t position, int32_t line, int32_t lineStart) {
-    errorPosition = position;
-    errorLine = line;
-    errorColumn = position - lineStart;
+void ParseContext::PlaceError(int32_t position, const StatementPlace& place) {
+    error_.Place(position, place.line, position - place.lineStart);
 }
 
 void ParseContext::ReportScriptError() {
-    auto first = scriptErrors.begin();
-    errorCode = kErrorUnwritableToken;
-    errorText = first->second;
+    auto first = script_.scriptErrors.begin();
+    error_.Raise(kErrorUnwritableToken, first->second);
     size_t index = static_cast<size_t>(first->first);
-    if (index >= formulaTokenPositions.size()) {
-        errorPosition = errorLine = errorColumn = 0;
+    if (index >= tokens_.formulaTokenPositions().size()) {
+        error_.Place(0, 0, 0);
         return;
     }
-    SetError(formulaTokenPositions[index], formulaTokenLines[index], formulaTokenLineStarts[index]);
+    PlaceError(tokens_.formulaTokenPositions()[index], tokens_.PlaceOf(index));
 }
 
 // Rewriting: definitions, anonymous and drawing outputs, parameter dependencies, attributes.
 int32_t ParseContext::RewriteStatement() {
-    statementTokens.assign(pendingTokens.begin(), pendingTokens.end());
-    pendingTokens.clear();
-    if (statementTokens.empty()) {
-        statementTokens.push_back(0);
-        lastToken = -1;
+    std::vector<int32_t>& tokens = scan_.statementTokens;
+    tokens.assign(scan_.pendingTokens.begin(), scan_.pendingTokens.end());
+    scan_.pendingTokens.clear();
+    if (tokens.empty()) {
+        tokens.push_back(0);
+        scan_.lastToken = -1;
         return -1;
     }
-    int32_t s = ++statementIndex;
-    auto definition = std::find_if(statementTokens.begin(), statementTokens.end(), [](int32_t id) {
+    int32_t s = ++scan_.statementIndex;
+    auto definition = std::find_if(tokens.begin(), tokens.end(), [](int32_t id) {
         return id == TOKEN_DEFINE_OUTPUT || id == TOKEN_DEFINE_VARIABLE;
     });
-    bool isOutput = definition != statementTokens.end() && *definition == TOKEN_DEFINE_OUTPUT;
-    bool isVariable = definition != statementTokens.end() && *definition == TOKEN_DEFINE_VARIABLE &&
-                      std::none_of(definition, statementTokens.end(), IsDrawFunction);
-    if (isVariable) --statementIndex;
-    bool drawing = IsDrawFunction(statementTokens.front());
+    bool isOutput = definition != tokens.end() && *definition == TOKEN_DEFINE_OUTPUT;
+    bool isVariable = definition != tokens.end() && *definition == TOKEN_DEFINE_VARIABLE &&
+                      std::none_of(definition, tokens.end(), IsDrawFunction);
+    if (isVariable) --scan_.statementIndex;
+    bool drawing = IsDrawFunction(tokens.front());
     if (!isOutput && !isVariable && !drawing) {
         // An anonymous output takes a name token like a named one; the same limit applies.
-        if (outputCount >= kMaxOutputs) return Fail(kErrorTooManyOutputs, 0);
-        std::string name = ".tempresindex" + std::to_string(s);
-        int32_t id = TOKEN_OUTPUT + outputCount++;
-        outputIds[name] = id;
-        outputNameTable.push_back(name);
-        int32_t position = tokenPositions.empty() ? 0 : tokenPositions.front();
+        if (names_.outputCount() >= kMaxOutputs) return Fail(kErrorTooManyOutputs, 0);
+        int32_t id = names_.AddOutput(".tempresindex" + std::to_string(s));
+        int32_t position = scan_.tokenPositions.empty() ? 0 : scan_.tokenPositions.front();
         InsertToken(0, TOKEN_DEFINE_OUTPUT, position);
         InsertToken(0, id, position);
     } else if (drawing) {
-        outputNameTable.push_back(".....");
-        ++outputCount;
+        names_.AddDrawingOutput();
     }
-    CollectDependencies(isVariable ? -1 : s);
+    dependencies_.CloseStatement(tokens, isVariable ? -1 : s);
     if (!isVariable) ApplyAttributes(s);
-    lastToken = static_cast<int32_t>(statementTokens.size()) - 1;
-    statementTokens.push_back(0);
+    scan_.lastToken = static_cast<int32_t>(tokens.size()) - 1;
+    tokens.push_back(0);
     return -1;
 }
 
 void ParseContext::InsertToken(size_t index, int32_t id, int32_t position) {
-    statementTokens.insert(statementTokens.begin() + static_cast<std::ptrdiff_t>(index), id);
-    tokenPositions.insert(tokenPositions.begin() + static_cast<std::ptrdiff_t>(index), position);
+    auto at = static_cast<std::ptrdiff_t>(index);
+    scan_.statementTokens.insert(scan_.statementTokens.begin() + at, id);
+    scan_.tokenPositions.insert(scan_.tokenPositions.begin() + at, position);
 }
 
 void ParseContext::EraseTokens(size_t index, size_t count) {
     auto first = static_cast<std::ptrdiff_t>(index);
     auto last = static_cast<std::ptrdiff_t>(index + count);
-    statementTokens.erase(statementTokens.begin() + first, statementTokens.begin() + last);
-    tokenPositions.erase(tokenPositions.begin() + first, tokenPositions.begin() + last);
-}
-
-// A statement depends on the parameters it names and on those of every name it uses.
-void ParseContext::CollectDependencies(int32_t outputIndex) {
-    for (size_t k = 1; k < statementTokens.size(); ++k) {
-        if (!IsNameId(statementTokens[k])) continue;
-        auto it = nameParams.find(statementTokens[k]);
-        if (it == nameParams.end()) continue;
-        for (int32_t p : it->second) AddUnique(statementParams, p);
-    }
-    int32_t first = statementTokens.front();
-    nameParams[first] = statementParams;
-    for (int32_t p : statementParams) AddUnique(paramUsers[p], first);
-    if (outputIndex >= 0) {
-        if (outputParamLists.size() <= static_cast<size_t>(outputIndex)) outputParamLists.resize(outputIndex + 1);
-        outputParamLists[outputIndex] = statementParams;
-    }
-    statementParams.clear();
-}
-
-void ParseContext::EnsureOutputSlot(int32_t s) {
-    size_t need = static_cast<size_t>(s) + 1;
-    if (styles.size() >= need) return;
-    styles.resize(need, 0);
-    lineWidths.resize(need, 1);
-    colours.resize(need, 0xFFFFFFFFu);
-    colourSet.resize(need, false);
-    hidden.resize(need, false);
+    scan_.statementTokens.erase(scan_.statementTokens.begin() + first, scan_.statementTokens.begin() + last);
+    scan_.tokenPositions.erase(scan_.tokenPositions.begin() + first, scan_.tokenPositions.begin() + last);
 }
 
 // Attributes (with the comma in front of them) leave the token stream and set output s.
 void ParseContext::ApplyAttributes(int32_t s) {
-    EnsureOutputSlot(s);
-    styles[s] = 0;
-    lineWidths[s] = 1;
-    colours[s] = 0xFFFFFFFFu;
-    hidden[s] = false;
-    colourSet[s] = false;
+    attributes_.Reset(s);
+    const std::vector<int32_t>& tokens = scan_.statementTokens;
     size_t k = 0;
-    while (k < statementTokens.size()) {
-        int32_t id = statementTokens[k];
+    while (k < tokens.size()) {
+        int32_t id = tokens[k];
         if (!IsAttribute(id)) {
             ++k;
             continue;
         }
-        bool comma = k > 0 && statementTokens[k - 1] == TOKEN_COMMA;
+        bool comma = k > 0 && tokens[k - 1] == TOKEN_COMMA;
         if (comma) --k;
         EraseTokens(k, comma ? 2 : 1);
         ApplyAttribute(s, id);
@@ -339,21 +269,20 @@ void ParseContext::ApplyAttributes(int32_t s) {
 
 void ParseContext::ApplyAttribute(int32_t s, int32_t id) {
     if (id >= TOKEN_COLOR_FIRST && id <= TOKEN_COLOR_LAST) {
-        colourSet[s] = true;
-        colours[s] = id >= TOKEN_CUSTOM_COLOR ? CustomColourValue(customColours[id - TOKEN_CUSTOM_COLOR])
-                                              : NamedColourValue(id);
+        attributes_.SetColour(s, id >= TOKEN_CUSTOM_COLOR
+                                     ? CustomColourValue(names_.customColours()[id - TOKEN_CUSTOM_COLOR])
+                                     : NamedColourValue(id));
         return;
     }
     if (id > TOKEN_LINE_WIDTH_BASE) {
-        lineWidths[s] = id - TOKEN_LINE_WIDTH_BASE;
+        attributes_.SetLineWidth(s, id - TOKEN_LINE_WIDTH_BASE);
         return;
     }
     if (id == TOKEN_NODRAW) {
-        hidden[s] = true;
+        attributes_.Hide(s);
         return;
     }
-    hidden[s] = false;
-    styles[s] = id - TOKEN_STYLE_BASE;
+    attributes_.SetStyle(s, id - TOKEN_STYLE_BASE);
 }
 
 // Checks: parentheses, operands after commas and brackets, argument counts.
@@ -363,8 +292,8 @@ int32_t ParseContext::CheckStatement() {
     if (at >= 0) return at;
     at = CheckOperands(0, 0);
     if (at >= 0) return at;
-    for (int32_t k = 0; k <= lastToken; ++k) {
-        int32_t id = statementTokens[k];
+    for (int32_t k = 0; k <= scan_.lastToken; ++k) {
+        int32_t id = scan_.statementTokens[k];
         if (id == TOKEN_COMMA) {
             at = CheckOperands(k + 1, depth);
         } else if (id == TOKEN_OPEN) {
@@ -382,23 +311,23 @@ int32_t ParseContext::CheckStatement() {
 // parentheses: the count of `(` minus `)` never drops below zero and ends at zero
 int32_t ParseContext::CheckParentheses(int32_t& depth) {
     depth = 0;
-    for (int32_t k = 0; k <= lastToken; ++k) {
-        if (statementTokens[k] == TOKEN_OPEN) ++depth;
-        if (statementTokens[k] == TOKEN_CLOSE && --depth < 0) return Fail(kErrorUnbalanced, k);
+    for (int32_t k = 0; k <= scan_.lastToken; ++k) {
+        if (scan_.statementTokens[k] == TOKEN_OPEN) ++depth;
+        if (scan_.statementTokens[k] == TOKEN_CLOSE && --depth < 0) return Fail(kErrorUnbalanced, k);
     }
-    return depth > 0 ? Fail(kErrorUnbalanced, lastToken + 1) : -1;
+    return depth > 0 ? Fail(kErrorUnbalanced, scan_.lastToken + 1) : -1;
 }
 
 // call := function '(' args ')' with (argument count - 1) commas at its own level
 int32_t ParseContext::CheckFunctionCall(int32_t k) {
-    int32_t count = ArgCountOf(statementTokens[k]);
+    int32_t count = ArgCountOf(scan_.statementTokens[k]);
     if (count < 0) count = 1;
     if (count == 0) return -1;
-    if (k + 1 > lastToken || statementTokens[k + 1] != TOKEN_OPEN) return Fail(kErrorUnbalanced, k);
+    if (k + 1 > scan_.lastToken || scan_.statementTokens[k + 1] != TOKEN_OPEN) return Fail(kErrorUnbalanced, k);
     int32_t level = 0;
     int32_t commas = 0;
-    for (int32_t j = k + 1; j <= lastToken; ++j) {
-        int32_t id = statementTokens[j];
+    for (int32_t j = k + 1; j <= scan_.lastToken; ++j) {
+        int32_t id = scan_.statementTokens[j];
         if (id == TOKEN_OPEN) ++level;
         if (id == TOKEN_CLOSE && --level == 0) break;
         if (id == TOKEN_COMMA && level == 1) ++commas;
@@ -411,9 +340,9 @@ int32_t ParseContext::CheckOperands(int32_t start, int32_t depth) {
     if (RunSkipsOperandCheck(start, depth)) return -1;
     int32_t operandBalance = 0;  // operands minus operators seen so far in the run
     int32_t level = depth;       // bracket level at the current token
-    for (int32_t index = start; index <= lastToken; ++index) {
+    for (int32_t index = start; index <= scan_.lastToken; ++index) {
         if (!HoldsOneOperandAtMost(operandBalance)) return Fail(OperandBalanceError(operandBalance), index);
-        int32_t id = statementTokens[index];
+        int32_t id = scan_.statementTokens[index];
         if (id == TOKEN_COMMA) return operandBalance == 1 ? -1 : Fail(kErrorMisplacedCharacter, index);
         if (id == TOKEN_OPEN) ++level;
         if (id == TOKEN_CLOSE && ClosesRunGroup(--level, depth) && operandBalance != 1) {
@@ -421,7 +350,7 @@ int32_t ParseContext::CheckOperands(int32_t start, int32_t depth) {
         }
         operandBalance += OperandBalanceStep(id);
     }
-    if (operandBalance == 1 || start == lastToken) return -1;
-    if (start > lastToken) return Fail(kErrorOperandCount, start - 1);
-    return Fail(OperandBalanceError(operandBalance), lastToken);
+    if (operandBalance == 1 || start == scan_.lastToken) return -1;
+    if (start > scan_.lastToken) return Fail(kErrorOperandCount, start - 1);
+    return Fail(OperandBalanceError(operandBalance), scan_.lastToken);
 }

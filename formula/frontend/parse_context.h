@@ -2,12 +2,20 @@
 // ParseContext: the working object of one compilation. It prepares the formula
 // text, splits it into statements, tokenizes, checks and rewrites each one,
 // collects names, numbers, texts, colours and parameters, and finally has the
-// intermediate script written.
+// intermediate script written. Its results are kept in parts that readers see
+// const: the error report, the declared names, the output attributes, the
+// parameter dependencies, the accepted token stream and the script output.
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "formula/frontend/error_report.h"
+#include "formula/frontend/formula_token_list.h"
+#include "formula/frontend/name_tables.h"
+#include "formula/frontend/output_attributes.h"
+#include "formula/frontend/param_dependencies.h"
+#include "formula/frontend/script_output.h"
 
 class ParseContext {
 public:
@@ -21,64 +29,32 @@ public:
     // Tokenizes one statement; -1 on success, else the error index within the statement.
     int32_t TokenizeStatement(const std::string& statement);
 
-    // Final output names by output index (read by GetOutputName).
-    std::vector<std::string> summaryOutputNames;
-    std::vector<std::string> summaryFieldNames;
-    std::vector<std::string> summaryVariableNames;
-    std::vector<std::string> summaryParamNames;
-    std::vector<float> summaryParamValues;
-    std::string text;  // the prepared formula text
-    int32_t errorCode = 0;
-    std::string errorText;
-    int32_t errorPosition = -1;
-    int32_t errorLine = 0;
-    int32_t errorColumn = 0;
-    int32_t statementIndex = -1;  // current output statement
-    std::vector<int32_t> statementTokens;  // current statement, followed by a 0
-    int32_t lastToken = -1;
-    std::vector<int32_t> formulaTokens;  // every statement, each followed by the end marker 1
-    int32_t formulaTokenCount = 0;
-    int32_t outputCursor = 0;
-    std::vector<int32_t> tokenPositions;  // position within the statement, parallel to the tokens
-    std::vector<std::string> outputNameTable;
-    int32_t outputCount = 0;
-    std::vector<int32_t> lineWidths;
-    std::vector<int32_t> styles;
-    std::vector<uint32_t> colours;
-    std::vector<bool> colourSet;
-    std::vector<bool> hidden;
-    int32_t variableCount = 0;
-    std::vector<std::string> variableNameTable;
-    int32_t constantCount = 0;
-    std::vector<float> constantValues;
-    std::vector<std::string> constantTexts;
-    std::vector<std::string> paramNameTable;
-    std::vector<std::string> paramValueTexts;
-    int32_t paramCount = 0;
-    std::string customColours[100];
-    int32_t customColourCount = 0;
-    std::vector<std::string> texts;
-    int32_t textCount = 0;
-    std::vector<std::string> scriptFields;
-    int32_t drawParamCount = 0;
-    std::map<std::string, int32_t> variableIds;
-    std::map<std::string, int32_t> outputIds;
-    std::map<std::string, int32_t> paramIds;
-    std::map<int32_t, std::string> scriptErrors;  // formula-token index to message (first only)
-    std::deque<int32_t> pendingTokens;            // tokens of the statement being tokenized
-    std::string paramListText;
-    std::map<int32_t, std::vector<int32_t>> nameParams;
-    std::vector<int32_t> statementParams;
-    std::map<int32_t, std::vector<int32_t>> paramUsers;
-    bool syntaxOk = false;
-    std::string script;
+    // Read access to the parts of the analysis.
+    const std::string& text() const { return text_; }  // the prepared formula text
+    bool syntaxOk() const { return syntaxOk_; }
+    const ErrorReport& Error() const { return error_; }
+    const NameTables& Names() const { return names_; }
+    const OutputAttributes& Attributes() const { return attributes_; }
+    const ParamDependencies& Dependencies() const { return dependencies_; }
+    const FormulaTokenList& Tokens() const { return tokens_; }
+    const ScriptOutput& Script() const { return script_; }
 
-    // Parameter indexes each output depends on, by output index (drawing outputs included).
-    std::vector<std::vector<int32_t>> outputParamLists;
-    // Absolute text position of every formulaTokens entry (for script-writer errors).
-    std::vector<int32_t> formulaTokenPositions;
+    // What the parser object may change after the analysis; each is ignored for an
+    // output or parameter the formula does not have.
+    void SetOutputColour(int32_t s, uint32_t colour) { attributes_.SetColour(s, colour); }
+    void SetOutputLineWidth(int32_t s, int32_t width) { attributes_.SetLineWidth(s, width); }
+    void SetParamValue(int32_t p, float value) { names_.SetParamValue(p, value); }
 
 private:
+    // The tokenizer's and rewriter's state for the statement being analysed.
+    struct StatementScan {
+        int32_t statementIndex = -1;           // current output statement
+        std::vector<int32_t> statementTokens;  // current statement, followed by a 0
+        int32_t lastToken = -1;
+        std::vector<int32_t> tokenPositions;  // position within the statement, parallel to the tokens
+        std::deque<int32_t> pendingTokens;    // tokens of the statement being tokenized
+    };
+
     // Tokenizer steps; each returns -1 or an error index, with the code set.
     int32_t TokenizeNumber(const std::string& s, size_t& i);
     int32_t TokenizeName(const std::string& s, size_t& i, std::string& defining);
@@ -97,7 +73,6 @@ private:
     int32_t RewriteStatement();
     void InsertToken(size_t index, int32_t id, int32_t position);
     void EraseTokens(size_t index, size_t count);
-    void CollectDependencies(int32_t outputIndex);
     void ApplyAttributes(int32_t s);
     void ApplyAttribute(int32_t s, int32_t id);
     int32_t CheckStatement();
@@ -106,17 +81,23 @@ private:
     // -1, or the failing token index of the operand run that starts at `start` at bracket level `depth`.
     int32_t CheckOperands(int32_t start, int32_t depth);
 
+    void InsertSigns();
     void SplitStatements();
-    bool RunStatement(const std::string& statement, int32_t start, int32_t line, int32_t lineStart);
-    void SetError(int32_t position, int32_t line, int32_t lineStart);
+    bool RunStatement(const std::string& statement, const StatementPlace& place);
+    void PlaceError(int32_t position, const StatementPlace& place);
     void ReportScriptError();
     void RegisterParameter(const std::string& name, float value);
-    void EnsureOutputSlot(int32_t s);
 
+    std::string text_;
+    bool syntaxOk_ = false;
+    ErrorReport error_;
+    NameTables names_;
+    OutputAttributes attributes_;
+    ParamDependencies dependencies_;
+    StatementScan scan_;
+    FormulaTokenList tokens_;
+    ScriptOutput script_;
     int32_t tooManyParameters_ = 0;  // parameters left unregistered at the constant limit
-    // Line of each statement's first character, and the index just before its line, by formula token.
-    std::vector<int32_t> formulaTokenLines;
-    std::vector<int32_t> formulaTokenLineStarts;
 };
 
 // The six hexadecimal characters of a custom colour as 0xFFBBGGRR.

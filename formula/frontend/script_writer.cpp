@@ -6,7 +6,6 @@
 
 #include "formula/frontend/keyword_tables.h"
 #include "formula/frontend/messages.h"
-#include "formula/frontend/parse_context.h"
 
 namespace {
 
@@ -38,7 +37,6 @@ constexpr DescriptorRow kDescriptors[] = {
 };
 static_assert(sizeof(kDescriptors) / sizeof(kDescriptors[0]) == 10, "10 styled descriptors");
 
-constexpr char kDrawingOutputName[] = ".....";
 constexpr char kLineEnd[] = "\r\n";
 
 bool IsOutputName(int32_t id) { return id >= TOKEN_OUTPUT && id < TOKEN_CONSTANT; }
@@ -71,32 +69,37 @@ const char* DrawStyleWord(int32_t style) {
 }
 
 std::string ScriptWriter::WriteScript() {
-    ctx_.scriptFields.clear();
-    ctx_.paramListText.clear();
+    out_.scriptFields.clear();
+    out_.paramListText.clear();
+    out_.script = WriteBothRuns();
+    return out_.script;
+}
+
+std::string ScriptWriter::WriteBothRuns() {
+    const std::vector<int32_t>& tokens = tokens_.formulaTokens();
     std::vector<std::pair<int32_t, int32_t>> statements;  // first and last token of each statement
     int32_t first = 0;
-    for (int32_t k = 0; k < static_cast<int32_t>(ctx_.formulaTokens.size()); ++k) {
-        if (ctx_.formulaTokens[k] != TOKEN_STATEMENT_END) continue;
+    for (int32_t k = 0; k < static_cast<int32_t>(tokens.size()); ++k) {
+        if (tokens[k] != TOKEN_STATEMENT_END) continue;
         statements.emplace_back(first, k - 1);
         first = k + 1;
     }
     for (bool final : {false, true}) {
-        if (final && ctx_.paramCount > 0) {
-            ctx_.paramListText = "(";
-            for (size_t p = 0; p < ctx_.paramNameTable.size(); ++p) {
-                ctx_.paramListText += (p == 0 ? "" : ",") + ctx_.paramNameTable[p];
-            }
-            ctx_.paramListText += ")";
+        if (final && names_.paramCount() > 0) {
+            const std::vector<std::string>& params = names_.paramNameTable();
+            out_.paramListText = "(";
+            for (size_t p = 0; p < params.size(); ++p) out_.paramListText += (p == 0 ? "" : ",") + params[p];
+            out_.paramListText += ")";
         }
         std::string script;
-        ctx_.outputCursor = 0;
+        out_.outputCursor = 0;
         for (const auto& range : statements) {
-            std::string line = WriteStatement(range.first, range.second, ctx_.outputCursor, final);
-            if (!final && !ctx_.scriptErrors.empty()) return std::string();
+            std::string line = WriteStatement(range.first, range.second, out_.outputCursor, final);
+            if (!final && !out_.scriptErrors.empty()) return std::string();
             script += line;
             // The analysis numbered named, anonymous and drawing outputs; the cursor follows it.
-            int32_t head = range.first <= range.second ? ctx_.formulaTokens[range.first] : 0;
-            if (IsOutputName(head) || IsDrawFunction(head)) ++ctx_.outputCursor;
+            int32_t head = range.first <= range.second ? tokens[range.first] : 0;
+            if (IsOutputName(head) || IsDrawFunction(head)) ++out_.outputCursor;
         }
         if (final) {
             FillSummaries();
@@ -107,14 +110,14 @@ std::string ScriptWriter::WriteScript() {
 }
 
 void ScriptWriter::FillSummaries() {
-    ctx_.summaryParamNames = ctx_.paramNameTable;
-    ctx_.summaryParamValues.clear();
-    for (const std::string& value : ctx_.paramValueTexts) {
-        ctx_.summaryParamValues.push_back(std::strtof(value.c_str(), nullptr));
+    out_.summaryParamNames = names_.paramNameTable();
+    out_.summaryParamValues.clear();
+    for (const std::string& value : names_.paramValueTexts()) {
+        out_.summaryParamValues.push_back(std::strtof(value.c_str(), nullptr));
     }
-    ctx_.summaryVariableNames = ctx_.variableNameTable;
-    ctx_.summaryFieldNames = ctx_.scriptFields;
-    ctx_.summaryOutputNames = ctx_.outputNameTable;
+    out_.summaryVariableNames = names_.variableNameTable();
+    out_.summaryFieldNames = out_.scriptFields;
+    out_.summaryOutputNames = names_.outputNameTable();
 }
 
 // statement := token* ; each token in its written form, with nothing between them
@@ -126,7 +129,7 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
     // `reverse(x)` is written "(0-(x))": bracket depths at which a negation waits for its `)`.
     int32_t depth = 0;
     std::vector<int32_t> negations;
-    const std::vector<int32_t>& tokens = ctx_.formulaTokens;
+    const std::vector<int32_t>& tokens = tokens_.formulaTokens();
     last = std::min(last, static_cast<int32_t>(tokens.size()) - 1);
     for (int32_t k = std::max(first, 0); k <= last; ++k) {
         int32_t id = tokens[k];
@@ -150,8 +153,8 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
         if (id >= TOKEN_FIELD_FIRST && id <= TOKEN_FIELD_LAST) {
             const char* field = FieldNameOf(id);
             bool known = false;
-            for (const std::string& name : ctx_.scriptFields) known = known || name == field;
-            if (field != nullptr && !known) ctx_.scriptFields.emplace_back(field);
+            for (const std::string& name : out_.scriptFields) known = known || name == field;
+            if (field != nullptr && !known) out_.scriptFields.emplace_back(field);
         }
         std::string written = WrittenForm(id);
         if (written.empty()) {
@@ -173,7 +176,7 @@ std::string ScriptWriter::WriteStatement(int32_t first, int32_t last, int32_t ou
 // draw call := drawname '(' arg (',' arg)* ')' ; each argument becomes an extra variable
 int32_t ScriptWriter::WriteDrawCall(int32_t k, int32_t last, int32_t s, bool final, std::string& out,
                                     std::vector<std::string>& extraLines) {
-    int32_t id = ctx_.formulaTokens[k];
+    int32_t id = tokens_.formulaTokens()[k];
     out += DrawNameOf(id);
     out += "(";
     int32_t count = std::max(ArgCountOf(id), 0);
@@ -191,8 +194,8 @@ int32_t ScriptWriter::WriteDrawCall(int32_t k, int32_t last, int32_t s, bool fin
         out += argument + ",";
         from = end + 2;  // past the comma
     }
-    out += ColourText(At(ctx_.colours, s, 0xFFFFFFFFu)) + "," + std::to_string(At(ctx_.lineWidths, s, 1)) + "," +
-           DrawStyleWord(At(ctx_.styles, s, 0)) + ")";
+    out += ColourText(At(attributes_.colours(), s, kNoColour)) + "," + std::to_string(At(attributes_.lineWidths(), s, 1)) +
+           "," + DrawStyleWord(At(attributes_.styles(), s, 0)) + ")";
     if (id == TOKEN_DRAWTEXT || id == TOKEN_DRAWNUMBER) {
         CutBeforeLastClose(out);
         out += id == TOKEN_DRAWTEXT ? ",0)" : ",1)";
@@ -203,7 +206,7 @@ int32_t ScriptWriter::WriteDrawCall(int32_t k, int32_t last, int32_t s, bool fin
 int32_t ScriptWriter::ArgumentEnd(int32_t from, int32_t last) const {
     int32_t level = 0;
     for (int32_t k = from; k <= last; ++k) {
-        int32_t id = ctx_.formulaTokens[k];
+        int32_t id = tokens_.formulaTokens()[k];
         if (id == TOKEN_OPEN) ++level;
         if (id == TOKEN_CLOSE) --level;
         if (id == TOKEN_COMMA && level == 0) return k - 1;
@@ -216,18 +219,18 @@ std::string ScriptWriter::WrittenForm(int32_t id) const {
     if (word != nullptr) return word;
     if (id >= TOKEN_TEXT) {
         size_t n = static_cast<size_t>(id - TOKEN_TEXT);
-        return n < ctx_.texts.size() ? "\"" + ctx_.texts[n] + "\"" : std::string();
+        return n < names_.texts().size() ? "\"" + names_.texts()[n] + "\"" : std::string();
     }
     const std::vector<std::string>* table = nullptr;
     int32_t base = 0;
     if (id >= TOKEN_CONSTANT) {
-        table = &ctx_.constantTexts;
+        table = &names_.constantTexts();
         base = TOKEN_CONSTANT;
     } else if (id >= TOKEN_OUTPUT) {
-        table = &ctx_.outputNameTable;
+        table = &names_.outputNameTable();
         base = TOKEN_OUTPUT;
     } else if (id >= TOKEN_VARIABLE) {
-        table = &ctx_.variableNameTable;
+        table = &names_.variableNameTable();
         base = TOKEN_VARIABLE;
     }
     if (table == nullptr) return std::string();
@@ -237,27 +240,27 @@ std::string ScriptWriter::WrittenForm(int32_t id) const {
 
 // A token without a written form leaves a message; the first one becomes the script error.
 void ScriptWriter::WriteUnwritable(int32_t k, std::string& out) {
-    const char* keyword = FirstKeywordOf(ctx_.formulaTokens[k]);
+    const char* keyword = FirstKeywordOf(tokens_.formulaTokens()[k]);
     std::string message = keyword != nullptr ? std::string(keyword) + kMsgNotSupported : kMsgSyntaxError;
     out += message;
-    if (ctx_.scriptErrors.empty()) ctx_.scriptErrors[k] = message;
+    if (out_.scriptErrors.empty()) out_.scriptErrors[k] = message;
 }
 
 std::string ScriptWriter::NewDrawVariable() {
-    std::string name = ".tempdrawparam" + std::to_string(ctx_.drawParamCount++);
-    ctx_.variableIds[name] = TOKEN_VARIABLE + ctx_.variableCount++;
-    ctx_.variableNameTable.push_back(name);
+    std::string name = ".tempdrawparam" + std::to_string(out_.drawParamCount++);
+    names_.AddVariable(name);
     return name;
 }
 
 std::string ScriptWriter::WriteOutputDescriptor(int32_t n) const {
-    if (n < 0 || static_cast<size_t>(n) >= ctx_.outputNameTable.size()) return std::string();
-    if (ctx_.outputNameTable[n] == kDrawingOutputName) return std::string();
-    int32_t style = At(ctx_.styles, n, 0);
+    const std::vector<std::string>& outputNames = names_.outputNameTable();
+    if (n < 0 || static_cast<size_t>(n) >= outputNames.size()) return std::string();
+    if (outputNames[n] == kDrawingOutputName) return std::string();
+    int32_t style = At(attributes_.styles(), n, 0);
     if (style < 0) return std::string();
-    std::string name = ctx_.outputNameTable[n] + ctx_.paramListText;
-    std::string colour = ColourText(At(ctx_.colours, n, 0xFFFFFFFFu));
-    std::string width = "," + std::to_string(At(ctx_.lineWidths, n, 1));
+    std::string name = outputNames[n] + out_.paramListText;
+    std::string colour = ColourText(At(attributes_.colours(), n, kNoColour));
+    std::string width = "," + std::to_string(At(attributes_.lineWidths(), n, 1));
     for (const DescriptorRow& row : kDescriptors) {
         if (row.style != style) continue;
         if (row.column) return row.head + name + "," + colour + ");" + kLineEnd;

@@ -1,17 +1,25 @@
 #pragma once
 // The intermediate-script writer: prints the analysed token streams of a
-// ParseContext as assignment lines, output descriptors and draw calls.
+// formula as assignment lines, output descriptors and draw calls. It reads the
+// token stream and the output attributes, registers the extra variables of
+// draw calls among the names, and fills the script output.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class ParseContext;
+#include "formula/frontend/formula_token_list.h"
+#include "formula/frontend/name_tables.h"
+#include "formula/frontend/output_attributes.h"
+#include "formula/frontend/script_output.h"
 
 class ScriptWriter {
 public:
-    explicit ScriptWriter(ParseContext& context) : ctx_(context) {}
+    ScriptWriter(const FormulaTokenList& tokens, const OutputAttributes& attributes, NameTables& names,
+                 ScriptOutput& output)
+        : tokens_(tokens), attributes_(attributes), names_(names), out_(output) {}
 
-    // Dry run, then final run; fills the summary lists. Errors go to scriptErrors.
+    // Dry run, then final run; fills the summary lists and returns the script (also kept in
+    // the output). Errors go to scriptErrors.
     std::string WriteScript();
     // Writes formula tokens first..last (inclusive). In the final run the
     // statement ends with ";" CR LF, its descriptor and extra-variable lines.
@@ -27,9 +35,14 @@ private:
     std::string WrittenForm(int32_t id) const;
     void WriteUnwritable(int32_t k, std::string& out);
     std::string NewDrawVariable();
+    // Both runs; the final run's script, or an empty text when the dry run met an error.
+    std::string WriteBothRuns();
     void FillSummaries();
 
-    ParseContext& ctx_;
+    const FormulaTokenList& tokens_;
+    const OutputAttributes& attributes_;
+    NameTables& names_;
+    ScriptOutput& out_;
 };
 
 // "RGB(r,g,b)" of a stored colour, or "RGB(254,254,254)" when its top bit is set.

@@ -26,8 +26,8 @@ float ParseNumber(const std::string& digits) {
 
 // statement := { separator | number | name | operator | 'text' }
 int32_t ParseContext::TokenizeStatement(const std::string& s) {
-    pendingTokens.clear();
-    tokenPositions.clear();
+    scan_.pendingTokens.clear();
+    scan_.tokenPositions.clear();
     std::string defining;
     size_t i = 0;
     while (i < s.size()) {
@@ -67,12 +67,9 @@ int32_t ParseContext::TokenizeStatement(const std::string& s) {
 int32_t ParseContext::TokenizeNumber(const std::string& s, size_t& i) {
     size_t start = i;
     while (i < s.size() && CharClassOf(static_cast<unsigned char>(s[i])) == CHAR_NUMBER) ++i;
-    if (constantCount >= kMaxConstants) return Fail(kErrorTooManyConstants, static_cast<int32_t>(start));
+    if (names_.constantCount() >= kMaxConstants) return Fail(kErrorTooManyConstants, static_cast<int32_t>(start));
     std::string digits = s.substr(start, i - start);
-    constantValues.push_back(ParseNumber(digits));
-    constantTexts.push_back(digits);
-    AppendToken(TOKEN_CONSTANT + constantCount, static_cast<int32_t>(start));
-    ++constantCount;
+    AppendToken(names_.AddNumber(digits, ParseNumber(digits)), static_cast<int32_t>(start));
     return -1;
 }
 
@@ -90,27 +87,23 @@ int32_t ParseContext::TokenizeName(const std::string& s, size_t& i, std::string&
     int32_t id = LookupName(word);
     int32_t at = static_cast<int32_t>(start);
     if (id != 0) {
-        if (!pendingTokens.empty() && word == defining) return Fail(kErrorSelfReference, at, kMsgSelfReference);
-        if (pendingTokens.empty() && colonFollows && id >= TOKEN_VARIABLE) return Fail(kErrorNameInUse, at);
+        bool first = scan_.pendingTokens.empty();
+        if (!first && word == defining) return Fail(kErrorSelfReference, at, kMsgSelfReference);
+        if (first && colonFollows && id >= TOKEN_VARIABLE) return Fail(kErrorNameInUse, at);
         AppendToken(id, at);
-        if (paramIds.count(word) != 0) {
-            int32_t p = id - TOKEN_CONSTANT;
-            bool present = false;
-            for (int32_t q : statementParams) present = present || q == p;
-            if (!present) statementParams.push_back(p);
-        }
+        if (names_.IsParameter(word)) dependencies_.NoteParameter(id - TOKEN_CONSTANT);
         i = next;
         return -1;
     }
-    if (pendingTokens.empty() && colonFollows) {
+    if (scan_.pendingTokens.empty() && colonFollows) {
         i = next;
         return DefineName(s, start, i, word, defining);
     }
     if (word.size() == 11 && word.compare(0, 5, "color") == 0) {
-        if (customColourCount >= kMaxCustomColours) return Fail(kErrorTooManyCustomColours, at, kMsgTooManyColours);
-        customColours[customColourCount] = word.substr(5);
-        AppendToken(TOKEN_CUSTOM_COLOR + customColourCount, at);
-        ++customColourCount;
+        if (names_.customColourCount() >= kMaxCustomColours) {
+            return Fail(kErrorTooManyCustomColours, at, kMsgTooManyColours);
+        }
+        AppendToken(names_.AddCustomColour(word.substr(5)), at);
         return -1;
     }
     return Fail(kErrorUndefinedName, at);
@@ -122,19 +115,10 @@ int32_t ParseContext::DefineName(const std::string& s, size_t start, size_t& i, 
     int32_t at = static_cast<int32_t>(start);
     if (word.size() > kMaxNameLength) return Fail(kErrorNameTooLong, at);
     if (i + 1 == s.size()) return Fail(kErrorDanglingOperator, static_cast<int32_t>(i));
-    int32_t id = 0;
-    if (s[i + 1] == '=') {
-        if (variableCount >= kMaxVariables) return Fail(kErrorTooManyVariables, at);
-        id = TOKEN_VARIABLE + variableCount++;
-        variableIds[word] = id;
-        variableNameTable.push_back(word);
-    } else {
-        if (outputCount >= kMaxOutputs) return Fail(kErrorTooManyOutputs, at);
-        id = TOKEN_OUTPUT + outputCount++;
-        outputIds[word] = id;
-        outputNameTable.push_back(word);
-    }
-    AppendToken(id, at);
+    bool variable = s[i + 1] == '=';
+    if (variable && names_.variableCount() >= kMaxVariables) return Fail(kErrorTooManyVariables, at);
+    if (!variable && names_.outputCount() >= kMaxOutputs) return Fail(kErrorTooManyOutputs, at);
+    AppendToken(variable ? names_.AddVariable(word) : names_.AddOutput(word), at);
     defining = word;
     return -1;
 }
@@ -149,7 +133,7 @@ int32_t ParseContext::TokenizeComparison(const std::string& s, size_t& i) {
     bool lastIsKeyword = last >= TOKEN_OPERATOR_LIMIT && last <= TOKEN_FIELD_LAST;
     if (next == '=') {
         if (ch == '=') return Fail(kErrorMalformedPair, at);
-        if (ch == ':' && !(last >= TOKEN_VARIABLE && last < TOKEN_VARIABLE + variableCount)) {
+        if (ch == ':' && !(last >= TOKEN_VARIABLE && last < TOKEN_VARIABLE + names_.variableCount())) {
             return Fail(lastIsKeyword ? kErrorNameInUse : kErrorDefinitionWithoutName, at);
         }
         AppendToken(LookupKeyword(s.substr(i, 2)), at);
@@ -163,7 +147,7 @@ int32_t ParseContext::TokenizeComparison(const std::string& s, size_t& i) {
         return -1;
     }
     if (ch == '!') return Fail(kErrorDanglingOperator, at);
-    if (ch == ':' && !(last >= TOKEN_OUTPUT && last < TOKEN_OUTPUT + outputCount)) {
+    if (ch == ':' && !(last >= TOKEN_OUTPUT && last < TOKEN_OUTPUT + names_.outputCount())) {
         return Fail(lastIsKeyword ? kErrorNameInUse : kErrorDefinitionWithoutName, at);
     }
     AppendToken(LookupKeyword(std::string(1, ch)), at);
@@ -204,7 +188,7 @@ void ParseContext::TokenizeSign(char sign, int32_t position) {
                    : p == TOKEN_DIVIDE   ? TOKEN_DIVIDE_NEGATED
                    : p == TOKEN_MINUS    ? TOKEN_PLUS
                                          : TOKEN_MINUS;
-    pendingTokens.back() = merged;
+    scan_.pendingTokens.back() = merged;
 }
 
 // text := "'" { any character but a brace; '"' dropped } "'"
@@ -218,33 +202,25 @@ int32_t ParseContext::TokenizeText(const std::string& s, size_t& i) {
         ++j;
     }
     if (j >= s.size()) return Fail(kErrorUnbalanced, static_cast<int32_t>(i));
-    texts.push_back(collected);
-    AppendToken(TOKEN_TEXT + textCount, static_cast<int32_t>(i + 1));
-    ++textCount;
+    AppendToken(names_.AddText(collected), static_cast<int32_t>(i + 1));
     i = j + 1;
     return -1;
 }
 
 void ParseContext::AppendToken(int32_t id, int32_t position) {
-    pendingTokens.push_back(id);
-    tokenPositions.push_back(position);
+    scan_.pendingTokens.push_back(id);
+    scan_.tokenPositions.push_back(position);
 }
 
-int32_t ParseContext::LastPending() const { return pendingTokens.empty() ? 0 : pendingTokens.back(); }
+int32_t ParseContext::LastPending() const { return scan_.pendingTokens.empty() ? 0 : scan_.pendingTokens.back(); }
 
 // Keywords first, then variables, outputs and parameters of this formula.
 int32_t ParseContext::LookupName(const std::string& word) const {
     int32_t id = LookupKeyword(word);
-    if (id != 0) return id;
-    for (const auto* table : {&variableIds, &outputIds, &paramIds}) {
-        auto it = table->find(word);
-        if (it != table->end()) return it->second;
-    }
-    return 0;
+    return id != 0 ? id : names_.Lookup(word);
 }
 
 int32_t ParseContext::Fail(int32_t code, int32_t index, const std::string& message) {
-    errorCode = code;
-    errorText = message;
+    error_.Raise(code, message);
     return index;
 }

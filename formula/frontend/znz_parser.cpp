@@ -92,8 +92,13 @@ private:
 }  // namespace
 
 int32_t CZNZParser::Translate(ParseContext* source, CCalculateInfo* target) {
-    if (source == nullptr || target == nullptr) return kBad;
-    context = source;
+    if (source == nullptr) return kBad;
+    return Translate(source->Script(), target);
+}
+
+int32_t CZNZParser::Translate(const ScriptOutput& source, CCalculateInfo* target) {
+    if (target == nullptr) return kBad;
+    source_ = &source;
     program = target;
     Reset();
     Prepare();
@@ -122,7 +127,7 @@ void CZNZParser::Reset() {
 }
 
 void CZNZParser::Prepare() {
-    script = UpperAscii(context->script);
+    script = UpperAscii(source_->script);
     size_t first = script.find_first_not_of(' ');
     script.erase(0, first == std::string::npos ? script.size() : first);
     for (char strip : {' ', '\n', '\r'}) {
@@ -136,11 +141,11 @@ void CZNZParser::Prepare() {
             index.emplace(to.back(), static_cast<int32_t>(to.size()) - 1);
         }
     };
-    copyUpper(context->summaryParamNames, paramNames, paramIndex_);
-    copyUpper(context->summaryVariableNames, variableNames, variableIndex_);
-    copyUpper(context->summaryFieldNames, fieldNames, fieldIndex_);
-    copyUpper(context->summaryOutputNames, outputNames, outputIndex_);
-    paramValues = context->summaryParamValues;
+    copyUpper(source_->summaryParamNames, paramNames, paramIndex_);
+    copyUpper(source_->summaryVariableNames, variableNames, variableIndex_);
+    copyUpper(source_->summaryFieldNames, fieldNames, fieldIndex_);
+    copyUpper(source_->summaryOutputNames, outputNames, outputIndex_);
+    paramValues = source_->summaryParamValues;
     variableNeeds.assign(variableNames.size(), HistoryNeed{0, 0.0f});
     outputNeeds.assign(outputNames.size(), HistoryNeed{0, 0.0f});
     program->m_reserved = 0;

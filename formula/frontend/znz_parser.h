@@ -1,6 +1,7 @@
 #pragma once
-// CZNZParser: translates the intermediate script of a ParseContext into the
-// compiled program (CCalculateInfo) and works out each output's history need.
+// CZNZParser: translates the intermediate script of a ParseContext (its script
+// output, which it only reads) into the compiled program (CCalculateInfo) and
+// works out each output's history need.
 //
 // The script is already well formed; every problem is reported with one code
 // (4, or the code of the call check).
@@ -13,6 +14,7 @@
 #include "formula/eval/calculate_info.h"
 
 class ParseContext;
+struct ScriptOutput;
 struct FunctionInfo;
 
 class CZNZParser {
@@ -24,6 +26,8 @@ public:
 
     // 0 on success; 4 for a malformed script or null pointers, or the call check's code.
     int32_t Translate(ParseContext* context, CCalculateInfo* program);
+    // The same for a script output on its own.
+    int32_t Translate(const ScriptOutput& source, CCalculateInfo* program);
 
     int32_t Position() const { return position; }
     int32_t LineCount() const { return lineCount; }
@@ -76,7 +80,7 @@ private:
     std::vector<ExprRecord*>& VariableTable();
 
     CCalculateInfo* program = nullptr;
-    ParseContext* context = nullptr;
+    const ScriptOutput* source_ = nullptr;
     int32_t position = 0;
     int32_t tokenStart = 0;
     int32_t lineCount = 0;

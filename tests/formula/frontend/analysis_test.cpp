@@ -20,24 +20,24 @@ uint32_t ExpectedCustomColour(const std::string& rrggbb) {
 
 TEST(Prepare, BlanksCommentsKeepsLineBreaksAndLowerCases) {
     auto ctx = AnalyseFormula("{ note\r\n more }MA5:MA(C,5);\t{x}");
-    EXPECT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->text, "      \r\n       ma5:ma(c,5);    ");
-    EXPECT_EQ(ctx->outputNameTable, std::vector<std::string>{"ma5"});
+    EXPECT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->text(), "      \r\n       ma5:ma(c,5);    ");
+    EXPECT_EQ(ctx->Names().outputNameTable(), std::vector<std::string>{"ma5"});
 }
 
 TEST(Prepare, RegistersParametersLowerCasedAndSkipsTaken) {
     auto ctx = AnalyseFormula("x:N+M;", {"N", "close", "m", "n"}, {5.0f, 1.0f, 2.5f, 7.0f});
-    EXPECT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->paramCount, 2);
-    EXPECT_EQ(ctx->paramNameTable, (std::vector<std::string>{"n", "m"}));
-    EXPECT_EQ(ctx->paramValueTexts, (std::vector<std::string>{"5.000", "2.500"}));
-    EXPECT_EQ(ctx->paramIds.at("m"), 12001);
+    EXPECT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->Names().paramCount(), 2);
+    EXPECT_EQ(ctx->Names().paramNameTable(), (std::vector<std::string>{"n", "m"}));
+    EXPECT_EQ(ctx->Names().paramValueTexts(), (std::vector<std::string>{"5.000", "2.500"}));
+    EXPECT_EQ(ctx->Names().paramIds().at("m"), 12001);
 }
 
 TEST(Prepare, MismatchedParameterListsRegisterNothing) {
     auto ctx = std::make_unique<ParseContext>();
     ctx->Prepare("x:1", {"n", "m"}, {1.0f});
-    EXPECT_EQ(ctx->paramCount, 0);
+    EXPECT_EQ(ctx->Names().paramCount(), 0);
 }
 
 TEST(Prepare, MoreParametersThanConstantsFailWith16) {
@@ -48,32 +48,32 @@ TEST(Prepare, MoreParametersThanConstantsFailWith16) {
         values.push_back(1.0f);
     }
     auto ctx = AnalyseFormula("x:c;", names, values);
-    EXPECT_EQ(ctx->errorCode, 16);
-    EXPECT_EQ(ctx->paramCount, 3000);
+    EXPECT_EQ(ctx->Error().errorCode(), 16);
+    EXPECT_EQ(ctx->Names().paramCount(), 3000);
 }
 
 TEST(Analyse, EmptyTextFailsWith26) {
     auto ctx = AnalyseFormula("");
-    EXPECT_EQ(ctx->errorCode, 26);
-    EXPECT_EQ(ctx->errorPosition, 0);
-    EXPECT_EQ(ctx->errorLine, 0);
-    EXPECT_EQ(ctx->errorColumn, 0);
+    EXPECT_EQ(ctx->Error().errorCode(), 26);
+    EXPECT_EQ(ctx->Error().errorPosition(), 0);
+    EXPECT_EQ(ctx->Error().errorLine(), 0);
+    EXPECT_EQ(ctx->Error().errorColumn(), 0);
 }
 
 TEST(Analyse, CommentOnlyAndBlankTextsHaveNoOutputs) {
     for (const char* text : {"{ only a comment }", " ;;\r\n ; "}) {
         auto ctx = AnalyseFormula(text);
-        EXPECT_TRUE(ctx->syntaxOk) << text;
-        EXPECT_EQ(ctx->outputCount, 0);
-        EXPECT_EQ(ctx->script, "");
+        EXPECT_TRUE(ctx->syntaxOk()) << text;
+        EXPECT_EQ(ctx->Names().outputCount(), 0);
+        EXPECT_EQ(ctx->Script().script, "");
     }
 }
 
 TEST(Analyse, SignInsertionRewritesTheText) {
     auto ctx = AnalyseFormula("x:=-1;y:(-1)*-c;z:c>-1;w:a_-1;", {"a_"}, {1.0f});
-    EXPECT_TRUE(ctx->syntaxOk) << ctx->errorCode;
+    EXPECT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
     // A name may end in `_`: its sign is a binary minus, not a new operand.
-    EXPECT_EQ(ctx->text, "x:=0-1;y:(0-1)*-c;z:c>0-1;w:a_-1;");
+    EXPECT_EQ(ctx->text(), "x:=0-1;y:(0-1)*-c;z:c>0-1;w:a_-1;");
 }
 
 // A `0` goes in front of a sign that follows no operand: after nothing, an operator other than
@@ -94,49 +94,49 @@ TEST(Analyse, SignInsertionTable) {
     };
     for (const auto& c : cases) {
         auto ctx = AnalyseFormula(c.first);
-        EXPECT_EQ(ctx->text, c.second) << c.first;
+        EXPECT_EQ(ctx->text(), c.second) << c.first;
     }
 }
 
 // Signs inside a quoted text are part of the text: no `0` goes in front of them.
 TEST(Analyse, SignsInsideQuotedTextsStayAsWritten) {
     auto ctx = AnalyseFormula("drawtext(c>o,l,'-5 (+1)');x:-1;drawtext(c<o,h,'a:-b');");
-    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->text, "drawtext(c>o,l,'-5 (+1)');x:0-1;drawtext(c<o,h,'a:-b');");
-    EXPECT_EQ(ctx->texts, (std::vector<std::string>{"-5 (+1)", "a:-b"}));
+    ASSERT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->text(), "drawtext(c>o,l,'-5 (+1)');x:0-1;drawtext(c<o,h,'a:-b');");
+    EXPECT_EQ(ctx->Names().texts(), (std::vector<std::string>{"-5 (+1)", "a:-b"}));
     // An unterminated text ends with its statement: the next statement is prepared as usual.
     auto open = AnalyseFormula("drawtext(c>o,l,'a;-1");
-    EXPECT_EQ(open->text, "drawtext(c>o,l,'a;0-1");
-    EXPECT_EQ(open->errorCode, 21);
+    EXPECT_EQ(open->text(), "drawtext(c>o,l,'a;0-1");
+    EXPECT_EQ(open->Error().errorCode(), 21);
 }
 
 TEST(Analyse, SignAfterSemicolonStartsAnAnonymousOutput) {
     auto ctx = AnalyseFormula("x:1;-c;");
-    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->outputCount, 2);
-    EXPECT_EQ(ctx->script,
+    ASSERT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->Names().outputCount(), 2);
+    EXPECT_EQ(ctx->Script().script,
               "x=1;\r\n.curveline(x,RGB(254,254,254),1);\r\n"
               ".tempresindex1=0-close;\r\n.curveline(.tempresindex1,RGB(254,254,254),1);\r\n");
 }
 
 TEST(Analyse, LineBreakEndsAStatement) {
     auto ctx = AnalyseFormula("x:ma(c,\n5)");
-    EXPECT_FALSE(ctx->syntaxOk);
-    EXPECT_EQ(ctx->errorCode, 21);  // "x:ma(c," is unbalanced
+    EXPECT_FALSE(ctx->syntaxOk());
+    EXPECT_EQ(ctx->Error().errorCode(), 21);  // "x:ma(c," is unbalanced
 }
 
 TEST(Rewriting, AnonymousAndDrawingOutputs) {
     auto ctx = AnalyseFormula("c>o;x:=c;stickline(c>o,c,o,2,0),colorred;y:c;h");
-    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->outputNameTable,
+    ASSERT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->Names().outputNameTable(),
               (std::vector<std::string>{".tempresindex0", ".....", "y", ".tempresindex3"}));
-    EXPECT_EQ(ctx->outputCount, 4);
-    EXPECT_EQ(ctx->outputIds.count("....."), 0u);
-    EXPECT_EQ(ctx->outputIds.at(".tempresindex3"), 11003);
-    EXPECT_TRUE(ctx->colourSet[1]);
-    EXPECT_EQ(ctx->colours[1], 0xFF3D3DFFu);
-    EXPECT_FALSE(ctx->colourSet[0]);
-    EXPECT_EQ(ctx->colours[0], 0xFFFFFFFFu);
+    EXPECT_EQ(ctx->Names().outputCount(), 4);
+    EXPECT_EQ(ctx->Names().outputIds().count("....."), 0u);
+    EXPECT_EQ(ctx->Names().outputIds().at(".tempresindex3"), 11003);
+    EXPECT_TRUE(ctx->Attributes().colourSet()[1]);
+    EXPECT_EQ(ctx->Attributes().colours()[1], 0xFF3D3DFFu);
+    EXPECT_FALSE(ctx->Attributes().colourSet()[0]);
+    EXPECT_EQ(ctx->Attributes().colours()[0], 0xFFFFFFFFu);
     EXPECT_EQ(StatementTokensOf(*ctx, 0), (std::vector<int32_t>{11000, 1001, 9504, 4001, 9501}));
 }
 
@@ -152,10 +152,10 @@ class AttributeTest : public testing::TestWithParam<AttributeCase> {};
 TEST_P(AttributeTest, AppliesStyleWidthAndNodraw) {
     const AttributeCase& c = GetParam();
     auto ctx = AnalyseFormula(c.text);
-    ASSERT_TRUE(ctx->syntaxOk) << c.text << " code " << ctx->errorCode;
-    EXPECT_EQ(ctx->styles.at(0), c.style) << c.text;
-    EXPECT_EQ(ctx->lineWidths.at(0), c.width) << c.text;
-    EXPECT_EQ(ctx->hidden.at(0), c.hidden) << c.text;
+    ASSERT_TRUE(ctx->syntaxOk()) << c.text << " code " << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->Attributes().styles().at(0), c.style) << c.text;
+    EXPECT_EQ(ctx->Attributes().lineWidths().at(0), c.width) << c.text;
+    EXPECT_EQ(ctx->Attributes().hidden().at(0), c.hidden) << c.text;
     // attributes leave the token stream together with their comma
     EXPECT_EQ(StatementTokensOf(*ctx, 0), (std::vector<int32_t>{11000, 1001, 9504})) << c.text;
 }
@@ -185,18 +185,18 @@ TEST(Rewriting, NamedColours) {
     };
     for (const auto& entry : named) {
         auto ctx = AnalyseFormula(std::string("x:c,") + entry.first);
-        ASSERT_TRUE(ctx->syntaxOk) << entry.first;
-        EXPECT_TRUE(ctx->colourSet[0]);
-        EXPECT_EQ(ctx->colours[0], entry.second) << entry.first;
+        ASSERT_TRUE(ctx->syntaxOk()) << entry.first;
+        EXPECT_TRUE(ctx->Attributes().colourSet()[0]);
+        EXPECT_EQ(ctx->Attributes().colours()[0], entry.second) << entry.first;
     }
 }
 
 TEST(Rewriting, CustomColours) {
     for (const char* digits : {"ff0000", "00ff00", "0000ff", "123456", "a1b2c3", "FFFFFF"}) {
         auto ctx = AnalyseFormula(std::string("x:c color") + digits);
-        ASSERT_TRUE(ctx->syntaxOk) << digits;
-        EXPECT_TRUE(ctx->colourSet[0]);
-        EXPECT_EQ(ctx->colours[0], ExpectedCustomColour(digits)) << digits;
+        ASSERT_TRUE(ctx->syntaxOk()) << digits;
+        EXPECT_TRUE(ctx->Attributes().colourSet()[0]);
+        EXPECT_EQ(ctx->Attributes().colours()[0], ExpectedCustomColour(digits)) << digits;
     }
     EXPECT_EQ(ExpectedCustomColour("ff0000"), 0xFF0000FFu);
     // Non-hexadecimal characters count their code minus 87, kept to 8 bits.
@@ -205,33 +205,33 @@ TEST(Rewriting, CustomColours) {
 
 TEST(Rewriting, LaterColourWinsAndArgumentCheckStillRuns) {
     auto ctx = AnalyseFormula("x:if(c>o,colorred,colorgreen)");
-    EXPECT_EQ(ctx->errorCode, 22);
-    EXPECT_EQ(ctx->errorPosition, 2);
-    EXPECT_EQ(ctx->colours.at(0), 0xFF4DB927u);
+    EXPECT_EQ(ctx->Error().errorCode(), 22);
+    EXPECT_EQ(ctx->Error().errorPosition(), 2);
+    EXPECT_EQ(ctx->Attributes().colours().at(0), 0xFF4DB927u);
 }
 
 TEST(Rewriting, VariableAssignmentKeepsAttributes) {
     auto ctx = AnalyseFormula("x:=c,colorred;");
     EXPECT_EQ(StatementTokensOf(*ctx, 0), (std::vector<int32_t>{10000, 1002, 9504, 9005, 9100}));
-    EXPECT_EQ(ctx->errorCode, 8);
-    EXPECT_TRUE(ctx->styles.empty());
+    EXPECT_EQ(ctx->Error().errorCode(), 8);
+    EXPECT_TRUE(ctx->Attributes().styles().empty());
 }
 
 TEST(Dependencies, FollowNamesTransitively) {
     auto ctx = AnalyseFormula("a:=ma(c,n); b:a+m; d:b; e:c;", {"n", "m"}, {5.0f, 10.0f});
-    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->nameParams.at(10000), (std::vector<int32_t>{0}));
-    EXPECT_EQ(ctx->nameParams.at(11000), (std::vector<int32_t>{1, 0}));  // m named, n through a
-    EXPECT_EQ(ctx->nameParams.at(11001), (std::vector<int32_t>{1, 0}));
-    EXPECT_TRUE(ctx->nameParams.at(11002).empty());
-    EXPECT_EQ(ctx->paramUsers.at(0), (std::vector<int32_t>{10000, 11000, 11001}));
-    EXPECT_EQ(ctx->paramUsers.at(1), (std::vector<int32_t>{11000, 11001}));
+    ASSERT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->Dependencies().nameParams().at(10000), (std::vector<int32_t>{0}));
+    EXPECT_EQ(ctx->Dependencies().nameParams().at(11000), (std::vector<int32_t>{1, 0}));  // m named, n through a
+    EXPECT_EQ(ctx->Dependencies().nameParams().at(11001), (std::vector<int32_t>{1, 0}));
+    EXPECT_TRUE(ctx->Dependencies().nameParams().at(11002).empty());
+    EXPECT_EQ(ctx->Dependencies().paramUsers().at(0), (std::vector<int32_t>{10000, 11000, 11001}));
+    EXPECT_EQ(ctx->Dependencies().paramUsers().at(1), (std::vector<int32_t>{11000, 11001}));
 }
 
 TEST(Dependencies, ParameterNamedTwiceIsListedOnce) {
     auto ctx = AnalyseFormula("x:n+n*ref(c,n);", {"n"}, {5.0f});
-    ASSERT_TRUE(ctx->syntaxOk);
-    EXPECT_EQ(ctx->nameParams.at(11000), (std::vector<int32_t>{0}));
+    ASSERT_TRUE(ctx->syntaxOk());
+    EXPECT_EQ(ctx->Dependencies().nameParams().at(11000), (std::vector<int32_t>{0}));
 }
 
 struct CheckCase {
@@ -247,11 +247,11 @@ class StatementCheckTest : public testing::TestWithParam<CheckCase> {};
 TEST_P(StatementCheckTest, ReportsCodePositionLineColumn) {
     const CheckCase& c = GetParam();
     auto ctx = AnalyseFormula(c.text);
-    EXPECT_FALSE(ctx->syntaxOk);
-    EXPECT_EQ(ctx->errorCode, c.code) << c.text;
-    EXPECT_EQ(ctx->errorPosition, c.position) << c.text;
-    EXPECT_EQ(ctx->errorLine, c.line) << c.text;
-    EXPECT_EQ(ctx->errorColumn, c.column) << c.text;
+    EXPECT_FALSE(ctx->syntaxOk());
+    EXPECT_EQ(ctx->Error().errorCode(), c.code) << c.text;
+    EXPECT_EQ(ctx->Error().errorPosition(), c.position) << c.text;
+    EXPECT_EQ(ctx->Error().errorLine(), c.line) << c.text;
+    EXPECT_EQ(ctx->Error().errorColumn(), c.column) << c.text;
 }
 
 // Columns count from the line break before the statement's line (first line: from 0).
@@ -272,8 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StatementChecks, PassingOddities) {
     // Neither `x:c o` nor `x:c+` is caught here: no operand check starts beyond index 0.
     auto run = AnalyseFormula("x:c o;y:c+;");
-    EXPECT_TRUE(run->syntaxOk) << run->errorCode;
-    EXPECT_EQ(run->script.substr(0, 14), "x=closeopen;\r\n");
+    EXPECT_TRUE(run->syntaxOk()) << run->Error().errorCode();
+    EXPECT_EQ(run->Script().script.substr(0, 14), "x=closeopen;\r\n");
 }
 
 }  // namespace

@@ -31,13 +31,13 @@ const std::vector<std::string> kValidFormulas = {
 void ExpectCleanEnd(const std::string& text, const std::vector<std::string>& names = {"n", "m"},
                     const std::vector<float>& values = {5.0f, 10.0f}) {
     auto ctx = AnalyseFormula(text, names, values);
-    if (ctx->syntaxOk) {
-        EXPECT_EQ(ctx->errorCode, 0);
+    if (ctx->syntaxOk()) {
+        EXPECT_EQ(ctx->Error().errorCode(), 0);
         return;
     }
-    EXPECT_TRUE(kKnownCodes.count(ctx->errorCode) == 1) << "code " << ctx->errorCode;
-    EXPECT_GE(ctx->errorPosition, 0);
-    EXPECT_LE(ctx->errorPosition, static_cast<int32_t>(ctx->text.size()));
+    EXPECT_TRUE(kKnownCodes.count(ctx->Error().errorCode()) == 1) << "code " << ctx->Error().errorCode();
+    EXPECT_GE(ctx->Error().errorPosition(), 0);
+    EXPECT_LE(ctx->Error().errorPosition(), static_cast<int32_t>(ctx->text().size()));
 }
 
 TEST(RandomText, RandomPieces) {
@@ -63,7 +63,7 @@ TEST(RandomText, TruncatedFormulas) {
     for (const std::string& formula : kValidFormulas) {
         for (size_t length = 0; length <= formula.size(); ++length) ExpectCleanEnd(formula.substr(0, length));
         auto whole = AnalyseFormula(formula, {"n", "m"}, {5.0f, 10.0f});
-        EXPECT_TRUE(whole->syntaxOk) << formula << " code " << whole->errorCode;
+        EXPECT_TRUE(whole->syntaxOk()) << formula << " code " << whole->Error().errorCode();
     }
 }
 
@@ -86,9 +86,9 @@ TEST(RandomText, OversizedTexts) {
     std::string drawings;
     for (int k = 0; k < 5000; ++k) drawings += "stickline(c>o,c,o,c,o);";
     auto ctx = AnalyseFormula(drawings);
-    EXPECT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    EXPECT_EQ(ctx->outputCount, 5000);
-    EXPECT_EQ(ctx->drawParamCount, 25000);
+    EXPECT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    EXPECT_EQ(ctx->Names().outputCount(), 5000);
+    EXPECT_EQ(ctx->Script().drawParamCount, 25000);
 }
 
 TEST(RandomText, ManyParameters) {

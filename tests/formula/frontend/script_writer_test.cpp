@@ -12,8 +12,8 @@ namespace {
 std::string ScriptOf(const std::string& text, const std::vector<std::string>& names = {},
                      const std::vector<float>& values = {}) {
     auto ctx = AnalyseFormula(text, names, values);
-    EXPECT_TRUE(ctx->syntaxOk) << text << " code " << ctx->errorCode;
-    return ctx->script;
+    EXPECT_TRUE(ctx->syntaxOk()) << text << " code " << ctx->Error().errorCode();
+    return ctx->Script().script;
 }
 
 TEST(ScriptWriter, OutputWithParameter) {
@@ -125,41 +125,41 @@ TEST(ScriptWriter, AnonymousOutputs) {
 
 TEST(ScriptWriter, SummaryLists) {
     auto ctx = AnalyseFormula("x:=h-l;y:c+v+h;stickline(c>o,c,o,1,0);", {"n"}, {1.23456f});
-    ASSERT_TRUE(ctx->syntaxOk);
-    EXPECT_EQ(ctx->summaryFieldNames, (std::vector<std::string>{"high", "low", "close", "vol", "open"}));
-    EXPECT_EQ(ctx->summaryVariableNames,
+    ASSERT_TRUE(ctx->syntaxOk());
+    EXPECT_EQ(ctx->Script().summaryFieldNames, (std::vector<std::string>{"high", "low", "close", "vol", "open"}));
+    EXPECT_EQ(ctx->Script().summaryVariableNames,
               (std::vector<std::string>{"x", ".tempdrawparam0", ".tempdrawparam1", ".tempdrawparam2",
                                         ".tempdrawparam3", ".tempdrawparam4"}));
-    EXPECT_EQ(ctx->variableIds.at(".tempdrawparam4"), 10005);
-    EXPECT_EQ(ctx->drawParamCount, 5);
-    EXPECT_EQ(ctx->summaryOutputNames, (std::vector<std::string>{"y", "....."}));
-    EXPECT_EQ(ctx->summaryParamNames, (std::vector<std::string>{"n"}));
-    ASSERT_EQ(ctx->summaryParamValues.size(), 1u);
-    EXPECT_FLOAT_EQ(ctx->summaryParamValues[0], 1.235f);  // through its "%.3f" text
+    EXPECT_EQ(ctx->Names().variableIds().at(".tempdrawparam4"), 10005);
+    EXPECT_EQ(ctx->Script().drawParamCount, 5);
+    EXPECT_EQ(ctx->Script().summaryOutputNames, (std::vector<std::string>{"y", "....."}));
+    EXPECT_EQ(ctx->Script().summaryParamNames, (std::vector<std::string>{"n"}));
+    ASSERT_EQ(ctx->Script().summaryParamValues.size(), 1u);
+    EXPECT_FLOAT_EQ(ctx->Script().summaryParamValues[0], 1.235f);  // through its "%.3f" text
 }
 
 TEST(ScriptWriter, UnwritableKeywordFailsWith8) {
     auto ctx = AnalyseFormula("a:1;\n x:=c,colorred;");
-    EXPECT_FALSE(ctx->syntaxOk);
-    EXPECT_EQ(ctx->errorCode, 8);
-    EXPECT_EQ(ctx->errorText, "colorred" + kGbkNotSupported);
-    EXPECT_EQ(ctx->errorPosition, 11);  // the colour keyword
-    EXPECT_EQ(ctx->errorLine, 1);
-    EXPECT_EQ(ctx->errorColumn, 7);
-    EXPECT_TRUE(ctx->summaryOutputNames.empty());  // the dry run stopped before the final run
-    EXPECT_EQ(ctx->drawParamCount, 0);
+    EXPECT_FALSE(ctx->syntaxOk());
+    EXPECT_EQ(ctx->Error().errorCode(), 8);
+    EXPECT_EQ(ctx->Error().errorText(), "colorred" + kGbkNotSupported);
+    EXPECT_EQ(ctx->Error().errorPosition(), 11);  // the colour keyword
+    EXPECT_EQ(ctx->Error().errorLine(), 1);
+    EXPECT_EQ(ctx->Error().errorColumn(), 7);
+    EXPECT_TRUE(ctx->Script().summaryOutputNames.empty());  // the dry run stopped before the final run
+    EXPECT_EQ(ctx->Script().drawParamCount, 0);
 }
 
 TEST(ScriptWriter, ImplicitZeroFailsWith8) {
     auto ctx = AnalyseFormula("x:c and -o", {}, {});
-    EXPECT_EQ(ctx->errorCode, 8);
-    EXPECT_EQ(ctx->errorText, kGbkSyntaxError);
-    EXPECT_EQ(ctx->errorPosition, 8);
+    EXPECT_EQ(ctx->Error().errorCode(), 8);
+    EXPECT_EQ(ctx->Error().errorText(), kGbkSyntaxError);
+    EXPECT_EQ(ctx->Error().errorPosition(), 8);
     auto custom = AnalyseFormula("x:=c color123456");
-    EXPECT_EQ(custom->errorCode, 8);
-    EXPECT_EQ(custom->errorText, kGbkSyntaxError);  // a custom colour has no keyword
+    EXPECT_EQ(custom->Error().errorCode(), 8);
+    EXPECT_EQ(custom->Error().errorText(), kGbkSyntaxError);  // a custom colour has no keyword
     auto style = AnalyseFormula("x:=c,stick");
-    EXPECT_EQ(style->errorText, "stick" + kGbkNotSupported);
+    EXPECT_EQ(style->Error().errorText(), "stick" + kGbkNotSupported);
 }
 
 TEST(ScriptWriter, GbkMessageBytes) {

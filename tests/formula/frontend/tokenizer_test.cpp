@@ -120,9 +120,9 @@ class TokenizerErrorTest : public testing::TestWithParam<ErrorCase> {};
 TEST_P(TokenizerErrorTest, FailsWithCodeAtPosition) {
     const ErrorCase& c = GetParam();
     auto ctx = AnalyseFormula(c.text, {"a", "b"}, {1.0f, 2.0f});
-    EXPECT_FALSE(ctx->syntaxOk);
-    EXPECT_EQ(ctx->errorCode, c.code) << c.text;
-    EXPECT_EQ(ctx->errorPosition, c.position) << c.text;
+    EXPECT_FALSE(ctx->syntaxOk());
+    EXPECT_EQ(ctx->Error().errorCode(), c.code) << c.text;
+    EXPECT_EQ(ctx->Error().errorPosition(), c.position) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -146,25 +146,25 @@ INSTANTIATE_TEST_SUITE_P(
 // Definitions and the limits of one formula.
 TEST(TokenizerDefinitions, RedefinitionAndSelfReference) {
     auto twice = AnalyseFormula("ma5:=ma(c,5);ma5:=c");
-    EXPECT_EQ(twice->errorCode, 24);
-    EXPECT_EQ(twice->errorPosition, 13);
+    EXPECT_EQ(twice->Error().errorCode(), 24);
+    EXPECT_EQ(twice->Error().errorPosition(), 13);
     auto self = AnalyseFormula("x:c+x");
-    EXPECT_EQ(self->errorCode, 28);
-    EXPECT_EQ(self->errorPosition, 4);
-    EXPECT_EQ(self->errorText, kGbkSelfReference);
+    EXPECT_EQ(self->Error().errorCode(), 28);
+    EXPECT_EQ(self->Error().errorPosition(), 4);
+    EXPECT_EQ(self->Error().errorText(), kGbkSelfReference);
     auto outputTwice = AnalyseFormula("x:c;x:o;");
-    EXPECT_EQ(outputTwice->errorCode, 24);
-    EXPECT_EQ(outputTwice->errorPosition, 4);
+    EXPECT_EQ(outputTwice->Error().errorCode(), 24);
+    EXPECT_EQ(outputTwice->Error().errorPosition(), 4);
 }
 
 TEST(TokenizerDefinitions, NameLengthLimit) {
     std::string name32(32, 'n');
     auto ok = AnalyseFormula(name32 + ":c;");
-    EXPECT_TRUE(ok->syntaxOk) << ok->errorCode;
-    EXPECT_EQ(ok->outputNameTable.at(0), name32);
+    EXPECT_TRUE(ok->syntaxOk()) << ok->Error().errorCode();
+    EXPECT_EQ(ok->Names().outputNameTable().at(0), name32);
     auto tooLong = AnalyseFormula("x:c;" + name32 + "q:c;");
-    EXPECT_EQ(tooLong->errorCode, 17);
-    EXPECT_EQ(tooLong->errorPosition, 4);
+    EXPECT_EQ(tooLong->Error().errorCode(), 17);
+    EXPECT_EQ(tooLong->Error().errorPosition(), 4);
 }
 
 std::string Repeat(const std::string& prefix, const std::string& suffix, int count) {
@@ -175,28 +175,28 @@ std::string Repeat(const std::string& prefix, const std::string& suffix, int cou
 
 TEST(TokenizerDefinitions, VariableLimit) {
     auto ok = AnalyseFormula(Repeat("v", ":=1;", 1000));
-    EXPECT_TRUE(ok->syntaxOk) << ok->errorCode;
-    EXPECT_EQ(ok->variableCount, 1000);
+    EXPECT_TRUE(ok->syntaxOk()) << ok->Error().errorCode();
+    EXPECT_EQ(ok->Names().variableCount(), 1000);
     std::string text = Repeat("v", ":=1;", 1001);
     auto over = AnalyseFormula(text);
-    EXPECT_EQ(over->errorCode, 18);
-    EXPECT_EQ(over->errorPosition, static_cast<int32_t>(text.rfind("v1000")));
+    EXPECT_EQ(over->Error().errorCode(), 18);
+    EXPECT_EQ(over->Error().errorPosition(), static_cast<int32_t>(text.rfind("v1000")));
 }
 
 TEST(TokenizerDefinitions, OutputLimitCountsNamedAndAnonymous) {
     std::string named = Repeat("o", ":1;", 1001);
     auto over = AnalyseFormula(named);
-    EXPECT_EQ(over->errorCode, 19);
-    EXPECT_EQ(over->errorPosition, static_cast<int32_t>(named.rfind("o1000")));
+    EXPECT_EQ(over->Error().errorCode(), 19);
+    EXPECT_EQ(over->Error().errorPosition(), static_cast<int32_t>(named.rfind("o1000")));
     // Anonymous outputs take output-name ids as well; the 1001st is refused instead of
     // running into the ids of the constants.
     std::string anonymous = Repeat("", ";", 1001);
     auto anon = AnalyseFormula(anonymous);
-    EXPECT_EQ(anon->errorCode, 19);
-    EXPECT_EQ(anon->errorPosition, static_cast<int32_t>(anonymous.rfind("1000")));
+    EXPECT_EQ(anon->Error().errorCode(), 19);
+    EXPECT_EQ(anon->Error().errorPosition(), static_cast<int32_t>(anonymous.rfind("1000")));
     auto exact = AnalyseFormula(Repeat("", ";", 1000));
-    EXPECT_TRUE(exact->syntaxOk);
-    EXPECT_EQ(exact->outputCount, 1000);
+    EXPECT_TRUE(exact->syntaxOk());
+    EXPECT_EQ(exact->Names().outputCount(), 1000);
 }
 
 TEST(TokenizerDefinitions, ConstantLimitCountsParameters) {
@@ -204,11 +204,11 @@ TEST(TokenizerDefinitions, ConstantLimitCountsParameters) {
     std::string text = "x:1";
     for (int k = 1; k < 2998; ++k) text += "+1";
     auto ok = AnalyseFormula(text, {"a", "b"}, {1.0f, 2.0f});
-    EXPECT_TRUE(ok->syntaxOk) << ok->errorCode;
-    EXPECT_EQ(ok->constantCount, 3000);
+    EXPECT_TRUE(ok->syntaxOk()) << ok->Error().errorCode();
+    EXPECT_EQ(ok->Names().constantCount(), 3000);
     auto over = AnalyseFormula(text + "+1", {"a", "b"}, {1.0f, 2.0f});
-    EXPECT_EQ(over->errorCode, 16);
-    EXPECT_EQ(over->errorPosition, static_cast<int32_t>(text.size()) + 1);
+    EXPECT_EQ(over->Error().errorCode(), 16);
+    EXPECT_EQ(over->Error().errorPosition(), static_cast<int32_t>(text.size()) + 1);
 }
 
 TEST(TokenizerDefinitions, CustomColourLimit) {
@@ -219,32 +219,32 @@ TEST(TokenizerDefinitions, CustomColourLimit) {
         text += std::string(",color") + digits;
     }
     auto ok = AnalyseFormula(text);
-    EXPECT_TRUE(ok->syntaxOk) << ok->errorCode;
-    EXPECT_EQ(ok->customColourCount, 100);
+    EXPECT_TRUE(ok->syntaxOk()) << ok->Error().errorCode();
+    EXPECT_EQ(ok->Names().customColourCount(), 100);
     auto over = AnalyseFormula(text + ",colorabcdef");
-    EXPECT_EQ(over->errorCode, 29);
-    EXPECT_EQ(over->errorPosition, static_cast<int32_t>(text.size()) + 1);
-    EXPECT_EQ(over->errorText, kGbkTooManyColours);
+    EXPECT_EQ(over->Error().errorCode(), 29);
+    EXPECT_EQ(over->Error().errorPosition(), static_cast<int32_t>(text.size()) + 1);
+    EXPECT_EQ(over->Error().errorText(), kGbkTooManyColours);
     auto shortWord = AnalyseFormula("x:c,colorff88");
-    EXPECT_EQ(shortWord->errorCode, 11);
+    EXPECT_EQ(shortWord->Error().errorCode(), 11);
 }
 
 TEST(TokenizerNumbers, TextAndValueOfConstants) {
     auto ctx = AnalyseFormula("x:1.2.3+007+.5");
-    ASSERT_TRUE(ctx->syntaxOk);
-    ASSERT_EQ(ctx->constantCount, 3);
-    EXPECT_EQ(ctx->constantTexts[0], "1.2.3");
-    EXPECT_FLOAT_EQ(ctx->constantValues[0], 1.2f);
-    EXPECT_EQ(ctx->constantTexts[1], "007");
-    EXPECT_FLOAT_EQ(ctx->constantValues[1], 7.0f);
-    EXPECT_FLOAT_EQ(ctx->constantValues[2], 0.5f);
+    ASSERT_TRUE(ctx->syntaxOk());
+    ASSERT_EQ(ctx->Names().constantCount(), 3);
+    EXPECT_EQ(ctx->Names().constantTexts()[0], "1.2.3");
+    EXPECT_FLOAT_EQ(ctx->Names().constantValues()[0], 1.2f);
+    EXPECT_EQ(ctx->Names().constantTexts()[1], "007");
+    EXPECT_FLOAT_EQ(ctx->Names().constantValues()[1], 7.0f);
+    EXPECT_FLOAT_EQ(ctx->Names().constantValues()[2], 0.5f);
 }
 
 TEST(TokenizerTexts, QuotesEndTextsAndDoubleQuotesAreDropped) {
     auto ctx = AnalyseFormula("drawtext(c>o,l,'a\"b c')");
-    ASSERT_TRUE(ctx->syntaxOk) << ctx->errorCode;
-    ASSERT_EQ(ctx->textCount, 1);
-    EXPECT_EQ(ctx->texts[0], "ab c");
+    ASSERT_TRUE(ctx->syntaxOk()) << ctx->Error().errorCode();
+    ASSERT_EQ(ctx->Names().textCount(), 1);
+    EXPECT_EQ(ctx->Names().texts()[0], "ab c");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::unique_ptr<Translated> TranslateFormula(const std::string& text, const std:
                                              const std::vector<float>& values = {}) {
     auto t = std::make_unique<Translated>();
     t->context = AnalyseFormula(text, names, values);
-    EXPECT_TRUE(t->context->syntaxOk) << text << " code " << t->context->errorCode;
+    EXPECT_TRUE(t->context->syntaxOk()) << text << " code " << t->context->Error().errorCode();
     t->result = t->translator.Translate(t->context.get(), t->program.get());
     return t;
 }
@@ -34,12 +34,12 @@ std::unique_ptr<Translated> TranslateScript(const std::string& script, const std
                                             const std::vector<std::string>& outputs,
                                             const std::vector<std::string>& fields = {"close"}) {
     auto t = std::make_unique<Translated>();
-    t->context = std::make_unique<ParseContext>();
-    t->context->script = script;
-    t->context->summaryVariableNames = variables;
-    t->context->summaryOutputNames = outputs;
-    t->context->summaryFieldNames = fields;
-    t->result = t->translator.Translate(t->context.get(), t->program.get());
+    ScriptOutput source;
+    source.script = script;
+    source.summaryVariableNames = variables;
+    source.summaryOutputNames = outputs;
+    source.summaryFieldNames = fields;
+    t->result = t->translator.Translate(source, t->program.get());
     return t;
 }
 

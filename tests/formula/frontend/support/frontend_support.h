@@ -47,7 +47,7 @@ inline std::unique_ptr<ParseContext> AnalyseFormula(const std::string& text,
 inline std::vector<int32_t> StatementTokensOf(const ParseContext& ctx, size_t n) {
     std::vector<int32_t> current;
     size_t index = 0;
-    for (int32_t id : ctx.formulaTokens) {
+    for (int32_t id : ctx.Tokens().formulaTokens()) {
         if (id != 1) {
             current.push_back(id);
             continue;
