@@ -12,7 +12,7 @@
 namespace {
 
 // Scratch columns kept between runs, for any calculator of the process.
-constexpr size_t kKeptScratch = 4;
+constexpr size_t kKeptScratch = 2;
 
 // The scratch columns no run is using, shared by every calculator.
 class ScratchPool {
