@@ -69,17 +69,12 @@ private:
     int32_t LookupName(const std::string& word) const;
     int32_t Fail(int32_t code, int32_t index, const std::string& message = std::string());
 
-    // Rewriting and checks of the tokenized statement.
+    // Rewriting of the tokenized statement.
     int32_t RewriteStatement();
     void InsertToken(size_t index, int32_t id, int32_t position);
     void EraseTokens(size_t index, size_t count);
     void ApplyAttributes(int32_t s);
     void ApplyAttribute(int32_t s, int32_t id);
-    int32_t CheckStatement();
-    int32_t CheckParentheses(int32_t& depth);
-    int32_t CheckFunctionCall(int32_t index);
-    // -1, or the failing token index of the operand run that starts at `start` at bracket level `depth`.
-    int32_t CheckOperands(int32_t start, int32_t depth);
 
     void InsertSigns();
     void SplitStatements();
