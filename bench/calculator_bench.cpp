@@ -69,15 +69,15 @@ private:
 };
 
 int32_t AddVariable(CCalculateInfo& p, OperandKind kind, int32_t slot, bool outputs) {
-    ExprRecord* r = NewExprRecord(OP_VARIABLE, 2);
+    ExprRecord* r = p.m_arena.NewRecord(OP_VARIABLE, 2);
     r->kinds[0] = kind;
     r->values[0] = OperandValue::FromInt32(slot);
     r->kinds[1] = OPK_NUMBER;
     return p.AddVariable(r, outputs);
 }
 
-ExprRecord* Binary(int32_t op, int64_t left, int64_t right) {
-    ExprRecord* r = NewExprRecord(op, 2);
+ExprRecord* Binary(CCalculateInfo& p, int32_t op, int64_t left, int64_t right) {
+    ExprRecord* r = p.m_arena.NewRecord(op, 2);
     r->kinds[0] = OPK_VAR;
     r->values[0] = OperandValue::FromIndex(left);
     r->kinds[1] = OPK_VAR;
@@ -94,19 +94,19 @@ std::unique_ptr<CCalculateInfo> MakeProgram(int32_t outputs) {
     }
     for (int32_t k = 0; k < outputs; ++k) {
         const int32_t target = AddVariable(*p, OPK_OUTPUT_SERIES, k, false);
-        auto* s = new Statement;
+        Statement* s = p->m_arena.NewStatement();
         s->targetKind = OPK_VAR;
         s->target = OperandValue::FromIndex(target);
         s->exprKind = OPK_RECORD;
-        s->expr = OperandValue::FromRecord(Binary(OP_SUB, k % 4, (k + 1) % 4));
+        s->expr = OperandValue::FromRecord(Binary(*p, OP_SUB, k % 4, (k + 1) % 4));
         p->m_assignments.push_back(s);
 
-        ExprRecord* out = NewExprRecord(OP_CALL, 2);
+        ExprRecord* out = p->m_arena.NewRecord(OP_CALL, 2);
         out->kinds[0] = OPK_FUNC_ID;
         out->values[0] = OperandValue::FromInt32(500);
         out->kinds[1] = OPK_VAR;
         out->values[1] = OperandValue::FromIndex(AddVariable(*p, OPK_OUTPUT_SERIES, k, true));
-        auto* o = new Statement;
+        Statement* o = p->m_arena.NewStatement();
         o->stmtKind = STMT_OUTPUT;
         o->targetKind = OPK_NUMBER;
         o->exprKind = OPK_RECORD;

@@ -186,12 +186,9 @@ int32_t Choose(const ExprRecord* call, double* out, CalcContext* ctx, int32_t of
 }
 
 // The result variable of VALUEWHEN one bar earlier, read through the
-// assignment variables whatever table the context is set to.
+// assignment variables whatever evaluation is in progress.
 int32_t PreviousResult(const Args& a, double* v) {
-  const bool savedTable = a.ctx->useOutputVars;
-  a.ctx->useOutputVars = false;
-  const int32_t code = EvaluateOperand(a.ctx, OPK_VAR, a.rec->values[1], v, a.offset + 1);
-  a.ctx->useOutputVars = savedTable;
+  const int32_t code = EvaluateStatementVariable(a.ctx, a.rec->values[1].Index(), v, a.offset + 1);
   if (code == EVAL_OK && !HasValue(*v)) *v = INVALID_VALUE;
   return code;
 }

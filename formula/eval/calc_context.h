@@ -11,6 +11,12 @@ class SeriesStore;
 class IIndexDataProvider;
 class AssignmentIndex;
 
+// The variable table an OPK_VAR operand indexes.
+enum class VariableTable : uint8_t {
+  kStatements,  // m_stmtVars: the variables of the assignments
+  kOutputs,     // m_outputVars: the variables of the output records
+};
+
 struct CalcContext {
   SeriesStore* store = nullptr;                   // per-series arrays of this run
   IIndexDataProvider* dataProvider = nullptr;     // the host's bar data
@@ -27,7 +33,6 @@ struct CalcContext {
   int32_t bar = -1;           // the bar being computed
   int32_t rangeFirst = -1;    // calculated range of this run
   int32_t rangeLast = -1;
-  bool useOutputVars = false;  // OPK_VAR indexes m_outputVars when true, else m_stmtVars
   // Columns from a bulk-read provider by index into the program's m_fieldIds
   // (a null entry: that field is read through dataProvider), holding bars
   // 0 to columnBars - 1 as the host gave them.
@@ -41,6 +46,10 @@ struct CalcContext {
   // Evaluation bookkeeping; the evaluator maintains these, callers leave them 0.
   int32_t evalDepth = 0;    // nested EvaluateOperand calls
   int32_t seriesDepth = 0;  // nested series cells being computed
+  // The table of the evaluation in progress: m_outputVars inside
+  // EvaluateOutputOperand, m_stmtVars everywhere else (and inside the
+  // assignments that compute series cells for an output).
+  VariableTable variables = VariableTable::kStatements;
   // Highest bar at which this run computed a series cell or called a
   // built-in (-1: none), so the calculator knows how far cells may be set.
   int32_t highestCell = -1;

@@ -80,9 +80,14 @@ void ReleaseRecord(ExprRecord* r) {
       ExprRecord* child = current->values[i].Record();
       if (child != nullptr) pending.push_back(child);
     }
-    FreeArrays(current);
-    delete current;
+    FreeOneRecord(current);
   }
+}
+
+void FreeOneRecord(ExprRecord* r) {
+  if (r == nullptr) return;
+  FreeArrays(r);
+  delete r;
 }
 
 void ReleaseOperand(OperandKind kind, OperandValue value) {
@@ -99,12 +104,7 @@ void ReleaseStatement(Statement* s) {
 CCalculateInfo::CCalculateInfo()
     : m_stateCounter(0), m_reserved(0), m_extendHistory(false), m_extendForward(false), m_recalcAll(false) {}
 
-CCalculateInfo::~CCalculateInfo() {
-  for (ExprRecord* r : m_stmtVars) ReleaseRecord(r);
-  for (ExprRecord* r : m_outputVars) ReleaseRecord(r);
-  for (Statement* s : m_assignments) ReleaseStatement(s);
-  for (Statement* s : m_outputs) ReleaseStatement(s);
-}
+CCalculateInfo::~CCalculateInfo() = default;
 
 int32_t CCalculateInfo::AddVariable(ExprRecord* record, bool toOutputs) {
   std::vector<ExprRecord*>& table = toOutputs ? m_outputVars : m_stmtVars;
@@ -163,3 +163,14 @@ int32_t CCalculateInfo::FindDefiningAssignment(OperandKind kind, uint64_t payloa
   return -1;
 }
 
+
+bool CCalculateInfo::IsWholeRange(const SeriesKey& key) const {
+  if (key.kind == OPK_OUTPUT_SERIES) return m_resetSlots4.count(key.slot) != 0;
+  if (key.kind == OPK_VAR_SERIES) return m_resetSlots5.count(key.slot) != 0;
+  return false;
+}
+
+void CCalculateInfo::MarkWholeRange(const SeriesKey& key) {
+  if (key.kind == OPK_OUTPUT_SERIES) m_resetSlots4[key.slot] = key.slot;
+  if (key.kind == OPK_VAR_SERIES) m_resetSlots5[key.slot] = key.slot;
+}

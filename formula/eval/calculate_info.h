@@ -2,12 +2,15 @@
 // The compiled formula program: flat tables of statements, expression records
 // and variable records that refer to each other by index. Written once by the
 // translator, then only read by the calculator, the evaluator and the built-ins.
+// Every record and statement of a program belongs to the program's arena.
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "formula/eval/expr_arena.h"
 
 struct ExprRecord;
 
@@ -19,7 +22,7 @@ enum OperandKind : int32_t {
   OPK_FIELD = 3,          // index into m_fieldIds (element 0 of a variable record only)
   OPK_OUTPUT_SERIES = 4,  // storage kind of an output's series, slot = output index
   OPK_VAR_SERIES = 5,     // storage kind of a variable's series, slot = variable index
-  OPK_RECORD = 7,         // owned pointer to an ExprRecord (the whole 64-bit pointer)
+  OPK_RECORD = 7,         // pointer to an ExprRecord (the whole 64-bit pointer)
   OPK_FUNC_ID = 9,        // function-info id in the low 4 bytes
   OPK_FUNC_SLOT = 10,     // dispatch-table slot in the low 4 bytes
   OPK_STATE = 11,         // two 16-bit state-block numbers (0xFFFF: none); also a storage kind
@@ -80,14 +83,16 @@ enum ExprOp : int32_t {
   OP_BITOR = 16,       // bitwise union of both operands' 64-bit patterns
 };
 
-// A heap record with `count` operands in two parallel arrays. Roles by op:
-// operator (0-11, 16; count 2), call (14), stateful call (15),
-// variable record (13; count >= 2) and output record (14, element 0 a draw id).
+// A heap record with `count` operands: element i is (kinds[i], values[i]); the
+// two arrays are the stored layout. Roles by op: operator (0-11, 16; count 2),
+// call (14), stateful call (15), variable record (13; count >= 2) and output
+// record (14, element 0 a draw id). A record in a program belongs to the
+// program's arena, a record nested in it through an OPK_RECORD element too.
 struct ExprRecord {
   int32_t op = 0;
   int32_t count = 0;
-  OperandValue* values = nullptr;  // count entries, owned
-  OperandKind* kinds = nullptr;    // count entries, owned
+  OperandValue* values = nullptr;  // count entries, freed with the record
+  OperandKind* kinds = nullptr;    // count entries, freed with the record
 };
 
 // Statement kinds.
@@ -112,17 +117,23 @@ struct SeriesKey {
 
 // Record helpers. New records start with every element (OPK_ZERO, 0).
 // Each returns null / false when memory runs out.
+// A record no arena owns yet: the caller frees it with ReleaseRecord or hands
+// it to an arena (ExprArena::Adopt). A program makes its records with
+// m_arena.NewRecord instead.
 ExprRecord* NewExprRecord(int32_t op, int32_t count);
 bool AppendElement(ExprRecord* r, OperandKind kind, OperandValue value);
 // Inserts before position pos (0..count); later elements move up by one.
 bool InsertElement(ExprRecord* r, int32_t pos, OperandKind kind, OperandValue value);
 
-// Frees a record and every record nested in it, each exactly once.
+// For records no arena owns: frees a record and every record nested in it,
+// each exactly once.
 void ReleaseRecord(ExprRecord* r);
-// Frees the record an OPK_RECORD operand owns; any other kind owns nothing.
+// Frees the record tree of an OPK_RECORD operand; any other kind holds none.
 void ReleaseOperand(OperandKind kind, OperandValue value);
-// Frees a statement together with the records its target and expr own.
+// Frees a heap statement together with the record trees of its target and expr.
 void ReleaseStatement(Statement* s);
+// Frees one record and its element arrays, not the records nested in it.
+void FreeOneRecord(ExprRecord* r);
 
 class CCalculateInfo {
  public:
@@ -131,8 +142,8 @@ class CCalculateInfo {
   CCalculateInfo(const CCalculateInfo&) = delete;
   CCalculateInfo& operator=(const CCalculateInfo&) = delete;
 
-  // Appends a variable record to m_outputVars (toOutputs) or m_stmtVars and
-  // takes ownership; returns its index, or -1 when it cannot be stored.
+  // Appends a variable record of m_arena to m_outputVars (toOutputs) or
+  // m_stmtVars; returns its index, or -1 when it cannot be stored.
   int32_t AddVariable(ExprRecord* record, bool toOutputs);
   // Find-or-add in m_names: the index of name, appended with value when absent.
   int32_t FindOrAddName(const std::string& name, uint32_t value);
@@ -143,6 +154,12 @@ class CCalculateInfo {
   // Series key of element k of an output record; false when it is not an
   // OPK_VAR into m_outputVars naming a non-empty variable record.
   bool FindOutputSeriesKey(const ExprRecord* output, int32_t k, SeriesKey* key) const;
+  // Whether series `key` (storage kind 4 or 5) is computed over the whole
+  // calculated range; false for any other kind.
+  bool IsWholeRange(const SeriesKey& key) const;
+  // Lists series `key` (storage kind 4 or 5) as computed over the whole
+  // calculated range; any other kind is ignored.
+  void MarkWholeRange(const SeriesKey& key);
   // Index in m_assignments of the first assignment whose target variable's
   // element 0 has this kind and 64-bit payload; -1 when none.
   int32_t FindDefiningAssignment(OperandKind kind, uint64_t payload) const;
@@ -161,9 +178,14 @@ class CCalculateInfo {
   bool m_extendHistory;
   bool m_extendForward;
   bool m_recalcAll;
+  // Output series (m_resetSlots4, storage kind 4) and variable series
+  // (m_resetSlots5, kind 5) that are computed over the whole calculated range
+  // and discarded on a reset, by slot (key and value both the slot).
   std::map<int32_t, int32_t> m_resetSlots4;
   std::map<int32_t, int32_t> m_resetSlots5;
   std::set<int32_t> m_resetStateBlocks;
+  // Owns every record and statement the tables above refer to.
+  ExprArena m_arena;
 };
 
 // The series key that names variable i of a variable table (element 0 of its

@@ -138,11 +138,9 @@ bool ColumnExecutor::FieldColumn(const PlanNode& node, Column* column) {
     const double v = host[b];
     cells[b] = std::isfinite(v) ? v : INVALID_VALUE;
   }
-  const OperandValue variable = OperandValue::FromIndex(node.variable);
   for (int32_t b = std::max(held, 0); b <= m_last; ++b) {
     m_ctx->bar = b;
-    m_ctx->useOutputVars = false;
-    if (EvaluateOperand(m_ctx, OPK_VAR, variable, &cells[b], 0) != EVAL_OK) return false;
+    if (EvaluateStatementVariable(m_ctx, node.variable, &cells[b], 0) != EVAL_OK) return false;
   }
   column->cells = cells;
   return true;

@@ -123,9 +123,9 @@ int32_t ReadExtendFlag(const DrawJob& job) {
   ctx.bar = 0;
   ctx.rangeFirst = 0;
   ctx.rangeLast = 0;
-  ctx.useOutputVars = true;
   double value = INVALID_VALUE;
-  if (EvaluateOperand(&ctx, record.kinds[kExtendElement], record.values[kExtendElement], &value, 0) != EVAL_OK) {
+  if (EvaluateOutputOperand(&ctx, record.kinds[kExtendElement], record.values[kExtendElement], &value, 0) !=
+      EVAL_OK) {
     return 0;
   }
   return HasValue(value) ? TruncateToInt(value) : 0;

@@ -39,6 +39,19 @@ class DepthScope {
   int32_t* m_depth;
 };
 
+// Sets the variable table of the context for as long as it lives.
+class TableScope {
+ public:
+  TableScope(CalcContext* ctx, VariableTable table) : m_ctx(ctx), m_saved(ctx->variables) { ctx->variables = table; }
+  ~TableScope() { m_ctx->variables = m_saved; }
+  TableScope(const TableScope&) = delete;
+  TableScope& operator=(const TableScope&) = delete;
+
+ private:
+  CalcContext* m_ctx;
+  VariableTable m_saved;
+};
+
 bool IsBinaryOperator(int32_t op) { return (op >= OP_ADD && op <= OP_NE) || op == OP_BITOR; }
 
 // Two-operand operator: both operands are always evaluated.
@@ -203,7 +216,7 @@ void PrefillEarlierCells(CalcContext* ctx, const SeriesDefinition& d, int32_t ba
 // cells asks for its own earlier cell (a recursion across bars) first gets
 // its missing earlier cells filled in ascending order.
 void ComputeCell(CalcContext* ctx, SeriesKey key, double* cells, int32_t bar) {
-  ctx->useOutputVars = false;
+  TableScope statements(ctx, VariableTable::kStatements);
   const int32_t found = FindDefinition(ctx, key.kind, key.slot);
   if (found < 0) return;
   const SeriesDefinition d{key, cells, ctx->program->m_assignments[found]};
@@ -229,7 +242,8 @@ int32_t EvaluateSeries(CalcContext* ctx, OperandKind kind, int32_t slot, int32_t
 int32_t EvaluateVariable(CalcContext* ctx, OperandValue value, int32_t bar, double* out) {
   if (ctx->dataProvider == nullptr || ctx->program == nullptr) return EVAL_BAD_ARGUMENT;
   const CCalculateInfo* program = ctx->program;
-  const std::vector<ExprRecord*>& table = ctx->useOutputVars ? program->m_outputVars : program->m_stmtVars;
+  const std::vector<ExprRecord*>& table =
+      ctx->variables == VariableTable::kOutputs ? program->m_outputVars : program->m_stmtVars;
   SeriesKey key;
   if (!VariableKey(table, value.Index(), &key)) return EVAL_BAD_ARGUMENT;
   if (key.kind == OPK_FIELD) return EvaluateField(ctx, key.slot, bar, out);
@@ -290,6 +304,19 @@ int32_t EvaluateOperand(CalcContext* ctx, OperandKind kind, OperandValue value, 
   }
 }
 
+int32_t EvaluateOutputOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out,
+                              int32_t offset) {
+  if (ctx == nullptr) return EVAL_BAD_ARGUMENT;
+  TableScope outputs(ctx, VariableTable::kOutputs);
+  return EvaluateOperand(ctx, kind, value, out, offset);
+}
+
+int32_t EvaluateStatementVariable(CalcContext* ctx, int64_t i, double* out, int32_t offset) {
+  if (ctx == nullptr) return EVAL_BAD_ARGUMENT;
+  TableScope statements(ctx, VariableTable::kStatements);
+  return EvaluateOperand(ctx, OPK_VAR, OperandValue::FromIndex(i), out, offset);
+}
+
 int32_t CallBuiltin(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset) {
   if (call == nullptr || out == nullptr || ctx == nullptr || ctx->store == nullptr) return EVAL_BAD_ARGUMENT;
   const int64_t bar = static_cast<int64_t>(ctx->bar) - offset;
@@ -331,7 +358,7 @@ int32_t RunAssignment(CalcContext* ctx, const Statement* s) {
 
 int32_t ComputeSeriesAt(CalcContext* ctx, OperandKind kind, int32_t slot) {
   if (ctx == nullptr || ctx->program == nullptr) return EVAL_BAD_ARGUMENT;
-  ctx->useOutputVars = false;
+  TableScope statements(ctx, VariableTable::kStatements);
   const int32_t found = FindDefinition(ctx, kind, slot);
   if (found == -2) return EVAL_BAD_ARGUMENT;
   if (found < 0) return EVAL_OK;

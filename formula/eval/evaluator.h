@@ -7,8 +7,20 @@
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/value.h"
 
-// Evaluates one operand for bar ctx->bar - offset into *out.
+// Evaluates one operand for bar ctx->bar - offset into *out. Its OPK_VAR
+// operands index the table of the evaluation in progress (m_stmtVars unless
+// inside EvaluateOutputOperand).
 int32_t EvaluateOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out, int32_t offset);
+
+// EvaluateOperand for an operand of an output record: its OPK_VAR operands
+// index m_outputVars; the series it needs are computed by their assignments
+// over m_stmtVars.
+int32_t EvaluateOutputOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out,
+                              int32_t offset);
+
+// Variable i of m_stmtVars for bar ctx->bar - offset, whatever evaluation is
+// in progress.
+int32_t EvaluateStatementVariable(CalcContext* ctx, int64_t i, double* out, int32_t offset);
 
 // Calls the built-in that element 0 of an OP_CALL / OP_CALL_STATE record names.
 // *out is INVALID_VALUE unless the built-in writes a value.

@@ -76,13 +76,6 @@ bool OutputNeedsPrices(const ExprRecord* record) {
     }
 }
 
-// Whether a series key is listed among the program's reset slots.
-bool RunsWholeRange(const CCalculateInfo& program, const SeriesKey& key) {
-    if (key.kind == OPK_OUTPUT_SERIES) return program.m_resetSlots4.count(key.slot) != 0;
-    if (key.kind == OPK_VAR_SERIES) return program.m_resetSlots5.count(key.slot) != 0;
-    return false;
-}
-
 // Whether the environment turns the column executor off: "off" or "0".
 bool ColumnExecutorOffByEnvironment() {
     const char* value = std::getenv("ABACOR_COLUMN_EXECUTOR");
@@ -427,7 +420,7 @@ bool CIndexCalculator::ComputeOutput(CalcContext& ctx, const ExprRecord& record,
         SeriesKey key;
         const int32_t element = list.elements[static_cast<size_t>(k)];
         if (!ctx.program->FindOutputSeriesKey(&record, element, &key)) return true;
-        const bool whole = RunsWholeRange(*ctx.program, key);
+        const bool whole = ctx.program->IsWholeRange(key);
         if (!RunElement(ctx, record, element, whole ? m_rangeFirst : first,
                         whole ? m_rangeLast : last)) {
             return false;
@@ -444,8 +437,7 @@ bool CIndexCalculator::RunElement(CalcContext& ctx, const ExprRecord& record, in
     for (int32_t bar = first; bar <= last; ++bar) {
         if (m_stop.load(std::memory_order_relaxed)) return false;
         ctx.bar = bar;
-        ctx.useOutputVars = true;
-        EvaluateOperand(&ctx, kind, value, &ignored, 0);
+        EvaluateOutputOperand(&ctx, kind, value, &ignored, 0);
     }
     return true;
 }

@@ -170,8 +170,9 @@ int32_t CZNZParser::RunStatements() {
             Operand expr;
             result = ParseExpression(&expr);
             if (result == 0 && expr.kind == OPK_ZERO) result = kBad;
+            Statement* statement = result == 0 ? program->m_arena.NewStatement() : nullptr;
+            if (result == 0 && statement == nullptr) result = kBad;
             if (result == 0) {
-                auto* statement = new Statement();
                 statement->expr = expr.value;
                 statement->exprKind = expr.kind;
                 program->m_assignments.push_back(statement);
@@ -188,7 +189,8 @@ int32_t CZNZParser::RunStatements() {
 // statement := target '=' expression | expression (an output statement among them)
 int32_t CZNZParser::RunNamedStatement(const ReadState& saved) {
     ReadName();
-    auto* statement = new Statement();
+    Statement* statement = program->m_arena.NewStatement();
+    if (statement == nullptr) return kBad;
     program->m_assignments.push_back(statement);
     need = HistoryNeed{0, 0.0f};
     bool isTarget = false;
@@ -201,7 +203,6 @@ int32_t CZNZParser::RunNamedStatement(const ReadState& saved) {
     result = ParseExpression(&expr);
     if (result == kOutputDone) {
         program->m_assignments.pop_back();
-        ReleaseStatement(statement);
         historyNeeds.push_back(need);
         return kOutputDone;
     }
@@ -213,7 +214,7 @@ int32_t CZNZParser::RunNamedStatement(const ReadState& saved) {
     SeriesKey key;
     if (!VariableKey(program->m_stmtVars, statement->target.Index(), &key)) return kBad;
     bool isOutput = key.kind == OPK_OUTPUT_SERIES;
-    if (wholeRange) (isOutput ? program->m_resetSlots4 : program->m_resetSlots5)[key.slot] = key.slot;
+    if (wholeRange) program->MarkWholeRange(key);
     std::vector<HistoryNeed>& needs = isOutput ? outputNeeds : variableNeeds;
     if (key.slot >= 0 && static_cast<size_t>(key.slot) < needs.size()) needs[key.slot] = need;
     return 0;
@@ -230,19 +231,10 @@ int32_t CZNZParser::ParseTarget(Statement* statement, bool* isTarget) {
     int32_t result = ParseNameRecord(kind, index, &record);
     if (result != 0) return result;
     ExprRecord* r = record.value.Record();
-    if (current != '=') {
-        ReleaseRecord(r);
-        return 0;
-    }
-    if (r->count < 2 || r->values[1].bits != 0) {
-        ReleaseRecord(r);
-        return kBad;
-    }
+    if (current != '=') return 0;
+    if (r->count < 2 || r->values[1].bits != 0) return kBad;
     int32_t slot = program->AddVariable(r, false);
-    if (slot < 0) {
-        ReleaseRecord(r);
-        return kBad;
-    }
+    if (slot < 0) return kBad;
     statement->targetKind = OPK_VAR;
     statement->target = OperandValue::FromIndex(slot);
     *isTarget = true;
@@ -256,19 +248,15 @@ int32_t CZNZParser::ParseExpression(Operand* result) {
     bool atComma = current == ',';
     std::vector<Operand> operands;
     std::vector<int32_t> operators;
-    auto fail = [&operands](int32_t code) {
-        for (const Operand& o : operands) ReleaseOperand(o.kind, o.value);
-        return code;
-    };
     bool afterOperator = false;
     while (true) {
         ReadNext();
         bool none = false;
         Operand operand;
         int32_t code = ParseOperand(operands.empty() && !afterOperator, &none, &operand);
-        if (code != 0) return fail(code);
+        if (code != 0) return code;
         if (none) {
-            if (atComma || afterOperator) return fail(kBad);
+            if (atComma || afterOperator) return kBad;
             *result = Operand{};
             return 0;
         }
@@ -276,19 +264,19 @@ int32_t CZNZParser::ParseExpression(Operand* result) {
         if (!IsOperatorChar(current)) break;
         int32_t number = -1;
         code = ReadOperator(&number);
-        if (code != 0) return fail(code);
+        if (code != 0) return code;
         while (!operators.empty() && ReducesBefore(operators.back(), number)) {
             code = Reduce(operands, operators);
-            if (code != 0) return fail(code);
+            if (code != 0) return code;
         }
         operators.push_back(number);
         afterOperator = true;
     }
     while (!operators.empty()) {
         int32_t code = Reduce(operands, operators);
-        if (code != 0) return fail(code);
+        if (code != 0) return code;
     }
-    if (operands.size() != 1) return fail(kBad);
+    if (operands.size() != 1) return kBad;
     *result = operands.front();
     return 0;
 }
@@ -305,10 +293,7 @@ int32_t CZNZParser::ParseOperand(bool first, bool* none, Operand* result) {
     Operand inner;
     int32_t code = ParseExpression(&inner);
     if (code != 0) return code;
-    if (current != ')') {
-        ReleaseOperand(inner.kind, inner.value);
-        return kBad;
-    }
+    if (current != ')') return kBad;
     ReadNext();
     *result = inner;
     return 0;
@@ -345,14 +330,10 @@ int32_t CZNZParser::ParseNameOperand(bool first, Operand* result) {
         int32_t status = ParseNameRecord(kind, index, &record);
         if (status != 0) return status;
         int32_t slot = program->AddVariable(record.value.Record(), descriptorMode);
-        if (slot < 0) {
-            ReleaseOperand(record.kind, record.value);
-            return kBad;
-        }
+        if (slot < 0) return kBad;
         result->kind = OPK_VAR;
         result->value = OperandValue::FromIndex(slot);
-        if (kind == NameKind::Output && program->m_resetSlots4.count(index) != 0) wholeRange = true;
-        if (kind == NameKind::Variable && program->m_resetSlots5.count(index) != 0) wholeRange = true;
+        if (program->IsWholeRange(SeriesKey{record.value.Record()->kinds[0], index})) wholeRange = true;
         return 0;
     }
     int32_t id = -1;
@@ -384,7 +365,7 @@ int32_t CZNZParser::Reduce(std::vector<Operand>& operands, std::vector<int32_t>&
     if (operands.size() < 2) return kBad;
     int32_t number = operators.back();
     operators.pop_back();
-    ExprRecord* record = NewExprRecord(kOperators[number].op, 0);
+    ExprRecord* record = program->m_arena.NewRecord(kOperators[number].op, 0);
     if (record == nullptr) return kBad;
     Operand right = operands.back();
     operands.pop_back();
@@ -398,7 +379,7 @@ int32_t CZNZParser::Reduce(std::vector<Operand>& operands, std::vector<int32_t>&
 
 // name-record := name [ '[' expression ']' ] [ '(' arguments ')' ] ; element 0 names the series
 int32_t CZNZParser::ParseNameRecord(NameKind kind, int32_t slot, Operand* result) {
-    ExprRecord* record = NewExprRecord(OP_VARIABLE, 0);
+    ExprRecord* record = program->m_arena.NewRecord(OP_VARIABLE, 0);
     if (record == nullptr) return kBad;
     OperandKind identity = kind == NameKind::Field    ? OPK_FIELD
                            : kind == NameKind::Output ? OPK_OUTPUT_SERIES
@@ -419,10 +400,7 @@ int32_t CZNZParser::ParseNameRecord(NameKind kind, int32_t slot, Operand* result
     }
     if (code == 0 && current == '(') code = ParseRecordArguments(kind, record);
     if (code == 0 && record->count < 2) code = kBad;
-    if (code != 0) {
-        ReleaseRecord(record);
-        return code;
-    }
+    if (code != 0) return code;
     result->kind = OPK_RECORD;
     result->value = OperandValue::FromRecord(record);
     return 0;
@@ -436,10 +414,7 @@ int32_t CZNZParser::ParseRecordArguments(NameKind kind, ExprRecord* record) {
         Operand argument;
         int32_t code = ParseExpression(&argument);
         if (code != 0) return code;
-        if (!IsConstantExpression(argument.kind, argument.value) || record->count >= kMaxElements) {
-            ReleaseOperand(argument.kind, argument.value);
-            return kBad;
-        }
+        if (!IsConstantExpression(argument.kind, argument.value) || record->count >= kMaxElements) return kBad;
         AppendElement(record, argument.kind, argument.value);
         ++arguments;
         if (current == ')') break;
@@ -453,7 +428,7 @@ int32_t CZNZParser::ParseRecordArguments(NameKind kind, ExprRecord* record) {
 // call := function [ '(' [ expression ] { ',' [ expression ] } ')' ]
 int32_t CZNZParser::ParseCall(int32_t row, Operand* result) {
     const FunctionInfo& info = FunctionInfoTable[row];
-    ExprRecord* call = NewExprRecord(OP_CALL, 0);
+    ExprRecord* call = program->m_arena.NewRecord(OP_CALL, 0);
     if (call == nullptr) return kBad;
     AppendElement(call, OPK_FUNC_ID, OperandValue::FromInt32(info.id));
     if ((info.flags & FN_EXTEND_HISTORY) != 0) program->m_extendHistory = true;
@@ -463,10 +438,7 @@ int32_t CZNZParser::ParseCall(int32_t row, Operand* result) {
     if (stateful) {
         int32_t blocks = (info.flags & FN_TWO_STATE_BLOCKS) != 0 ? 2 : 1;
         int32_t first = program->m_stateCounter + 1;
-        if (first < 1 || first + blocks - 1 > kMaxStateBlock) {
-            ReleaseRecord(call);
-            return kBad;
-        }
+        if (first < 1 || first + blocks - 1 > kMaxStateBlock) return kBad;
         uint32_t high = blocks == 2 ? static_cast<uint32_t>(first + 1) : 0xFFFFu;
         uint32_t handle = static_cast<uint32_t>(first) | (high << 16);
         program->m_stateCounter += blocks;
@@ -485,10 +457,7 @@ int32_t CZNZParser::ParseCall(int32_t row, Operand* result) {
             if (code == 0) code = CheckArity(call, VariableTable());
         }
     }
-    if (code != 0) {
-        ReleaseRecord(call);
-        return code;
-    }
+    if (code != 0) return code;
     result->kind = OPK_RECORD;
     result->value = OperandValue::FromRecord(call);
     return 0;
@@ -500,10 +469,7 @@ int32_t CZNZParser::ParseCallArguments(ExprRecord* call) {
         int32_t code = ParseExpression(&argument);
         if (code != 0) return code;
         if (argument.kind != OPK_ZERO) {  // an empty argument is dropped
-            if (call->count >= kMaxElements) {
-                ReleaseOperand(argument.kind, argument.value);
-                return kBad;
-            }
+            if (call->count >= kMaxElements) return kBad;
             AppendElement(call, argument.kind, argument.value);
         }
         if (current == ')') break;
@@ -515,16 +481,13 @@ int32_t CZNZParser::ParseCallArguments(ExprRecord* call) {
 
 // The function's own result series: a hidden variable after the formula's variables.
 int32_t CZNZParser::AddHiddenSeries(ExprRecord* call) {
-    ExprRecord* variable = NewExprRecord(OP_VARIABLE, 0);
+    ExprRecord* variable = program->m_arena.NewRecord(OP_VARIABLE, 0);
     if (variable == nullptr) return kBad;
     int32_t slot = static_cast<int32_t>(variableNames.size()) + hiddenCount;
     AppendElement(variable, OPK_VAR_SERIES, OperandValue::FromInt32(slot));
     AppendElement(variable, OPK_NUMBER, OperandValue::FromFloat(0.0f));
     int32_t index = program->AddVariable(variable, descriptorMode);
-    if (index < 0) {
-        ReleaseRecord(variable);
-        return kBad;
-    }
+    if (index < 0) return kBad;
     ++hiddenCount;
     ++program->m_stateCounter;
     return InsertElement(call, 1, OPK_VAR, OperandValue::FromIndex(index)) ? 0 : kBad;
@@ -534,7 +497,11 @@ int32_t CZNZParser::AddHiddenSeries(ExprRecord* call) {
 int32_t CZNZParser::ParseOutputStatement(int32_t row) {
     bool oldMode = descriptorMode;
     descriptorMode = true;
-    auto* statement = new Statement();
+    Statement* statement = program->m_arena.NewStatement();
+    if (statement == nullptr) {
+        descriptorMode = oldMode;
+        return kBad;
+    }
     statement->stmtKind = STMT_OUTPUT;
     statement->exprKind = OPK_RECORD;
     program->m_outputs.push_back(statement);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "formula/eval/calculate_info.h"
 #include "support/program_builder.h"
 
@@ -49,6 +51,58 @@ TEST(ExprRecordTest, ReleasingADeepTreeFreesEveryLevel) {
   SUCCEED();
 }
 
+TEST(ExprArenaTest, AdoptsEveryRecordOfADeepTreeOnce) {
+  // Operators nest on the left and carry a call on the right: a chain of n
+  // operators holds 2n + 1 records. Freed by the arena under
+  // AddressSanitizer, a double or missing free would be reported.
+  const int n = 100000;
+  Operand tree = ProgramBuilder::Call(1, {Num(1.0f)});
+  for (int i = 0; i < n; ++i) tree = ProgramBuilder::Op(OP_ADD, tree, ProgramBuilder::Call(1, {Num(2.0f)}));
+  CCalculateInfo p;
+  ExprRecord* own = p.m_arena.NewRecord(OP_VARIABLE, 2);
+  ASSERT_NE(own, nullptr);
+  ASSERT_TRUE(p.m_arena.Adopt(tree.value.Record()));
+  EXPECT_EQ(p.m_arena.RecordCount(), static_cast<size_t>(2 * n + 1) + 1);
+  EXPECT_TRUE(p.m_arena.Adopt(nullptr));
+  EXPECT_EQ(p.m_arena.RecordCount(), static_cast<size_t>(2 * n + 2));
+}
+
+TEST(ExprArenaTest, RecordsGrowInPlaceAndStatementsStayPut) {
+  ExprArena arena;
+  ExprRecord* r = arena.NewRecord(OP_CALL, 1);
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->kinds[0], OPK_ZERO);
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(AppendElement(r, OPK_NUMBER, OperandValue::FromFloat(static_cast<float>(i))));
+  ASSERT_TRUE(InsertElement(r, 0, OPK_FUNC_ID, OperandValue::FromInt32(7)));
+  ASSERT_EQ(r->count, 42);
+  EXPECT_EQ(r->values[0].Int32(), 7);
+  EXPECT_EQ(r->kinds[1], OPK_ZERO);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(r->values[i + 2].Float(), static_cast<float>(i));
+  Statement* first = arena.NewStatement();
+  ASSERT_NE(first, nullptr);
+  first->exprKind = OPK_RECORD;
+  first->expr = OperandValue::FromRecord(r);
+  for (int i = 0; i < 1000; ++i) ASSERT_NE(arena.NewStatement(), nullptr);
+  EXPECT_EQ(first->expr.Record(), r);
+  EXPECT_EQ(first->stmtKind, STMT_ASSIGN);
+  EXPECT_EQ(arena.RecordCount(), 1u);
+}
+
+TEST(CalculateInfoTest, WholeRangeSlotsByStorageKind) {
+  CCalculateInfo p;
+  p.MarkWholeRange(SeriesKey{OPK_OUTPUT_SERIES, 2});
+  p.MarkWholeRange(SeriesKey{OPK_VAR_SERIES, 5});
+  p.MarkWholeRange(SeriesKey{OPK_FIELD, 1});  // ignored
+  EXPECT_EQ(p.m_resetSlots4, (std::map<int32_t, int32_t>{{2, 2}}));
+  EXPECT_EQ(p.m_resetSlots5, (std::map<int32_t, int32_t>{{5, 5}}));
+  const struct {
+    SeriesKey key;
+    bool whole;
+  } cases[] = {{{OPK_OUTPUT_SERIES, 2}, true}, {{OPK_VAR_SERIES, 2}, false}, {{OPK_VAR_SERIES, 5}, true},
+               {{OPK_OUTPUT_SERIES, 5}, false}, {{OPK_FIELD, 1}, false},   {{OPK_STATE, 2}, false}};
+  for (const auto& c : cases) EXPECT_EQ(p.IsWholeRange(c.key), c.whole) << c.key.kind << " " << c.key.slot;
+}
+
 TEST(CalculateInfoTest, ConstructorStartsEmpty) {
   CCalculateInfo p;
   EXPECT_EQ(p.m_stateCounter, 0);
@@ -72,9 +126,9 @@ TEST(CalculateInfoTest, FindOrAddNameReturnsTheExistingIndex) {
 
 TEST(CalculateInfoTest, AddVariableChoosesTheTable) {
   CCalculateInfo p;
-  EXPECT_EQ(p.AddVariable(NewExprRecord(OP_VARIABLE, 2), false), 0);
-  EXPECT_EQ(p.AddVariable(NewExprRecord(OP_VARIABLE, 2), false), 1);
-  EXPECT_EQ(p.AddVariable(NewExprRecord(OP_VARIABLE, 2), true), 0);
+  EXPECT_EQ(p.AddVariable(p.m_arena.NewRecord(OP_VARIABLE, 2), false), 0);
+  EXPECT_EQ(p.AddVariable(p.m_arena.NewRecord(OP_VARIABLE, 2), false), 1);
+  EXPECT_EQ(p.AddVariable(p.m_arena.NewRecord(OP_VARIABLE, 2), true), 0);
   EXPECT_EQ(p.m_stmtVars.size(), 2u);
   EXPECT_EQ(p.m_outputVars.size(), 1u);
 }
@@ -85,18 +139,21 @@ class OutputLookupTest : public ::testing::Test {
     b.FieldVar(4, false);  // a statement variable, so that output indexes differ
     const Operand v = b.SeriesVar(OPK_OUTPUT_SERIES, 3, true);
     b.Output(500, {v, Num(1.0f), Param(0)});
+    ExprArena& arena = b.Program().m_arena;
     // An output statement whose record has no function id.
-    auto* s = new Statement;
+    Statement* s = arena.NewStatement();
     s->stmtKind = STMT_OUTPUT;
     s->targetKind = OPK_NUMBER;
     s->exprKind = OPK_RECORD;
     s->expr = ProgramBuilder::Record(OP_CALL, {Num(1.0f)}).value;
+    ASSERT_TRUE(arena.Adopt(s->expr.Record()));
     b.Program().m_outputs.push_back(s);
     // An assignment standing among the outputs.
-    auto* a = new Statement;
+    Statement* a = arena.NewStatement();
     a->stmtKind = STMT_ASSIGN;
     a->exprKind = OPK_RECORD;
     a->expr = ProgramBuilder::Call(500, {v}).value;
+    ASSERT_TRUE(arena.Adopt(a->expr.Record()));
     b.Program().m_outputs.push_back(a);
     b.Program().m_outputs.push_back(nullptr);
   }

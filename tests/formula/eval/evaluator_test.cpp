@@ -261,8 +261,26 @@ TEST_F(EvaluatorTest, OutputSideSharesTheSeriesOfEqualKeys) {
   ASSERT_EQ(run.Eval(out, 3, &v, 0, true), EVAL_OK);
   EXPECT_EQ(v, 14.0);
   EXPECT_EQ(run.Cell(OPK_OUTPUT_SERIES, 0, 3), 14.0);
-  EXPECT_FALSE(run.ctx.useOutputVars);  // computing a series switches to m_stmtVars
-  EXPECT_EQ(run.ctx.bar, 3);            // the bar is restored
+  EXPECT_EQ(run.ctx.variables, VariableTable::kStatements);  // the table is restored
+  EXPECT_EQ(run.ctx.bar, 3);                                 // the bar is restored
+}
+
+TEST_F(EvaluatorTest, OutputOperandKeepsItsTableAfterComputingASeries) {
+  // m_stmtVars: [0] CLOSE, [1] output series 0; m_outputVars: [0] output
+  // series 0, [1] OPEN. The second operand must still read m_outputVars[1]
+  // after the first one computed its cell through m_stmtVars.
+  b.Assign(OPK_OUTPUT_SERIES, 0, ProgramBuilder::Op(OP_ADD, b.FieldVar(CLOSE), Num(1)));
+  const Operand series = b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);
+  const Operand open = b.FieldVar(OPEN, true);
+  const Operand diff = ProgramBuilder::Op(OP_SUB, series, open);
+  TestRun run(b.Program(), provider);
+  double v = 0.0;
+  for (int32_t bar = 0; bar < 8; ++bar) {
+    ASSERT_EQ(run.Eval(diff, bar, &v, 0, true), EVAL_OK);
+    EXPECT_EQ(v, (10.0 + bar + 1) - (9.0 + bar)) << bar;
+  }
+  EXPECT_EQ(run.ctx.variables, VariableTable::kStatements);
+  ReleaseOperand(diff.kind, diff.value);
 }
 
 TEST_F(EvaluatorTest, UndefinedSeriesStaysUncomputed) {
@@ -400,7 +418,7 @@ TEST_F(EvaluatorTest, WriteBackAlwaysUsesStatementVariables) {
   b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);            // m_outputVars[0]: must not be written
   TestRun run(b.Program(), provider);
   run.ctx.bar = 5;
-  run.ctx.useOutputVars = true;
+  run.ctx.variables = VariableTable::kOutputs;  // as inside an output's evaluation
   WriteBack(&run.ctx, 0, 1, 2.5);
   EXPECT_EQ(run.Cell(OPK_VAR_SERIES, 3, 4), 2.5);
   EXPECT_TRUE(IsUncomputed(run.Cell(OPK_OUTPUT_SERIES, 0, 4)));

@@ -22,7 +22,7 @@ int32_t ProgramBuilder::FieldIndex(int32_t fieldId) {
 }
 
 Operand ProgramBuilder::RawVar(OperandKind kind, uint64_t bits, bool outputs) {
-  ExprRecord* r = NewExprRecord(OP_VARIABLE, 2);
+  ExprRecord* r = m_program->m_arena.NewRecord(OP_VARIABLE, 2);
   r->kinds[0] = kind;
   r->values[0] = OperandValue{bits};
   r->kinds[1] = OPK_NUMBER;
@@ -69,9 +69,14 @@ Operand ProgramBuilder::CallSlot(int32_t slot, const std::vector<Operand>& args)
   return Record(OP_CALL, elements);
 }
 
+Statement* ProgramBuilder::Adopt(const Operand& expr) {
+  if (expr.kind == OPK_RECORD) m_program->m_arena.Adopt(expr.value.Record());
+  return m_program->m_arena.NewStatement();
+}
+
 int32_t ProgramBuilder::Assign(int32_t kind, int32_t slot, Operand expr) {
   const Operand target = SeriesVar(kind, slot, false);
-  auto* s = new Statement;
+  Statement* s = Adopt(expr);
   s->stmtKind = STMT_ASSIGN;
   s->target = target.value;
   s->targetKind = OPK_VAR;
@@ -82,7 +87,7 @@ int32_t ProgramBuilder::Assign(int32_t kind, int32_t slot, Operand expr) {
 }
 
 int32_t ProgramBuilder::Expression(Operand expr) {
-  auto* s = new Statement;
+  Statement* s = Adopt(expr);
   s->stmtKind = STMT_ASSIGN;
   s->expr = expr.value;
   s->exprKind = expr.kind;
@@ -92,7 +97,7 @@ int32_t ProgramBuilder::Expression(Operand expr) {
 
 int32_t ProgramBuilder::Output(int32_t drawId, const std::vector<Operand>& args, int32_t stateBlocks) {
   const Operand call = Call(drawId, args);
-  auto* s = new Statement;
+  Statement* s = Adopt(call);
   s->stmtKind = STMT_OUTPUT;
   s->target = OperandValue::FromInt32(stateBlocks);
   s->targetKind = OPK_NUMBER;
@@ -129,7 +134,7 @@ TestRun::TestRun(CCalculateInfo& program, IIndexDataProvider& provider) : store(
 
 int32_t TestRun::Eval(const Operand& op, int32_t bar, double* out, int32_t offset, bool outputs) {
   ctx.bar = bar;
-  ctx.useOutputVars = outputs;
+  if (outputs) return EvaluateOutputOperand(&ctx, op.kind, op.value, out, offset);
   return EvaluateOperand(&ctx, op.kind, op.value, out, offset);
 }
 

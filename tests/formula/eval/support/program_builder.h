@@ -12,7 +12,8 @@
 #include "formula/eval/series_store.h"
 
 // One operand (kind and payload). A record operand owns its record until it
-// is placed into another record or a statement.
+// is placed into another record or a statement (the program's arena then
+// takes it over).
 struct Operand {
   OperandKind kind = OPK_ZERO;
   OperandValue value;
@@ -55,6 +56,9 @@ class ProgramBuilder {
   int32_t Output(int32_t drawId, const std::vector<Operand>& args, int32_t stateBlocks = 0);
 
  private:
+  // Hands the record tree of expr to the program's arena; a new statement.
+  Statement* Adopt(const Operand& expr);
+
   std::unique_ptr<CCalculateInfo> m_program;
 };
 
@@ -64,7 +68,8 @@ class TestRun {
  public:
   TestRun(CCalculateInfo& program, IIndexDataProvider& provider);
 
-  // Evaluates op at bar with offset; returns the code, the value in *out.
+  // Evaluates op at bar with offset (as an output record's operand when
+  // `outputs`); returns the code, the value in *out.
   int32_t Eval(const Operand& op, int32_t bar, double* out, int32_t offset = 0, bool outputs = false);
   // The cell of series (kind, slot) at bar (UNCOMPUTED when never computed).
   double Cell(int32_t kind, int32_t slot, int32_t bar);
