@@ -22,10 +22,9 @@
 #include "formula/eval/builtins_wholerange.h"
 #include "formula/eval/builtins_zigzag.h"
 #include "formula/eval/calc_context.h"
+#include "formula/eval/column_kernels.h"
 #include "formula/eval/function_info.h"
 
-// A range kernel of the column executor; a row without one is evaluated bar by bar.
-struct ColumnKernel;
 
 // How a built-in is written in a formula. The keyword is the lower-case name
 // unless `word` says otherwise; `alias` is a second keyword for the same
@@ -66,7 +65,7 @@ struct BuiltinRow {
   int32_t slot;       // dispatch slot, kNoSlot for a function without an implementation
   BuiltinFn impl;
   BuiltinKeyword keyword;
-  const ColumnKernel* kernel = nullptr;
+  const ColumnKernel* kernel = nullptr;  // the column kernel; null: evaluated bar by bar
 };
 
 constexpr uint32_t Args(uint32_t n) { return n; }
@@ -93,20 +92,20 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"BARSSINCE", 116, Args(1), FN_STATE_BLOCK, CheckArity, 2, 60, BuiltinBarsSince, Kw(8116, 1)},
     {"COUNT", 117, Args(2), FN_STATE_BLOCK, CheckArity, 2, 61, BuiltinCount, Kw(8117, 2)},
     {"BARSLASTCOUNT", 118, Args(1), FN_STATE_BLOCK, CheckArity, 0, 62, BuiltinBarsLastCount, Kw(8118, 1)},
-    {"HHV", 119, Args(2), FN_STATE_BLOCK, CheckArity, 2, 63, BuiltinHhv, Kw(8119, 2)},
+    {"HHV", 119, Args(2), FN_STATE_BLOCK, CheckArity, 2, 63, BuiltinHhv, Kw(8119, 2), KernelOf(KernelKind::Hhv)},
     {"HHVBARS", 120, Args(2), FN_STATE_BLOCK, CheckArity, 2, 64, BuiltinHhvBars, Kw(8120, 2)},
     {"HOD", 121, Args(2), FN_NONE, CheckArity, 2, 65, BuiltinHod, Kw(8121, 2)},
-    {"LLV", 122, Args(2), FN_STATE_BLOCK, CheckArity, 2, 66, BuiltinLlv, Kw(8122, 2)},
+    {"LLV", 122, Args(2), FN_STATE_BLOCK, CheckArity, 2, 66, BuiltinLlv, Kw(8122, 2), KernelOf(KernelKind::Llv)},
     {"LLVBARS", 123, Args(2), FN_STATE_BLOCK, CheckArity, 2, 67, BuiltinLlvBars, Kw(8123, 2)},
     {"LOD", 124, Args(2), FN_NONE, CheckArity, 2, 68, BuiltinLod, Kw(8124, 2)},
     {"REVERSE", 125, Args(1), FN_NONE, CheckArity, 0, kNoSlot, nullptr, Kw(8125, 1).Script("0-")},
-    {"REF", 126, Args(2), FN_NONE, CheckArity, 2, 69, BuiltinRef, Kw(8126, 2)},
+    {"REF", 126, Args(2), FN_NONE, CheckArity, 2, 69, BuiltinRef, Kw(8126, 2), KernelOf(KernelKind::Ref)},
     {"REFV", 127, Args(2), FN_NONE, CheckArity, 2, 70, BuiltinRefV, Kw(8127, 2)},
     {"REFX", 128, Args(2), FN_EXTEND_FORWARD | FN_RECALC_ALL, CheckArity, 0, 71, BuiltinRefX, Kw(8128, 2)},
     {"REFXV", 129, Args(2), FN_EXTEND_FORWARD | FN_RECALC_ALL, CheckArity, 0, 72, BuiltinRefXV, Kw(8129, 2)},
     {"REFDATE", 130, Args(2), FN_NONE, CheckArity, 0, 73, BuiltinRefDate, Kw(8130, 2)},
     {"CALCSTOCKINDEX", 131, Args(3), FN_NONE, CheckArity, 0, 74, ConstantStub, kNoKeyword},
-    {"SUM", 132, Args(2), FN_STATE_BLOCK, CheckArity, 2, 75, BuiltinSum, Kw(8132, 2)},
+    {"SUM", 132, Args(2), FN_STATE_BLOCK, CheckArity, 2, 75, BuiltinSum, Kw(8132, 2), KernelOf(KernelKind::Sum)},
     {"MULAR", 133, Args(2), FN_STATE_BLOCK, CheckArity, 2, 76, BuiltinMular, Kw(8133, 2)},
     {"FILTER", 134, Args(2), FN_STATE_BLOCK, CheckArity, 0, 77, BuiltinFilter, Kw(8134, 2)},
     {"FILTERX", 135, Args(2), FN_STATE_BLOCK, CheckArity, 0, 78, BuiltinFilterX, kNoKeyword},
@@ -114,13 +113,13 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"TFILTER", 137, Args(3), FN_STATE_BLOCK, CheckArity, 0, 80, BuiltinTFilter, kNoKeyword},
     {"TTFILTER", 138, Args(5), FN_STATE_BLOCK, CheckArity, 0, 81, BuiltinTTFilter, kNoKeyword},
     {"SUMBARS", 139, Args(2), FN_NONE, CheckArity, 2, 82, BuiltinSumBars, Kw(8139, 2)},
-    {"MA", 140, Args(2), FN_STATE_BLOCK, CheckArity, 2, 83, BuiltinMa, Kw(8140, 2)},
-    {"EMA", 144, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckOwnSeries, 2, 87, BuiltinEma, Kw(8144, 2)},
-    {"SMA", 141, Args(4), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckOwnSeries, 2, 84, BuiltinSma, Kw(8141, 3)},
+    {"MA", 140, Args(2), FN_STATE_BLOCK, CheckArity, 2, 83, BuiltinMa, Kw(8140, 2), KernelOf(KernelKind::Ma)},
+    {"EMA", 144, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckOwnSeries, 2, 87, BuiltinEma, Kw(8144, 2), KernelOf(KernelKind::Ema)},
+    {"SMA", 141, Args(4), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckOwnSeries, 2, 84, BuiltinSma, Kw(8141, 3), KernelOf(KernelKind::Sma)},
     {"DMA", 148, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckOwnSeries, 2, 91, BuiltinDma, Kw(8148, 2)},
     {"TMA", 142, Args(4), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 0, 85, BuiltinTma, Kw(8142, 3)},
     {"MEMA", 143, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 2, 86, BuiltinMema, Kw(8143, 2)},
-    {"EXPMA", 145, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 2, 88, BuiltinExpMa, Kw(8145, 2)},
+    {"EXPMA", 145, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 2, 88, BuiltinExpMa, Kw(8145, 2), KernelOf(KernelKind::ExpMa)},
     {"EXPMEMA", 146, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 2, 89, BuiltinExpMema, Kw(8146, 2)},
     {"WMA", 147, Args(2), FN_STATE_BLOCK, CheckArity, 2, 90, BuiltinWma, Kw(8147, 2)},
     {"AMA", 149, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 0, 92, BuiltinAma, Kw(8149, 2)},
@@ -158,9 +157,9 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"NEWSAR", 224, Args(2), FN_NONE, CheckArity, 0, 138, ConstantStub, kNoKeyword},
     {"POW", 14, Args(2), FN_NONE, CheckArity, 0, 14, BuiltinPow, Kw(8015, 2)},
     {"MOD", 2, Args(2), FN_NONE, CheckArity, 0, 2, BuiltinMod, Kw(8003, 2)},
-    {"MAX", 0, Args(2), FN_NONE, CheckArity, 0, 0, BuiltinMax, Kw(8001, 2)},
-    {"MIN", 1, Args(2), FN_NONE, CheckArity, 0, 1, BuiltinMin, Kw(8002, 2)},
-    {"ABS", 13, Args(1), FN_NONE, CheckArity, 0, 13, BuiltinAbs, Kw(8014, 1)},
+    {"MAX", 0, Args(2), FN_NONE, CheckArity, 0, 0, BuiltinMax, Kw(8001, 2), KernelOf(KernelKind::Max)},
+    {"MIN", 1, Args(2), FN_NONE, CheckArity, 0, 1, BuiltinMin, Kw(8002, 2), KernelOf(KernelKind::Min)},
+    {"ABS", 13, Args(1), FN_NONE, CheckArity, 0, 13, BuiltinAbs, Kw(8014, 1), KernelOf(KernelKind::Abs)},
     {"INTPART", 17, Args(1), FN_NONE, CheckArity, 0, 17, BuiltinIntPart, Kw(8018, 1)},
     {"SIGN", 22, Args(1), FN_NONE, CheckArity, 0, 22, BuiltinSign, Kw(8023, 1)},
     {"LOG", 11, Args(1), FN_NONE, CheckArity, 0, 11, BuiltinLog, Kw(8012, 1)},
@@ -181,7 +180,7 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"ROUND2", 21, Args(2), FN_NONE, CheckArity, 0, 21, BuiltinRound2, Kw(8022, 2)},
     {"RAND", 23, Args(1), FN_NONE, CheckArity, 0, 23, BuiltinRand, Kw(8024, 1)},
     {"LONGCROSS", 41, Args(3), FN_NONE, CheckArity, 3, 26, BuiltinLongCross, Kw(8041, 3)},
-    {"CROSS", 40, Args(2), FN_NONE, CheckArity, 0, 25, BuiltinCross, Kw(8040, 2)},
+    {"CROSS", 40, Args(2), FN_NONE, CheckArity, 0, 25, BuiltinCross, Kw(8040, 2), KernelOf(KernelKind::Cross)},
     {"UPNDAY", 42, Args(2), FN_STATE_BLOCK, CheckArity, 2, 27, BuiltinUpNDay, Kw(8042, 2)},
     {"DOWNNDAY", 43, Args(2), FN_STATE_BLOCK, CheckArity, 2, 28, BuiltinDownNDay, Kw(8043, 2)},
     {"NDAY", 44, Args(3), FN_STATE_BLOCK, CheckArity, 0, 29, BuiltinNDay, Kw(8044, 3)},
@@ -189,8 +188,8 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"EVERY", 46, Args(2), FN_STATE_BLOCK, CheckArity, 2, 31, BuiltinEvery, Kw(8046, 2)},
     {"LAST", 47, Args(3), FN_NONE, CheckArity, 0, 32, BuiltinLast, Kw(8047, 3)},
     {"NOT", 48, Args(1), FN_NONE, CheckArity, 0, 33, BuiltinNot, Kw(8048, 1)},
-    {"IF", 70, Args(3), FN_NONE, CheckArity, 0, 34, BuiltinIf, Kw(8070, 3).Alias("iff")},
-    {"IFN", 71, Args(3), FN_NONE, CheckArity, 0, 35, BuiltinIfn, Kw(8071, 3)},
+    {"IF", 70, Args(3), FN_NONE, CheckArity, 0, 34, BuiltinIf, Kw(8070, 3).Alias("iff"), KernelOf(KernelKind::If)},
+    {"IFN", 71, Args(3), FN_NONE, CheckArity, 0, 35, BuiltinIfn, Kw(8071, 3), KernelOf(KernelKind::Ifn)},
     {"VALUEWHEN", 72, Args(3), FN_EXTEND_HISTORY | FN_OWN_SERIES, CheckArity, 0, 36, BuiltinValueWhen, Kw(8072, 2)},
     {"DATETODAY", 90, Args(1), FN_NONE, CheckArity, 0, 37, BuiltinDateToDay, Kw(8090, 1)},
     {"DAYTODATE", 91, Args(1), FN_NONE, CheckArity, 0, 38, BuiltinDayToDate, Kw(8091, 1)},
@@ -209,7 +208,7 @@ inline constexpr BuiltinRow kBuiltins[] = {
     {"MINUTE", 104, Args(0), FN_NONE, CheckArity, 0, 51, BuiltinMinute, Kw(8104, 0)},
     {"TOTALFZNUM", 105, Args(0), FN_RECALC_ALL, CheckArity, 0, 52, BuiltinTotalFzNum, Kw(8105, 0)},
     {"FROMOPEN", 106, Args(0), FN_RECALC_ALL, CheckArity, 0, 53, BuiltinFromOpen, Kw(8106, 0)},
-    {"STD", 184, Args(2), FN_STATE_BLOCK, CheckArity, 2, 114, BuiltinStd, Kw(8182, 2)},
+    {"STD", 184, Args(2), FN_STATE_BLOCK, CheckArity, 2, 114, BuiltinStd, Kw(8182, 2), KernelOf(KernelKind::Std)},
     {"STDP", 182, Args(2), FN_STATE_BLOCK, CheckArity, 2, 115, BuiltinStdP, Kw(8183, 2)},
     {"VAR", 183, Args(2), FN_STATE_BLOCK, CheckArity, 2, 113, BuiltinVar, Kw(8185, 2)},
     {"VARP", 185, Args(2), FN_STATE_BLOCK, CheckArity, 2, 112, BuiltinVarP, Kw(8184, 2)},

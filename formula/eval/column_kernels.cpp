@@ -4,37 +4,10 @@
 #include <cstring>
 
 #include "formula/eval/builtin_steps.h"
-#include "formula/eval/builtins_averages.h"
-#include "formula/eval/builtins_extremes.h"
-#include "formula/eval/builtins_logic.h"
-#include "formula/eval/builtins_math.h"
-#include "formula/eval/builtins_refs.h"
-#include "formula/eval/builtins_stats.h"
-#include "formula/eval/builtins_sums.h"
 #include "formula/eval/window_aggregate.h"
 
 namespace {
 
-// Call layouts: (function, args...) for a plain call, (function, state,
-// X, N) for a window, (function, own series, X, N[, M]) for a smoother.
-constexpr ColumnKernel kKernels[] = {
-    {BuiltinMax, KernelKind::Max, 3, 1, 2, 0, 0, 0, false, false, false},
-    {BuiltinMin, KernelKind::Min, 3, 1, 2, 0, 0, 0, false, false, false},
-    {BuiltinAbs, KernelKind::Abs, 2, 1, 1, 0, 0, 0, false, false, false},
-    {BuiltinIf, KernelKind::If, 4, 1, 3, 0, 0, 0, false, false, false},
-    {BuiltinIfn, KernelKind::Ifn, 4, 1, 3, 0, 0, 0, false, false, false},
-    {BuiltinCross, KernelKind::Cross, 3, 1, 2, 0, 0, 0, false, false, true},
-    {BuiltinMa, KernelKind::Ma, 4, 2, 1, 3, 0, 1, false, true, true},
-    {BuiltinSum, KernelKind::Sum, 4, 2, 1, 3, 0, 1, false, true, true},
-    {BuiltinStd, KernelKind::Std, 4, 2, 1, 3, 0, 2, false, true, true},
-    {BuiltinHhv, KernelKind::Hhv, 4, 2, 1, 3, 0, 1, false, true, true},
-    {BuiltinLlv, KernelKind::Llv, 4, 2, 1, 3, 0, 1, false, true, true},
-    {BuiltinRef, KernelKind::Ref, 3, 1, 1, 2, 0, 0, false, false, true},
-    {BuiltinEma, KernelKind::Ema, 4, 2, 1, 3, 0, 1, true, false, false},
-    {BuiltinExpMa, KernelKind::ExpMa, 4, 2, 1, 3, 0, 1, true, false, false},
-    {BuiltinSma, KernelKind::Sma, 5, 2, 1, 3, 4, 1, true, false, false},
-};
-static_assert(sizeof(kKernels) / sizeof(kKernels[0]) == 15, "one row per built-in with a kernel");
 
 // A plain function of one or two arguments: no value when any has none.
 template <typename Fn>
@@ -196,14 +169,6 @@ int32_t StateCells(const ColumnKernel& kernel, int32_t n, int32_t last) {
     case KernelKind::Llv: return 4;
     default: return 0;
   }
-}
-
-const ColumnKernel* FindColumnKernel(BuiltinFn impl) {
-  if (impl == nullptr) return nullptr;
-  for (const ColumnKernel& k : kKernels) {
-    if (k.impl == impl) return &k;
-  }
-  return nullptr;
 }
 
 void RunColumnKernel(const ColumnKernel& kernel, const KernelRun& run, double* out, double* own) {

@@ -27,7 +27,6 @@ enum class KernelKind { Max, Min, Abs, If, Ifn, Cross, Ma, Sum, Std, Hhv, Llv, R
 
 // How a built-in's call record is laid out and what its kernel needs.
 struct ColumnKernel {
-  BuiltinFn impl;       // the per-bar implementation the kernel stands for
   KernelKind kind;
   int32_t count;        // elements of the call record
   int32_t firstSeries;  // element of the first series argument
@@ -40,8 +39,39 @@ struct ColumnKernel {
   bool readsOlder;      // reads its series arguments at bars before the current one
 };
 
-// The kernel of a built-in, or null when it has none.
-const ColumnKernel* FindColumnKernel(BuiltinFn impl);
+// Call layouts: (function, args...) for a plain call, (function, state,
+// X, N) for a window, (function, own series, X, N[, M]) for a smoother.
+// One row per kind, in the order of KernelKind; the built-in registry
+// points each built-in that has a kernel at its row.
+inline constexpr ColumnKernel kColumnKernels[] = {
+    {KernelKind::Max, 3, 1, 2, 0, 0, 0, false, false, false},
+    {KernelKind::Min, 3, 1, 2, 0, 0, 0, false, false, false},
+    {KernelKind::Abs, 2, 1, 1, 0, 0, 0, false, false, false},
+    {KernelKind::If, 4, 1, 3, 0, 0, 0, false, false, false},
+    {KernelKind::Ifn, 4, 1, 3, 0, 0, 0, false, false, false},
+    {KernelKind::Cross, 3, 1, 2, 0, 0, 0, false, false, true},
+    {KernelKind::Ma, 4, 2, 1, 3, 0, 1, false, true, true},
+    {KernelKind::Sum, 4, 2, 1, 3, 0, 1, false, true, true},
+    {KernelKind::Std, 4, 2, 1, 3, 0, 2, false, true, true},
+    {KernelKind::Hhv, 4, 2, 1, 3, 0, 1, false, true, true},
+    {KernelKind::Llv, 4, 2, 1, 3, 0, 1, false, true, true},
+    {KernelKind::Ref, 3, 1, 1, 2, 0, 0, false, false, true},
+    {KernelKind::Ema, 4, 2, 1, 3, 0, 1, true, false, false},
+    {KernelKind::ExpMa, 4, 2, 1, 3, 0, 1, true, false, false},
+    {KernelKind::Sma, 5, 2, 1, 3, 4, 1, true, false, false},
+};
+static_assert(sizeof(kColumnKernels) / sizeof(kColumnKernels[0]) == 15, "one row per kernel kind");
+
+// The row of a kernel kind.
+constexpr const ColumnKernel* KernelOf(KernelKind kind) { return &kColumnKernels[static_cast<int>(kind)]; }
+
+constexpr bool KernelRowsInKindOrder() {
+  for (int i = 0; i < 15; ++i) {
+    if (static_cast<int>(kColumnKernels[i].kind) != i) return false;
+  }
+  return true;
+}
+static_assert(KernelRowsInKindOrder(), "row i is the kernel of kind i");
 
 // What one kernel run gets: its series arguments as arrays of bars 0..last,
 // constants and the bars.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "formula/eval/assignment_index.h"
+#include "formula/eval/builtin_registry.h"
 #include "formula/eval/column_kernels.h"
 #include "formula/eval/dispatch_table.h"
 #include "formula/eval/draw_elements.h"
@@ -18,6 +19,15 @@ namespace {
 constexpr int32_t kMaxPlanDepth = 1000;
 
 using Key = std::pair<int32_t, int32_t>;
+
+// The column kernel the registry gives the built-in of a dispatch slot.
+const ColumnKernel* KernelOfSlot(int32_t slot) {
+  if (slot < 0) return nullptr;
+  for (const BuiltinRow& row : kBuiltins) {
+    if (row.slot == slot) return row.kernel;
+  }
+  return nullptr;
+}
 
 Key KeyOf(SeriesKey key) { return Key{key.kind, key.slot}; }
 
@@ -223,8 +233,7 @@ int32_t Planner::PlanCall(const ExprRecord* r, bool older, Traits* traits) {
   int32_t slot = -1;
   if (r->kinds[0] == OPK_FUNC_ID) slot = DispatchSlotOfId(r->values[0].Int32());
   if (r->kinds[0] == OPK_FUNC_SLOT) slot = r->values[0].Int32();
-  const DispatchEntry* entry = DispatchSlot(slot);
-  const ColumnKernel* k = entry != nullptr ? FindColumnKernel(entry->impl) : nullptr;
+  const ColumnKernel* k = KernelOfSlot(slot);
   if (k == nullptr) return Fail("a built-in without a kernel");
   if (r->count != k->count || (r->op == OP_CALL_STATE) != k->stateBlock) return Fail("a call of another layout");
   PlanNode node;
