@@ -293,4 +293,21 @@ TEST(BuiltinRegistryTest, SharedIdsNameTheirFunctions) {
   }
 }
 
+TEST(BuiltinRegistryTest, RowsHaveAnImplementationExactlyWhereTheyHaveASlot) {
+  int32_t implemented = 0;
+  for (const BuiltinRow& row : kBuiltins) {
+    EXPECT_EQ(row.slot == kNoSlot, row.impl == nullptr) << row.name;
+    implemented += row.impl != nullptr;
+  }
+  EXPECT_EQ(implemented, DISPATCH_SLOT_COUNT);
+}
+
+TEST(BuiltinRegistryTest, OwnSeriesCheckOnlyForTheAveragesHandedTheirSeries) {
+  for (const BuiltinRow& row : kBuiltins) {
+    const std::string name = row.name;
+    const bool averaged = name == "SMA" || name == "EMA" || name == "DMA";
+    EXPECT_EQ(row.check, averaged ? CheckOwnSeries : CheckArity) << name;
+  }
+}
+
 }  // namespace
