@@ -4,7 +4,7 @@
 #include <cmath>
 #include <mutex>
 
-#include "formula/eval/builtin_steps.h"
+#include "formula/eval/builtins/steps.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/series_store.h"
 #include "formula/eval/value.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "formula/eval/builtin_steps.h"
-#include "formula/eval/window_aggregate.h"
+#include "formula/eval/builtins/steps.h"
+#include "formula/eval/builtins/window_aggregate.h"
 
 namespace {
 

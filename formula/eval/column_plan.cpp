@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "formula/eval/assignment_index.h"
-#include "formula/eval/builtin_registry.h"
+#include "formula/eval/builtins/registry.h"
 #include "formula/eval/column_kernels.h"
 #include "formula/eval/dispatch_table.h"
-#include "formula/eval/draw_elements.h"
+#include "formula/eval/draw/elements.h"
 #include "formula/eval/value.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "formula/eval/builtin_registry.h"
+#include "formula/eval/builtins/registry.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // index from function id to slot.
 #include <cstdint>
 
-#include "formula/eval/builtin_registry.h"
+#include "formula/eval/builtins/registry.h"
 #include "formula/eval/calc_context.h"
 
 struct DispatchEntry {

@@ -5,7 +5,7 @@
 
 #include "abacor/data_provider.h"
 #include "formula/eval/assignment_index.h"
-#include "formula/eval/builtin_steps.h"
+#include "formula/eval/builtins/steps.h"
 #include "formula/eval/dispatch_table.h"
 #include "formula/eval/series_store.h"
 

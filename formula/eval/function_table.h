@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formula/eval/builtin_registry.h"
+#include "formula/eval/builtins/registry.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/function_info.h"
 

@@ -6,7 +6,7 @@
 #include <exception>
 #include <mutex>
 
-#include "formula/eval/builtin_registry.h"
+#include "formula/eval/builtins/registry.h"
 #include "formula/eval/calculate_info.h"
 #include "formula/frontend/compile_errors.h"
 #include "formula/frontend/compile_lock.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "formula/eval/builtin_registry.h"
+#include "formula/eval/builtins/registry.h"
 #include "formula/frontend/compile_lock.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "formula/eval/builtin_stub.h"
+#include "formula/eval/builtins/stub.h"
 #include "formula/eval/dispatch_table.h"
 #include "formula/eval/evaluator.h"
 #include "formula/eval/function_table.h"
