@@ -9,8 +9,8 @@
 // Adds to the curve record `id` two 10-pixel barbs at the tip b, 30 degrees
 // either side of the shaft a-b, pointing back towards a. Adds nothing when a
 // and b coincide or the coordinate object cannot convert them.
-void ArrowHead(ITarnGraphCoordinate* coordinate, GraphDrawInfoBuilder& builder, int id, const TarnDrawInfo::TarnPoint& a,
-               const TarnDrawInfo::TarnPoint& b);
+void ArrowHead(ITarnGraphCoordinate* coordinate, GraphDrawInfoBuilder& builder, int id,
+               const TarnDrawInfo::TarnPoint& a, const TarnDrawInfo::TarnPoint& b);
 
 // Tail p0, tip p1. The rise and drop arrows share this drawing and tell
 // themselves apart by type.

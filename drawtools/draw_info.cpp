@@ -78,8 +78,7 @@ RectangleDrawInfo GetRectangleFill(const TarnColor& color, FILL_STYLE fill, RECT
   return info;
 }
 
-RectangleDrawInfo GetRectangleFrame(const TarnColor& color, float width, LINE_STYLE style,
-                                    RECTANGLE_TYPE type) {
+RectangleDrawInfo GetRectangleFrame(const TarnColor& color, float width, LINE_STYLE style, RECTANGLE_TYPE type) {
   RectangleDrawInfo info = Framed<RectangleDrawInfo>(color, width, style);
   info.rectangleType = type;
   return info;

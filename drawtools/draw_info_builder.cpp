@@ -61,8 +61,8 @@ int GraphDrawInfoBuilder::AddTDXIcon(const TarnDrawInfo::TDXIconDrawInfo& record
 }
 
 template <typename Record, typename Item>
-bool GraphDrawInfoBuilder::AppendItem(int id, Kind kind, std::vector<Record>& list,
-                                      std::vector<Item> Record::*items, const Item& item) {
+bool GraphDrawInfoBuilder::AppendItem(int id, Kind kind, std::vector<Record>& list, std::vector<Item> Record::*items,
+                                      const Item& item) {
   Record* record = Writable(id, kind, list);
   if (!record) return false;
   std::vector<Item>& owned = record->*items;

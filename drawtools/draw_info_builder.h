@@ -30,8 +30,7 @@ class GraphDrawInfoBuilder {
   int AddTDXIcon(const TarnDrawInfo::TDXIconDrawInfo& record);
 
   // Item adders: append one item to the record `id` and one draw-order entry.
-  bool AddCurveLine(int id, const std::vector<TarnDrawInfo::TarnPoint>& points, bool extendStart,
-                    bool extendEnd);
+  bool AddCurveLine(int id, const std::vector<TarnDrawInfo::TarnPoint>& points, bool extendStart, bool extendEnd);
   bool AddBezierLine(int id, const std::vector<TarnDrawInfo::TarnPoint>& points);
   bool AddRectangleCorners(int id, const TarnDrawInfo::TarnPoint& first, const TarnDrawInfo::TarnPoint& second);
   bool AddElipsePoints(int id, const std::vector<TarnDrawInfo::TarnPoint>& points);
@@ -55,8 +54,7 @@ class GraphDrawInfoBuilder {
   // Appends `item` to the item list `items` of the record named by id and
   // its entry to drawOrder; false when there is no such record or it is full.
   template <typename Record, typename Item>
-  bool AppendItem(int id, Kind kind, std::vector<Record>& list, std::vector<Item> Record::*items,
-                  const Item& item);
+  bool AppendItem(int id, Kind kind, std::vector<Record>& list, std::vector<Item> Record::*items, const Item& item);
   void AppendOrder(int id, size_t itemCount);
 
   TarnDrawInfo::GraphDrawInfo* target_;

@@ -89,9 +89,7 @@ bool TimeZoneExtension(enLineExtendDirection direction, const TarnPoint& p0, con
                        double minPrice, LevelLineExtension* extension) {
   LevelLineExtension e;
   switch (direction) {
-    case LINE_EXTEND_NONE:
-      e.extendStart = e.extendEnd = false;
-      break;
+    case LINE_EXTEND_NONE: e.extendStart = e.extendEnd = false; break;
     case LINE_EXTEND_BOTH:
       if (p0.y == p1.y) e.nudge = UpwardNudge(p0.y, maxPrice);
       break;
@@ -105,8 +103,7 @@ bool TimeZoneExtension(enLineExtendDirection direction, const TarnPoint& p0, con
       e.extendEnd = !e.extendStart;
       if (p0.y == p1.y) e.nudge = DownwardNudge(p0.y, minPrice);
       break;
-    default:
-      return false;
+    default: return false;
   }
   *extension = e;
   return true;
@@ -119,9 +116,7 @@ bool GoldenSectionExtension(enLineExtendDirection direction, const std::vector<T
   const float x1 = points[1].x;
   LevelLineExtension e;
   switch (direction) {
-    case LINE_EXTEND_NONE:
-      e.extendStart = e.extendEnd = false;
-      break;
+    case LINE_EXTEND_NONE: e.extendStart = e.extendEnd = false; break;
     case LINE_EXTEND_BOTH:
       if (x0 == x1) e.nudge = 1.0;
       break;
@@ -135,8 +130,7 @@ bool GoldenSectionExtension(enLineExtendDirection direction, const std::vector<T
       e.extendEnd = !e.extendStart;
       if (x0 == x1) e.nudge = 1.0;
       break;
-    default:
-      return false;
+    default: return false;
   }
   *extension = e;
   return true;

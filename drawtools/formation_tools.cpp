@@ -49,8 +49,7 @@ void AddSlopedGuides(GraphDrawInfoBuilder& builder, int id, const GuideExtent& e
   for (size_t i = 0; i + 1 < extra.size(); i += 2) {
     double left = 0.0;
     double right = 0.0;
-    if (!PriceOnLine(extra[i], extra[i + 1], e.left, &left) ||
-        !PriceOnLine(extra[i], extra[i + 1], e.right, &right)) {
+    if (!PriceOnLine(extra[i], extra[i + 1], e.left, &left) || !PriceOnLine(extra[i], extra[i + 1], e.right, &right)) {
       continue;
     }
     builder.AddCurveLine(id, {TarnPoint{e.left, left}, TarnPoint{e.right, right}}, false, false);
@@ -76,15 +75,9 @@ void AddGuides(GraphDrawInfoBuilder& builder, FormationGuides guides, const Guid
                const std::vector<TarnGraphPoint>& extra) {
   const int id = builder.AddCurve(TarnToolRecords::GuideCurve());
   switch (guides) {
-    case FormationGuides::kLevel:
-      AddLevelGuides(builder, id, e, extra);
-      break;
-    case FormationGuides::kSloped:
-      AddSlopedGuides(builder, id, e, extra);
-      break;
-    case FormationGuides::kBent:
-      AddBentGuides(builder, id, e, extra);
-      break;
+    case FormationGuides::kLevel: AddLevelGuides(builder, id, e, extra); break;
+    case FormationGuides::kSloped: AddSlopedGuides(builder, id, e, extra); break;
+    case FormationGuides::kBent: AddBentGuides(builder, id, e, extra); break;
   }
 }
 

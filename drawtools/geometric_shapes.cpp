@@ -67,8 +67,8 @@ void TarnGraphShapeParallelogram::BuildDrawInfo(std::vector<TarnPoint> points) {
 void TarnGraphShapeCircle::BuildDrawInfo(std::vector<TarnPoint> points) {
   if (points.size() < 2) return;
   points.resize(2);
-  const auto record = TarnDrawInfo::GetElipseFrame(GetLineColor(), static_cast<float>(GetLineWidth()),
-                                                   GetDrawLineStyle());
+  const auto record =
+      TarnDrawInfo::GetElipseFrame(GetLineColor(), static_cast<float>(GetLineWidth()), GetDrawLineStyle());
   drawings.push_back(ElipseDrawing(record, points));
 }
 
@@ -95,7 +95,7 @@ void TarnGraphShapeElipse::BuildDrawInfo(std::vector<TarnPoint> points) {
   if (points.size() < 2) return;
   if (points.size() == 2) points.push_back(TarnPoint{(points[0].x + points[1].x) * 0.5f, points[0].y});
   points.resize(3);
-  const auto record = TarnDrawInfo::GetElipseFrame(GetLineColor(), static_cast<float>(GetLineWidth()),
-                                                   GetDrawLineStyle());
+  const auto record =
+      TarnDrawInfo::GetElipseFrame(GetLineColor(), static_cast<float>(GetLineWidth()), GetDrawLineStyle());
   drawings.push_back(ElipseDrawing(record, points));
 }

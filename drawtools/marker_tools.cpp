@@ -96,8 +96,9 @@ void TarnGraphMarkerPrice::BuildDrawInfo(std::vector<TarnPoint> points) {
   if (points.size() < 2) return;
   GraphDrawInfo info;
   GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddText(TarnDrawInfo::GetText(textColor, textFrameColor, GetFillColor(), static_cast<float>(fontSize),
-                                         TarnToolRecords::kLabelAlignment, fontName, fontStyle, 0));
+  const int id =
+      builder.AddText(TarnDrawInfo::GetText(textColor, textFrameColor, GetFillColor(), static_cast<float>(fontSize),
+                                            TarnToolRecords::kLabelAlignment, fontName, fontStyle, 0));
   builder.AddTextItem(id, points[1], text, true, points[0]);
   drawings.push_back(info);
 }
@@ -145,8 +146,9 @@ void TarnGraphMarkerText::BuildDrawInfo(std::vector<TarnPoint> points) {
   if (text.empty() || points.size() < 3) return;
   GraphDrawInfo info;
   GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddText(TarnDrawInfo::GetText(textColor, GetLineColor(), GetFillColor(), static_cast<float>(fontSize),
-                                         TarnToolRecords::kLabelAlignment, fontName, fontStyle, textBoxWidth));
+  const int id =
+      builder.AddText(TarnDrawInfo::GetText(textColor, GetLineColor(), GetFillColor(), static_cast<float>(fontSize),
+                                            TarnToolRecords::kLabelAlignment, fontName, fontStyle, textBoxWidth));
   builder.AddTextItem(id, points[1], text, true, points[0]);
   drawings.push_back(info);
 }

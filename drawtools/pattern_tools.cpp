@@ -30,8 +30,7 @@ void AddRatio(GraphDrawInfoBuilder& builder, int id, const TarnPoint& a, const T
 
 // The retracement of the leg b-c against the leg a-b, |(b.y - c.y) /
 // (a.y - b.y)|, midway between a and c.
-void AddRetracement(GraphDrawInfoBuilder& builder, int id, const TarnPoint& a, const TarnPoint& b,
-                    const TarnPoint& c) {
+void AddRetracement(GraphDrawInfoBuilder& builder, int id, const TarnPoint& a, const TarnPoint& b, const TarnPoint& c) {
   AddRatio(builder, id, a, c, b.y - c.y, a.y - b.y);
 }
 

@@ -41,10 +41,8 @@ std::string Caption(ITarnGraphCoordinate* coordinate, RangeMeasure measure, cons
   TarnGeometry::BarToTime(coordinate, p1.x, &time1);
   TarnGeometry::GetPriceUnit(coordinate, &unit);
   switch (measure) {
-    case RangeMeasure::kDate:
-      return RangeBarsText(p0.x, p1.x, time0, time1);
-    case RangeMeasure::kPrice:
-      return RangePriceText(p0.y, p1.y, unit, "");
+    case RangeMeasure::kDate: return RangeBarsText(p0.x, p1.x, time0, time1);
+    case RangeMeasure::kPrice: return RangePriceText(p0.y, p1.y, unit, "");
     case RangeMeasure::kDateAndPrice:
       return RangePriceText(p0.y, p1.y, unit, " ") + "\n" + RangeBarsText(p0.x, p1.x, time0, time1);
   }
@@ -124,8 +122,7 @@ std::string DurationText(int64_t seconds) {
 
 std::string RangeBarsText(float x0, float x1, int time0, int time1) {
   std::ostringstream out;
-  out << TruncatedBars(x1 - x0) << "bars, "
-      << DurationText(static_cast<int64_t>(time1) - static_cast<int64_t>(time0));
+  out << TruncatedBars(x1 - x0) << "bars, " << DurationText(static_cast<int64_t>(time1) - static_cast<int64_t>(time0));
   return out.str();
 }
 

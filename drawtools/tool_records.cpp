@@ -53,8 +53,6 @@ std::string FormatFixed(double value, int decimals) {
   return out.str();
 }
 
-TarnPoint Midpoint(const TarnPoint& a, const TarnPoint& b) {
-  return TarnPoint{(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5};
-}
+TarnPoint Midpoint(const TarnPoint& a, const TarnPoint& b) { return TarnPoint{(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5}; }
 
 }  // namespace TarnToolRecords

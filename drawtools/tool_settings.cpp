@@ -16,9 +16,7 @@ float stSingleLineDrawParams::GetFloatLevel() const {
 
 void stSingleLineDrawParams::SetFloatLevel(float value) { std::memcpy(&level, &value, sizeof level); }
 
-void stFibTimeZoneSettings::SetLineParams(const std::vector<stSingleLineDrawParams>& params) {
-  lineParams = params;
-}
+void stFibTimeZoneSettings::SetLineParams(const std::vector<stSingleLineDrawParams>& params) { lineParams = params; }
 
 const std::vector<stSingleLineDrawParams>& stFibTimeZoneSettings::GetLineParams() const { return lineParams; }
 
@@ -26,15 +24,11 @@ void stFibTimeZoneSettings::SetExtendDirection(enLineExtendDirection direction) 
 
 enLineExtendDirection stFibTimeZoneSettings::GetExtendDirection() const { return extendDirection; }
 
-void stGoldenSectionSettings::SetLineParams(const std::vector<stSingleLineDrawParams>& params) {
-  lineParams = params;
-}
+void stGoldenSectionSettings::SetLineParams(const std::vector<stSingleLineDrawParams>& params) { lineParams = params; }
 
 const std::vector<stSingleLineDrawParams>& stGoldenSectionSettings::GetLineParams() const { return lineParams; }
 
-void stGoldenSectionSettings::SetExtendDirection(enLineExtendDirection direction) {
-  extendDirection = direction;
-}
+void stGoldenSectionSettings::SetExtendDirection(enLineExtendDirection direction) { extendDirection = direction; }
 
 enLineExtendDirection stGoldenSectionSettings::GetExtendDirection() const { return extendDirection; }
 

@@ -7,16 +7,16 @@
 namespace abacor_host {
 
 int Fail(const std::string& message) {
-    std::cerr << "abacor: " << message << "\n";
-    return 2;
+  std::cerr << "abacor: " << message << "\n";
+  return 2;
 }
 
 namespace {
 
 struct Command {
-    const char* name;
-    int (*run)(int argc, char** argv);
-    const char* usage;
+  const char* name;
+  int (*run)(int argc, char** argv);
+  const char* usage;
 };
 
 constexpr Command kCommands[] = {
@@ -41,20 +41,20 @@ constexpr Command kCommands[] = {
 static_assert(sizeof(kCommands) / sizeof(kCommands[0]) == 5, "command table");
 
 int Usage(std::ostream& out, int code) {
-    out << "usage: abacor COMMAND [options]\n";
-    for (const Command& c : kCommands) out << "  abacor " << c.usage << "\n";
-    return code;
+  out << "usage: abacor COMMAND [options]\n";
+  for (const Command& c : kCommands) out << "  abacor " << c.usage << "\n";
+  return code;
 }
 
 }  // namespace
 }  // namespace abacor_host
 
 int main(int argc, char** argv) {
-    using namespace abacor_host;
-    if (argc < 2) return Usage(std::cerr, 2);
-    if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) return Usage(std::cout, 0);
-    for (const Command& c : kCommands)
-        if (!std::strcmp(argv[1], c.name)) return c.run(argc, argv);
-    std::cerr << "abacor: unknown command \"" << argv[1] << "\"\n";
-    return Usage(std::cerr, 2);
+  using namespace abacor_host;
+  if (argc < 2) return Usage(std::cerr, 2);
+  if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help")) return Usage(std::cout, 0);
+  for (const Command& c : kCommands)
+    if (!std::strcmp(argv[1], c.name)) return c.run(argc, argv);
+  std::cerr << "abacor: unknown command \"" << argv[1] << "\"\n";
+  return Usage(std::cerr, 2);
 }

@@ -5,8 +5,8 @@
 namespace abacor_host {
 
 struct ToolName {
-    TARN_GRAPH_TYPE type;
-    const char* name;
+  TARN_GRAPH_TYPE type;
+  const char* name;
 };
 
 constexpr ToolName kToolNames[] = {

@@ -30,28 +30,28 @@ bool ParseToolType(const std::string& text, TARN_GRAPH_TYPE* type);
 const char* ToolTypeName(int32_t value);
 
 class ToolSet {
-public:
-    struct Entry;
-    ToolSet();
-    ~ToolSet();
+ public:
+  struct Entry;
+  ToolSet();
+  ~ToolSet();
 
-    // Reads and checks a tools file; on failure says which entry is wrong.
-    bool Load(const std::string& path, std::string* error);
-    bool Parse(const std::string& json, const std::string& source, std::string* error);
-    size_t Size() const;
+  // Reads and checks a tools file; on failure says which entry is wrong.
+  bool Load(const std::string& path, std::string* error);
+  bool Parse(const std::string& json, const std::string& source, std::string* error);
+  size_t Size() const;
 
-    // Entry `index` restored as a live tool over the coordinate object (the
-    // caller releases it through TarnGraphInterface); null for a bad index.
-    ITarnGraphShapeBase* Create(size_t index, ChartCoordinate& coord) const;
-    // What a live tool cannot report about entry `index` (extra points, clip box,
-    // label) as tools-file keys, so that saving it again keeps them.
-    nlohmann::json Extras(size_t index) const;
+  // Entry `index` restored as a live tool over the coordinate object (the
+  // caller releases it through TarnGraphInterface); null for a bad index.
+  ITarnGraphShapeBase* Create(size_t index, ChartCoordinate& coord) const;
+  // What a live tool cannot report about entry `index` (extra points, clip box,
+  // label) as tools-file keys, so that saving it again keeps them.
+  nlohmann::json Extras(size_t index) const;
 
-    // Restores every tool over the pane and draws its records.
-    void Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector<Bar>& bars, const Palette& palette) const;
+  // Restores every tool over the pane and draws its records.
+  void Render(SvgWriter& svg, const PaneGeometry& pane, const std::vector<Bar>& bars, const Palette& palette) const;
 
-private:
-    std::vector<std::unique_ptr<Entry>> entries_;
+ private:
+  std::vector<std::unique_ptr<Entry>> entries_;
 };
 
 // A live tool as a tools-file entry: type, anchors, styles and settings.

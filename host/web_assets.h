@@ -6,10 +6,10 @@
 namespace abacor_host {
 
 struct WebAsset {
-    const char* path;  // "/index.html", "/app.js", ...
-    const char* type;  // the Content-Type
-    const unsigned char* data;
-    size_t size;
+  const char* path;  // "/index.html", "/app.js", ...
+  const char* type;  // the Content-Type
+  const unsigned char* data;
+  size_t size;
 };
 
 // The embedded file served at `path` ("/" is "/index.html"); null when there is none.

@@ -106,23 +106,15 @@ BOOL SDlgSetting::HandleOwnMessage(UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam
   m_bMsgHandled = TRUE;
   lResult = 0;
   switch (uMsg) {
-    case WM_SIZE:
-      return FALSE;
-    case WM_CLOSE:
-      DestroyWindow();
-      return TRUE;
-    case WM_INITDIALOG:
-      lResult = OnInitDialog();
-      return TRUE;
+    case WM_SIZE: return FALSE;
+    case WM_CLOSE: DestroyWindow(); return TRUE;
+    case WM_INITDIALOG: lResult = OnInitDialog(); return TRUE;
     case kMsgLanguageChanged:
       if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(1899, 0, 0);
       RefreshZoomControls(true);
       return TRUE;
-    case kMsgSkinChanged:
-      OnRefresh();
-      return TRUE;
-    default:
-      return FALSE;
+    case kMsgSkinChanged: OnRefresh(); return TRUE;
+    default: return FALSE;
   }
 }
 

@@ -96,8 +96,8 @@ constexpr std::array<const wchar_t*, 6> kMarkets = {{L"HK", L"US", L"SG", L"SH",
 constexpr std::array<const wchar_t*, 5> kTagTexts = {
     {L"文案", L"长文案", L"很长的文案", L"很长很长的文案", L"标签不应该显示不全，请调整文案！！！！！"}};
 constexpr std::array<const wchar_t*, 6> kMarketTags = {
-    {L"market_tag_of_bordered", L"market_tag_of_transparent", L"market_tag_of_solid",
-     L"fixed_w_market_tag_of_bordered", L"fixed_w_market_tag_of_transparent", L"fixed_w_market_tag_of_solid"}};
+    {L"market_tag_of_bordered", L"market_tag_of_transparent", L"market_tag_of_solid", L"fixed_w_market_tag_of_bordered",
+     L"fixed_w_market_tag_of_transparent", L"fixed_w_market_tag_of_solid"}};
 
 // Bubble demonstrations: the group each button sends.
 enum class BubbleLayout { Right, Left, Above, Below, AboveAndBelow, Pictures };
@@ -152,9 +152,15 @@ constexpr std::array<std::array<const wchar_t*, 3>, 3> kProgressDemos = {{
     {{L"process_test3", L"progress_pp", L"edt_tarnprocess3"}},
 }};
 
-constexpr const wchar_t kEvtGroupListInitGroup[] = L"on_""EventGroupListInitGroup";
-constexpr const wchar_t kEvtGroupListInitItem[] = L"on_""EventGroupListInitItem";
-constexpr const wchar_t kEvtGroupStateChanged[] = L"on_""EventGroupStateChanged";
+constexpr const wchar_t kEvtGroupListInitGroup[] =
+    L"on_"
+    "EventGroupListInitGroup";
+constexpr const wchar_t kEvtGroupListInitItem[] =
+    L"on_"
+    "EventGroupListInitItem";
+constexpr const wchar_t kEvtGroupStateChanged[] =
+    L"on_"
+    "EventGroupStateChanged";
 
 constexpr const wchar_t kBubblePageText[] = L"@string\\900353";
 constexpr const wchar_t kPassword[] = L"590274";
@@ -216,30 +222,19 @@ BOOL VitrineDlg::HandleOwnMessage(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/, L
   m_bMsgHandled = TRUE;
   lResult = 0;
   switch (uMsg) {
-    case WM_DESTROY:
-      OnDestroy();
-      return m_bMsgHandled;
-    case WM_MOVE:
-      UpdateBubbleIfAny();
-      return m_bMsgHandled;
-    case WM_SIZE:
-      OnSize(wParam);
-      return m_bMsgHandled;
+    case WM_DESTROY: OnDestroy(); return m_bMsgHandled;
+    case WM_MOVE: UpdateBubbleIfAny(); return m_bMsgHandled;
+    case WM_SIZE: OnSize(wParam); return m_bMsgHandled;
     case WM_CLOSE:
       DestroyWindow();
       PostQuitMessage(0);
       return m_bMsgHandled;
-    case WM_INITDIALOG:
-      lResult = OnInitDialog();
-      return m_bMsgHandled;
+    case WM_INITDIALOG: lResult = OnInitDialog(); return m_bMsgHandled;
     case kMsgLanguageChanged:
       if (GetRoot() != nullptr) GetRoot()->SDispatchMessage(kMsgWidgetsRetranslate, 0, 0);
       return m_bMsgHandled;
-    case kMsgSkinChanged:
-      OnRefresh();
-      return m_bMsgHandled;
-    default:
-      return FALSE;
+    case kMsgSkinChanged: OnRefresh(); return m_bMsgHandled;
+    default: return FALSE;
   }
 }
 
@@ -542,24 +537,12 @@ bool VitrineDlg::OnTabDemo(const SStringW& name) {
         tab->InsertItemByAttrs(attrs);
         break;
       }
-      case 2:
-        tab->RemoveTabByOrder(0);
-        break;
-      case 3:
-        tab->SetAttribute(L"dragable", ++c.dragable[t] % 2 == 1 ? L"1" : L"0");
-        break;
-      case 4:
-        tab->SetItemAttrByOrder(L"enable", ++c.enable[t] % 2 == 1 ? L"1" : L"0", 0);
-        break;
-      case 5:
-        tab->SetCurSelByOrder(0, true);
-        break;
-      case 6:
-        tab->SetAttribute(L"single", ++c.single % 2 == 1 ? L"1" : L"0");
-        break;
-      default:
-        tab->SetAttribute(L"MaxRowCount", ++c.maxRowCount % 2 == 1 ? L"1" : L"-1");
-        break;
+      case 2: tab->RemoveTabByOrder(0); break;
+      case 3: tab->SetAttribute(L"dragable", ++c.dragable[t] % 2 == 1 ? L"1" : L"0"); break;
+      case 4: tab->SetItemAttrByOrder(L"enable", ++c.enable[t] % 2 == 1 ? L"1" : L"0", 0); break;
+      case 5: tab->SetCurSelByOrder(0, true); break;
+      case 6: tab->SetAttribute(L"single", ++c.single % 2 == 1 ? L"1" : L"0"); break;
+      default: tab->SetAttribute(L"MaxRowCount", ++c.maxRowCount % 2 == 1 ? L"1" : L"-1"); break;
     }
     return true;
   }
@@ -598,18 +581,10 @@ void VitrineDlg::FillBubbles(int layout, const RECT& rc, std::vector<std::shared
   int32_t midX = (rc.left + rc.right) / 2;
   int32_t midY = (rc.top + rc.bottom) / 2;
   switch (static_cast<BubbleLayout>(layout)) {
-    case BubbleLayout::Right:
-      add(rc.right, midY, 1)->text1 = kBubbleText;
-      break;
-    case BubbleLayout::Left:
-      add(rc.left, midY, 3)->text1 = kBubbleText;
-      break;
-    case BubbleLayout::Above:
-      add(midX, rc.top, 4)->text1 = kBubbleText;
-      break;
-    case BubbleLayout::Below:
-      add(midX, rc.bottom, 2)->text1 = kBubbleText;
-      break;
+    case BubbleLayout::Right: add(rc.right, midY, 1)->text1 = kBubbleText; break;
+    case BubbleLayout::Left: add(rc.left, midY, 3)->text1 = kBubbleText; break;
+    case BubbleLayout::Above: add(midX, rc.top, 4)->text1 = kBubbleText; break;
+    case BubbleLayout::Below: add(midX, rc.bottom, 2)->text1 = kBubbleText; break;
     case BubbleLayout::AboveAndBelow:
       add(midX, rc.top, 4);
       add(midX, rc.bottom, 2);
@@ -738,8 +713,7 @@ void VitrineDlg::OnTreeSelChanged(EventArgs* pEvt) {
   if (STabCtrl* pages = FindChildByName2<STabCtrl>(L"tab_ctrls")) {
     pages->SetCurSel(static_cast<int>(tree->GetItemData(evt->hNewSel)));
   }
-  if (tree->GetItemText(evt->hOldSel) == kBubblePageText && m_bubbleWnd.IsWindow() &&
-      m_bubbleWnd.IsWindowVisible()) {
+  if (tree->GetItemText(evt->hOldSel) == kBubblePageText && m_bubbleWnd.IsWindow() && m_bubbleWnd.IsWindowVisible()) {
     m_bubbleWnd.DestroyWindow();
   }
 }

@@ -36,9 +36,8 @@ AssignmentIndex::AssignmentIndex(const CCalculateInfo& program) : m_program(&pro
     if (target.kind != -1) m_rows.push_back(target);
   }
   // Stable, so that of several assignments to one key the first one stays first.
-  std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row& a, const Row& b) {
-    return KeyLess(a.kind, a.payload, b.kind, b.payload);
-  });
+  std::stable_sort(m_rows.begin(), m_rows.end(),
+                   [](const Row& a, const Row& b) { return KeyLess(a.kind, a.payload, b.kind, b.payload); });
   auto sameKey = [](const Row& a, const Row& b) { return a.kind == b.kind && a.payload == b.payload; };
   m_rows.erase(std::unique(m_rows.begin(), m_rows.end(), sameKey), m_rows.end());
   for (const Row& row : m_rows) {
@@ -65,9 +64,8 @@ int32_t AssignmentIndex::Find(OperandKind kind, uint64_t payload) const {
     const std::vector<int32_t>& slots = m_bySlot[kind - OPK_OUTPUT_SERIES];
     return payload < slots.size() ? slots[static_cast<size_t>(payload)] : -1;
   }
-  auto it = std::lower_bound(m_rows.begin(), m_rows.end(), Row{kind, payload, 0}, [](const Row& a, const Row& b) {
-    return KeyLess(a.kind, a.payload, b.kind, b.payload);
-  });
+  auto it = std::lower_bound(m_rows.begin(), m_rows.end(), Row{kind, payload, 0},
+                             [](const Row& a, const Row& b) { return KeyLess(a.kind, a.payload, b.kind, b.payload); });
   if (it == m_rows.end() || it->kind != kind || it->payload != payload) return -1;
   return it->statement;
 }

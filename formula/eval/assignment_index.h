@@ -28,8 +28,8 @@ class AssignmentIndex {
 
  private:
   const CCalculateInfo* m_program;
-  std::vector<Row> m_rows;          // sorted by (kind, payload), one row per key
-  std::vector<Row> m_targets;       // the target key of every assignment, in order
+  std::vector<Row> m_rows;     // sorted by (kind, payload), one row per key
+  std::vector<Row> m_targets;  // the target key of every assignment, in order
   std::vector<const Statement*> m_statements;
   // Output and variable series (kinds 4 and 5) by slot: the statement, or -1.
   std::vector<int32_t> m_bySlot[2];

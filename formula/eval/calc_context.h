@@ -18,9 +18,9 @@ enum class VariableTable : uint8_t {
 };
 
 struct CalcContext {
-  SeriesStore* store = nullptr;                   // per-series arrays of this run
-  IIndexDataProvider* dataProvider = nullptr;     // the host's bar data
-  CCalculateInfo* program = nullptr;              // the compiled program
+  SeriesStore* store = nullptr;                      // per-series arrays of this run
+  IIndexDataProvider* dataProvider = nullptr;        // the host's bar data
+  CCalculateInfo* program = nullptr;                 // the compiled program
   std::map<int32_t, double>* scalarCache = nullptr;  // scalar fields (ids 501..1000) of this run
   // When it points to true every evaluation returns EVAL_BAD_ARGUMENT at once.
   // Atomic because Stop sets it from another thread without a lock.

@@ -163,7 +163,6 @@ int32_t CCalculateInfo::FindDefiningAssignment(OperandKind kind, uint64_t payloa
   return -1;
 }
 
-
 bool CCalculateInfo::IsWholeRange(const SeriesKey& key) const {
   if (key.kind == OPK_OUTPUT_SERIES) return m_resetSlots4.count(key.slot) != 0;
   if (key.kind == OPK_VAR_SERIES) return m_resetSlots5.count(key.slot) != 0;

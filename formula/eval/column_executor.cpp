@@ -38,8 +38,7 @@ class ScratchPool {
       try {
         m_kept.push_back(m);
         return;
-      } catch (...) {
-      }
+      } catch (...) {}
     }
     series_memory::Release(&m);
   }
@@ -150,16 +149,12 @@ bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, Column* colu
   const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
   *column = Column{};
   switch (n.kind) {
-    case PlanNode::Kind::Constant:
-      column->constant = n.constant;
-      return true;
-    case PlanNode::Kind::Field:
-      return FieldColumn(n, column);
+    case PlanNode::Kind::Constant: column->constant = n.constant; return true;
+    case PlanNode::Kind::Field: return FieldColumn(n, column);
     case PlanNode::Kind::Series:
       column->cells = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
       return column->cells != nullptr;
-    default:
-      break;
+    default: break;
   }
   double* cells = Take();
   if (cells == nullptr) return false;

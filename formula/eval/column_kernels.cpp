@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // A plain function of one or two arguments: no value when any has none.
 template <typename Fn>
 void Plain(const KernelRun& r, double* out, Fn fn) {
@@ -57,8 +56,8 @@ void Window(const KernelRun& r, int32_t first, double* out, Value value) {
   const double* x = r.x;
   window::WalkColumn<Agg>(
       n, first, r.last, [x](int64_t j) { return x[j]; },
-      [out, n, &value](int32_t b, const window::Parts<Agg>& parts) { out[b] = value(parts.Whole(), n, b); },
-      &suffixes, &end);
+      [out, n, &value](int32_t b, const window::Parts<Agg>& parts) { out[b] = value(parts.Whole(), n, b); }, &suffixes,
+      &end);
   if (r.state != nullptr) window::StoreWalkEnd(r.state, n, r.last, end, suffixes);
 }
 

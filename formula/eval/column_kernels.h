@@ -44,20 +44,13 @@ struct ColumnKernel {
 // One row per kind, in the order of KernelKind; the built-in registry
 // points each built-in that has a kernel at its row.
 inline constexpr ColumnKernel kColumnKernels[] = {
-    {KernelKind::Max, 3, 1, 2, 0, 0, 0, false, false, false},
-    {KernelKind::Min, 3, 1, 2, 0, 0, 0, false, false, false},
-    {KernelKind::Abs, 2, 1, 1, 0, 0, 0, false, false, false},
-    {KernelKind::If, 4, 1, 3, 0, 0, 0, false, false, false},
-    {KernelKind::Ifn, 4, 1, 3, 0, 0, 0, false, false, false},
-    {KernelKind::Cross, 3, 1, 2, 0, 0, 0, false, false, true},
-    {KernelKind::Ma, 4, 2, 1, 3, 0, 1, false, true, true},
-    {KernelKind::Sum, 4, 2, 1, 3, 0, 1, false, true, true},
-    {KernelKind::Std, 4, 2, 1, 3, 0, 2, false, true, true},
-    {KernelKind::Hhv, 4, 2, 1, 3, 0, 1, false, true, true},
-    {KernelKind::Llv, 4, 2, 1, 3, 0, 1, false, true, true},
-    {KernelKind::Ref, 3, 1, 1, 2, 0, 0, false, false, true},
-    {KernelKind::Ema, 4, 2, 1, 3, 0, 1, true, false, false},
-    {KernelKind::ExpMa, 4, 2, 1, 3, 0, 1, true, false, false},
+    {KernelKind::Max, 3, 1, 2, 0, 0, 0, false, false, false}, {KernelKind::Min, 3, 1, 2, 0, 0, 0, false, false, false},
+    {KernelKind::Abs, 2, 1, 1, 0, 0, 0, false, false, false}, {KernelKind::If, 4, 1, 3, 0, 0, 0, false, false, false},
+    {KernelKind::Ifn, 4, 1, 3, 0, 0, 0, false, false, false}, {KernelKind::Cross, 3, 1, 2, 0, 0, 0, false, false, true},
+    {KernelKind::Ma, 4, 2, 1, 3, 0, 1, false, true, true},    {KernelKind::Sum, 4, 2, 1, 3, 0, 1, false, true, true},
+    {KernelKind::Std, 4, 2, 1, 3, 0, 2, false, true, true},   {KernelKind::Hhv, 4, 2, 1, 3, 0, 1, false, true, true},
+    {KernelKind::Llv, 4, 2, 1, 3, 0, 1, false, true, true},   {KernelKind::Ref, 3, 1, 1, 2, 0, 0, false, false, true},
+    {KernelKind::Ema, 4, 2, 1, 3, 0, 1, true, false, false},  {KernelKind::ExpMa, 4, 2, 1, 3, 0, 1, true, false, false},
     {KernelKind::Sma, 5, 2, 1, 3, 4, 1, true, false, false},
 };
 static_assert(sizeof(kColumnKernels) / sizeof(kColumnKernels[0]) == 15, "one row per kernel kind");

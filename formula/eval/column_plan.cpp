@@ -132,12 +132,9 @@ bool Planner::PlanSeries(SeriesKey key, Traits* traits) {
 int32_t Planner::PlanOperand(OperandKind kind, OperandValue value, bool older, Traits* traits) {
   PlanNode node;
   switch (kind) {
-    case OPK_ZERO:
-      return Add(node);
+    case OPK_ZERO: return Add(node);
     case OPK_NUMBER:
-    case OPK_STRING:
-      node.constant = static_cast<double>(value.Float());
-      return Add(node);
+    case OPK_STRING: node.constant = static_cast<double>(value.Float()); return Add(node);
     case OPK_PARAM:
       if (value.Low32() >= m_program.m_paramValues.size()) return Fail("a parameter out of range");
       node.constant = static_cast<double>(m_program.m_paramValues[value.Low32()]);
@@ -147,10 +144,8 @@ int32_t Planner::PlanOperand(OperandKind kind, OperandValue value, bool older, T
       traits->depth += 1;
       return traits->depth > kMaxPlanDepth ? Fail("nesting too deep") : at;
     }
-    case OPK_VAR:
-      break;
-    default:
-      return Fail("an operand of an unknown kind");
+    case OPK_VAR: break;
+    default: return Fail("an operand of an unknown kind");
   }
   SeriesKey key;
   if (!VariableKey(m_program.m_stmtVars, value.Index(), &key)) return Fail("an unknown variable");

@@ -22,16 +22,16 @@ struct ColumnKernel;
 struct PlanNode {
   enum class Kind { Constant, Field, Series, Operator, Call };
   Kind kind = Kind::Constant;
-  double constant = 0.0;               // Constant
-  int64_t variable = -1;               // Field: its variable in m_stmtVars
-  int32_t fieldIndex = -1;             // Field: index into m_fieldIds
-  SeriesKey key;                       // Series: the series read; Call: its own series
-  int32_t op = 0;                      // Operator
+  double constant = 0.0;                 // Constant
+  int64_t variable = -1;                 // Field: its variable in m_stmtVars
+  int32_t fieldIndex = -1;               // Field: index into m_fieldIds
+  SeriesKey key;                         // Series: the series read; Call: its own series
+  int32_t op = 0;                        // Operator
   const ColumnKernel* kernel = nullptr;  // Call
-  int32_t n = 0;                       // Call: the period as a count
-  double m = 0.0;                      // Call: SMA's weight
-  int32_t stateSlots[2] = {-1, -1};    // Call: its state blocks
-  int32_t args[3] = {-1, -1, -1};      // child nodes
+  int32_t n = 0;                         // Call: the period as a count
+  double m = 0.0;                        // Call: SMA's weight
+  int32_t stateSlots[2] = {-1, -1};      // Call: its state blocks
+  int32_t args[3] = {-1, -1, -1};        // child nodes
 };
 
 // One output element to compute: the key its series has.
@@ -47,11 +47,11 @@ struct PlannedSeries {
 };
 
 struct ColumnPlan {
-  bool usable = false;                  // false: the whole program runs per bar
-  std::string reason;                   // why something stays per bar ("" when nothing does)
+  bool usable = false;  // false: the whole program runs per bar
+  std::string reason;   // why something stays per bar ("" when nothing does)
   std::vector<PlanNode> nodes;
-  std::vector<PlannedSeries> series;    // dependencies first
-  std::vector<OutputElement> perBar;    // output elements left to the per-bar path
+  std::vector<PlannedSeries> series;  // dependencies first
+  std::vector<OutputElement> perBar;  // output elements left to the per-bar path
 };
 
 // The output elements with a series key, in the order the per-bar path

@@ -22,8 +22,7 @@ constexpr SlotTable DispatchTable = BuildDispatchTable();
 
 // Ids first..last in id order, skipping those in skipFirst..skipLast, sit in
 // consecutive slots from firstSlot on.
-constexpr bool SlotsRunInIdOrder(int32_t firstSlot, int32_t first, int32_t last, int32_t skipFirst,
-                                 int32_t skipLast) {
+constexpr bool SlotsRunInIdOrder(int32_t firstSlot, int32_t first, int32_t last, int32_t skipFirst, int32_t skipLast) {
   int32_t slot = firstSlot;
   for (int32_t id = first; id <= last; ++id) {
     if (id >= skipFirst && id <= skipLast) continue;
@@ -42,8 +41,8 @@ constexpr bool SlotsHoldNames(int32_t firstSlot, std::initializer_list<const cha
 }
 
 static_assert(SlotsRunInIdOrder(0, 0, 23, 1, 0), "slots 0..23 serve ids 0..23");
-static_assert(SlotsHoldNames(24, {"RGB", "CROSS", "LONGCROSS", "UPNDAY", "DOWNNDAY", "NDAY", "EXIST", "EVERY",
-                                  "LAST", "NOT", "IF", "IFN", "VALUEWHEN"}),
+static_assert(SlotsHoldNames(24, {"RGB", "CROSS", "LONGCROSS", "UPNDAY", "DOWNNDAY", "NDAY", "EXIST", "EVERY", "LAST",
+                                  "NOT", "IF", "IFN", "VALUEWHEN"}),
               "RGB, then CROSS to NOT, then IF, IFN, VALUEWHEN");
 static_assert(SlotsRunInIdOrder(37, 90, 106, 1, 0), "DATETODAY to FROMOPEN");
 static_assert(SlotsRunInIdOrder(54, 110, 166, 125, 125), "ids 110 to 166 without REVERSE");

@@ -282,15 +282,10 @@ int32_t EvaluateOperand(CalcContext* ctx, OperandKind kind, OperandValue value, 
     }
   }
   switch (kind) {
-    case OPK_ZERO:
-      *out = 0.0;
-      return EVAL_OK;
+    case OPK_ZERO: *out = 0.0; return EVAL_OK;
     case OPK_NUMBER:
-    case OPK_STRING:
-      *out = static_cast<double>(value.Float());
-      return EVAL_OK;
-    case OPK_PARAM:
-      return EvaluateParam(ctx, value, out);
+    case OPK_STRING: *out = static_cast<double>(value.Float()); return EVAL_OK;
+    case OPK_PARAM: return EvaluateParam(ctx, value, out);
     case OPK_RECORD: {
       DepthScope depth(&ctx->evalDepth);
       return EvaluateRecord(ctx, value.Record(), out, offset);
@@ -299,13 +294,11 @@ int32_t EvaluateOperand(CalcContext* ctx, OperandKind kind, OperandValue value, 
       DepthScope depth(&ctx->evalDepth);
       return EvaluateVariable(ctx, value, static_cast<int32_t>(bar), out);
     }
-    default:
-      return EVAL_BAD_ARGUMENT;
+    default: return EVAL_BAD_ARGUMENT;
   }
 }
 
-int32_t EvaluateOutputOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out,
-                              int32_t offset) {
+int32_t EvaluateOutputOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out, int32_t offset) {
   if (ctx == nullptr) return EVAL_BAD_ARGUMENT;
   TableScope outputs(ctx, VariableTable::kOutputs);
   return EvaluateOperand(ctx, kind, value, out, offset);

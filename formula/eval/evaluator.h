@@ -15,8 +15,7 @@ int32_t EvaluateOperand(CalcContext* ctx, OperandKind kind, OperandValue value, 
 // EvaluateOperand for an operand of an output record: its OPK_VAR operands
 // index m_outputVars; the series it needs are computed by their assignments
 // over m_stmtVars.
-int32_t EvaluateOutputOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out,
-                              int32_t offset);
+int32_t EvaluateOutputOperand(CalcContext* ctx, OperandKind kind, OperandValue value, double* out, int32_t offset);
 
 // Variable i of m_stmtVars for bar ctx->bar - offset, whatever evaluation is
 // in progress.

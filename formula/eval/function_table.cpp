@@ -25,10 +25,8 @@ bool IsPlainOutputOperand(OperandKind kind) {
     case OPK_FUNC_ID:
     case OPK_STATE:
     case OPK_STRING:
-    case OPK_VAR:
-      return true;
-    default:
-      return false;
+    case OPK_VAR: return true;
+    default: return false;
   }
 }
 

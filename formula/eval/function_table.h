@@ -50,9 +50,7 @@ constexpr std::array<int16_t, FUNCTION_ID_LIMIT> BuildRowIndex() {
 inline constexpr std::array<int16_t, FUNCTION_ID_LIMIT> FunctionRowIndex = function_table_detail::BuildRowIndex();
 
 // Row number of a function id, or -1.
-constexpr int32_t FunctionRowById(int32_t id) {
-  return id >= 0 && id < FUNCTION_ID_LIMIT ? FunctionRowIndex[id] : -1;
-}
+constexpr int32_t FunctionRowById(int32_t id) { return id >= 0 && id < FUNCTION_ID_LIMIT ? FunctionRowIndex[id] : -1; }
 // The row of a function id, or null.
 constexpr const FunctionInfo* FunctionInfoById(int32_t id) {
   const int32_t row = FunctionRowById(id);

@@ -12,19 +12,19 @@
 constexpr int32_t kMaxBarCount = 1 << 24;
 
 class GuardedProvider final : public IIndexDataProvider {
-public:
-    void Reset(IIndexDataProvider* inner) { m_inner = inner; }
+ public:
+  void Reset(IIndexDataProvider* inner) { m_inner = inner; }
 
-    bool GetBarCount(int32_t* count) override;
-    bool GetTotalBarCount(int32_t* count) override;
-    bool GetFieldValue(int32_t fieldId, int32_t bar, double* value) override;
-    bool GetScalarValue(int32_t fieldId, double* value) override;
-    bool GetAnchorBar(int32_t bar, int32_t direction, int32_t* anchor) override;
-    bool GetPeriod(int32_t* type, int32_t* multiplier) override;
-    bool GetBarTime(int32_t bar, int64_t* time) override;
-    bool GetBarIndexByTime(int64_t time, int32_t* bar) override;
-    bool GetTimeOfDate(int64_t date, int64_t* time) override;
+  bool GetBarCount(int32_t* count) override;
+  bool GetTotalBarCount(int32_t* count) override;
+  bool GetFieldValue(int32_t fieldId, int32_t bar, double* value) override;
+  bool GetScalarValue(int32_t fieldId, double* value) override;
+  bool GetAnchorBar(int32_t bar, int32_t direction, int32_t* anchor) override;
+  bool GetPeriod(int32_t* type, int32_t* multiplier) override;
+  bool GetBarTime(int32_t bar, int64_t* time) override;
+  bool GetBarIndexByTime(int64_t time, int32_t* bar) override;
+  bool GetTimeOfDate(int64_t date, int64_t* time) override;
 
-private:
-    IIndexDataProvider* m_inner = nullptr;
+ private:
+  IIndexDataProvider* m_inner = nullptr;
 };

@@ -103,8 +103,7 @@ class SeriesStore {
   double* MakeSeries(int32_t kind, int32_t slot, bool create, int32_t length);
   // Makes the missing array of *e with `wanted` cells, all UNCOMPUTED but
   // for cells skipFirst..skipLast (an empty range skips none).
-  double* Fill(Entry* e, int32_t kind, int32_t wanted, bool explicitLength, int32_t skipFirst,
-               int32_t skipLast);
+  double* Fill(Entry* e, int32_t kind, int32_t wanted, bool explicitLength, int32_t skipFirst, int32_t skipLast);
   // VisitMark when the slot has no marks yet.
   MarkBit MakeMarks(int32_t slot, int32_t cell);
   // The entry of (kind, slot), the table grown to hold it; null when it cannot be.

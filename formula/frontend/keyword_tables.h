@@ -9,53 +9,53 @@
 
 // Token id ranges and fixed ids.
 enum TokenId : int32_t {
-    TOKEN_STATEMENT_END = 1,
-    TOKEN_DEFINE_OUTPUT = 1001,  // `:`
-    TOKEN_DEFINE_VARIABLE = 1002,  // `:=`
-    TOKEN_OR = 2001,
-    TOKEN_AND = 3001,
-    TOKEN_GREATER = 4001,
-    TOKEN_LESS = 4002,
-    TOKEN_GREATER_EQUAL = 4005,
-    TOKEN_LESS_EQUAL = 4006,
-    TOKEN_EQUAL = 4008,
-    TOKEN_NOT_EQUAL = 4009,
-    TOKEN_PLUS = 5001,
-    TOKEN_MINUS = 5002,
-    TOKEN_MULTIPLY = 6001,
-    TOKEN_DIVIDE = 6002,
-    TOKEN_MULTIPLY_NEGATED = 6003,  // `*-`
-    TOKEN_DIVIDE_NEGATED = 6004,    // `/-`
-    TOKEN_OPERATOR_LIMIT = 8000,    // ids below are operators
-    TOKEN_FUNCTION_FIRST = 8001,
-    TOKEN_FUNCTION_LAST = 8999,
-    TOKEN_REVERSE = 8125,  // written as a negation of its bracketed argument
-    TOKEN_DRAW_FIRST = 8500,
-    TOKEN_DRAW_LAST = 8516,
-    TOKEN_STICKLINE = 8504,
-    TOKEN_DRAWTEXT = 8506,
-    TOKEN_DRAWNUMBER = 8507,
-    TOKEN_IMPLICIT_ZERO = 9000,
-    TOKEN_OPEN = 9001,
-    TOKEN_CLOSE = 9002,
-    TOKEN_COMMA = 9005,
-    TOKEN_ATTRIBUTE_FIRST = 9010,
-    TOKEN_STYLE_FIRST = 9010,
-    TOKEN_STYLE_LAST = 9099,
-    TOKEN_STYLE_BASE = 9009,       // style number = id - 9009
-    TOKEN_NODRAW = 9018,
-    TOKEN_COLOR_FIRST = 9100,
-    TOKEN_NAMED_COLOR_LAST = 9117,
-    TOKEN_CUSTOM_COLOR = 9200,     // + n
-    TOKEN_COLOR_LAST = 9299,
-    TOKEN_LINE_WIDTH_BASE = 9300,  // width = id - 9300
-    TOKEN_ATTRIBUTE_LAST = 9499,
-    TOKEN_FIELD_FIRST = 9500,
-    TOKEN_FIELD_LAST = 9999,
-    TOKEN_VARIABLE = 10000,  // + n
-    TOKEN_OUTPUT = 11000,    // + n
-    TOKEN_CONSTANT = 12000,  // + n
-    TOKEN_TEXT = 17000,      // + n
+  TOKEN_STATEMENT_END = 1,
+  TOKEN_DEFINE_OUTPUT = 1001,    // `:`
+  TOKEN_DEFINE_VARIABLE = 1002,  // `:=`
+  TOKEN_OR = 2001,
+  TOKEN_AND = 3001,
+  TOKEN_GREATER = 4001,
+  TOKEN_LESS = 4002,
+  TOKEN_GREATER_EQUAL = 4005,
+  TOKEN_LESS_EQUAL = 4006,
+  TOKEN_EQUAL = 4008,
+  TOKEN_NOT_EQUAL = 4009,
+  TOKEN_PLUS = 5001,
+  TOKEN_MINUS = 5002,
+  TOKEN_MULTIPLY = 6001,
+  TOKEN_DIVIDE = 6002,
+  TOKEN_MULTIPLY_NEGATED = 6003,  // `*-`
+  TOKEN_DIVIDE_NEGATED = 6004,    // `/-`
+  TOKEN_OPERATOR_LIMIT = 8000,    // ids below are operators
+  TOKEN_FUNCTION_FIRST = 8001,
+  TOKEN_FUNCTION_LAST = 8999,
+  TOKEN_REVERSE = 8125,  // written as a negation of its bracketed argument
+  TOKEN_DRAW_FIRST = 8500,
+  TOKEN_DRAW_LAST = 8516,
+  TOKEN_STICKLINE = 8504,
+  TOKEN_DRAWTEXT = 8506,
+  TOKEN_DRAWNUMBER = 8507,
+  TOKEN_IMPLICIT_ZERO = 9000,
+  TOKEN_OPEN = 9001,
+  TOKEN_CLOSE = 9002,
+  TOKEN_COMMA = 9005,
+  TOKEN_ATTRIBUTE_FIRST = 9010,
+  TOKEN_STYLE_FIRST = 9010,
+  TOKEN_STYLE_LAST = 9099,
+  TOKEN_STYLE_BASE = 9009,  // style number = id - 9009
+  TOKEN_NODRAW = 9018,
+  TOKEN_COLOR_FIRST = 9100,
+  TOKEN_NAMED_COLOR_LAST = 9117,
+  TOKEN_CUSTOM_COLOR = 9200,  // + n
+  TOKEN_COLOR_LAST = 9299,
+  TOKEN_LINE_WIDTH_BASE = 9300,  // width = id - 9300
+  TOKEN_ATTRIBUTE_LAST = 9499,
+  TOKEN_FIELD_FIRST = 9500,
+  TOKEN_FIELD_LAST = 9999,
+  TOKEN_VARIABLE = 10000,  // + n
+  TOKEN_OUTPUT = 11000,    // + n
+  TOKEN_CONSTANT = 12000,  // + n
+  TOKEN_TEXT = 17000,      // + n
 };
 
 // Formula limits.
@@ -67,13 +67,13 @@ constexpr size_t kMaxNameLength = 32;
 
 // Character classes of CharClassTable.
 enum CharClass : int32_t {
-    CHAR_BRACE = 1,
-    CHAR_SEPARATOR = 2,
-    CHAR_NUMBER = 3,
-    CHAR_NAME = 4,
-    CHAR_OPERATOR = 5,
-    CHAR_IGNORED = 6,
-    CHAR_QUOTE = 7,
+  CHAR_BRACE = 1,
+  CHAR_SEPARATOR = 2,
+  CHAR_NUMBER = 3,
+  CHAR_NAME = 4,
+  CHAR_OPERATOR = 5,
+  CHAR_IGNORED = 6,
+  CHAR_QUOTE = 7,
 };
 
 // Builds every table once; later calls do nothing. Run under the compile lock.
@@ -104,9 +104,9 @@ int32_t FieldIdOf(const std::string& upperName);
 // One row of the keyword table as written: the lower-case word, its token id
 // and its argument count (-1 for words that are no function).
 struct KeywordInfo {
-    const char* word;
-    int32_t id;
-    int32_t argCount;
+  const char* word;
+  int32_t id;
+  int32_t argCount;
 };
 // Number of rows of the keyword table (aliases are rows of their own).
 int32_t KeywordCount();

@@ -7,9 +7,9 @@
 IIndexParser* IndexObjCreator::CreateIndexParserObj() { return new (std::nothrow) CIndexParser(); }
 
 void IndexObjCreator::ReleaseIndexParserObj(IIndexParser** pp) {
-    if (pp == nullptr) return;
-    IIndexParser* parser = *pp;
-    *pp = nullptr;
-    // Only objects of this library are destroyed; anything else is left alone.
-    delete dynamic_cast<CIndexParser*>(parser);
+  if (pp == nullptr) return;
+  IIndexParser* parser = *pp;
+  *pp = nullptr;
+  // Only objects of this library are destroyed; anything else is left alone.
+  delete dynamic_cast<CIndexParser*>(parser);
 }

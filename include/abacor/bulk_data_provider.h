@@ -11,13 +11,13 @@
 #include "abacor/export.h"
 
 class ABACOR_API IIndexBulkDataProvider {
-public:
-    virtual ~IIndexBulkDataProvider() = default;
+ public:
+  virtual ~IIndexBulkDataProvider() = default;
 
-    // The values of per-bar field fieldId (1 to 500) for bars 0 to count - 1,
-    // laid out one after the other; null when the host has no such column
-    // (those reads then go through GetFieldValue). The cells must hold what
-    // GetFieldValue would give (NaN where it would fail) and stay readable
-    // and unchanged while the calculation that asked runs.
-    virtual const double* GetFieldColumn(int32_t fieldId, int32_t count) = 0;
+  // The values of per-bar field fieldId (1 to 500) for bars 0 to count - 1,
+  // laid out one after the other; null when the host has no such column
+  // (those reads then go through GetFieldValue). The cells must hold what
+  // GetFieldValue would give (NaN where it would fail) and stay readable
+  // and unchanged while the calculation that asked runs.
+  virtual const double* GetFieldColumn(int32_t fieldId, int32_t count) = 0;
 };

@@ -216,11 +216,11 @@ ABACOR_API RectangleDrawInfo GetRectangleFrame(const TarnColor& color, float wid
 ABACOR_API ElipseDrawInfo GetElipseFill(const TarnColor& color, FILL_STYLE fill);
 ABACOR_API ElipseDrawInfo GetElipseFrame(const TarnColor& color, float width, LINE_STYLE style);
 ABACOR_API CrossDrawInfo GetCross(const TarnColor& color, float width, LINE_STYLE style);
-ABACOR_API TextDrawInfo GetText(const TarnColor& textColor, float fontSize, int alignment,
-                                const std::string& fontName, int fontStyle);
-ABACOR_API TextDrawInfo GetText(const TarnColor& textColor, const TarnColor& frameColor,
-                                const TarnColor& backColor, float fontSize, int alignment,
-                                const std::string& fontName, int fontStyle, int boxWidth);
+ABACOR_API TextDrawInfo GetText(const TarnColor& textColor, float fontSize, int alignment, const std::string& fontName,
+                                int fontStyle);
+ABACOR_API TextDrawInfo GetText(const TarnColor& textColor, const TarnColor& frameColor, const TarnColor& backColor,
+                                float fontSize, int alignment, const std::string& fontName, int fontStyle,
+                                int boxWidth);
 ABACOR_API TDXIconDrawInfo GetTDXIcon(int type);
 
 }  // namespace TarnDrawInfo

@@ -7,9 +7,9 @@ class IIndexParser;
 class IIndexCalculator;
 
 class ABACOR_API IndexObjCreator {
-public:
-    static IIndexParser* CreateIndexParserObj();
-    static void ReleaseIndexParserObj(IIndexParser** pp);
-    static IIndexCalculator* CreateIndexCalculatorObj();
-    static void ReleaseIndexCalculatorObj(IIndexCalculator** pp);
+ public:
+  static IIndexParser* CreateIndexParserObj();
+  static void ReleaseIndexParserObj(IIndexParser** pp);
+  static IIndexCalculator* CreateIndexCalculatorObj();
+  static void ReleaseIndexCalculatorObj(IIndexCalculator** pp);
 };

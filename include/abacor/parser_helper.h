@@ -7,11 +7,11 @@
 #include "abacor/export.h"
 
 class ABACOR_API CParserHelper {
-public:
-    // A function keyword, or a data field.
-    static bool IsFunc(const std::string& word);
-    // A data field such as CLOSE.
-    static bool IsParamIndex(const std::string& word);
-    // A style, colour or line-width keyword, LINETHICKn, or an 11-character COLORxxxxxx.
-    static bool IsConst(const std::string& word);
+ public:
+  // A function keyword, or a data field.
+  static bool IsFunc(const std::string& word);
+  // A data field such as CLOSE.
+  static bool IsParamIndex(const std::string& word);
+  // A style, colour or line-width keyword, LINETHICKn, or an 11-character COLORxxxxxx.
+  static bool IsConst(const std::string& word);
 };

@@ -415,13 +415,15 @@ using Command = std::function<bool(const Args&, const std::string&, std::ostream
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
-      {"click", CmdClick},     {"text", CmdText},         {"event", CmdEvent},     {"select", CmdSelect},
-      {"focus", CmdFocus},     {"focus-lost", CmdFocusLost}, {"dump", CmdDump},    {"window", CmdWindow},
-      {"windows", CmdWindows}, {"log", CmdLog},           {"config", CmdConfig},   {"calls", CmdCalls},
-      {"kestrel", CmdKestrel}, {"soui-log", CmdSouiLog},  {"msg", CmdMsg},         {"post", CmdMsg},
-      {"dispatch", CmdDispatch}, {"record", CmdRecord}, {"move", CmdMove},     {"resize", CmdMove},
-      {"cursor", CmdCursor},
-      {"close", CmdClose},     {"fault", CmdFault},       {"link", CmdLink},       {"gdi", CmdGdi},
+      {"click", CmdClick},     {"text", CmdText},         {"event", CmdEvent},
+      {"select", CmdSelect},   {"focus", CmdFocus},       {"focus-lost", CmdFocusLost},
+      {"dump", CmdDump},       {"window", CmdWindow},     {"windows", CmdWindows},
+      {"log", CmdLog},         {"config", CmdConfig},     {"calls", CmdCalls},
+      {"kestrel", CmdKestrel}, {"soui-log", CmdSouiLog},  {"msg", CmdMsg},
+      {"post", CmdMsg},        {"dispatch", CmdDispatch}, {"record", CmdRecord},
+      {"move", CmdMove},       {"resize", CmdMove},       {"cursor", CmdCursor},
+      {"close", CmdClose},     {"fault", CmdFault},       {"link", CmdLink},
+      {"gdi", CmdGdi},
   };
   return commands;
 }

@@ -39,8 +39,10 @@ bool Milliseconds(const std::string& value, bool hasValue) {
 
 void Clear(StandInFaults& f, const std::string&) { f = StandInFaults{}; }
 void CfgWrite(StandInFaults& f, const std::string& v) {
-  if (v == "all") f.cfgWriteAll = true;
-  else f.cfgWriteKeys += "," + v + ",";
+  if (v == "all")
+    f.cfgWriteAll = true;
+  else
+    f.cfgWriteKeys += "," + v + ",";
 }
 void CfgPersist(StandInFaults& f, const std::string&) { f.cfgPersist = true; }
 void ChangeLanguage(StandInFaults& f, const std::string&) { f.changeLanguage = true; }

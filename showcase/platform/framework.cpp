@@ -56,8 +56,8 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
   if (over != nullptr) ::GetWindowRect(over, &area);
   int w = mine.right - mine.left;
   int h = mine.bottom - mine.top;
-  ::MoveWindow(m_hWnd, area.left + ((area.right - area.left) - w) / 2, area.top + ((area.bottom - area.top) - h) / 2,
-               w, h, TRUE);
+  ::MoveWindow(m_hWnd, area.left + ((area.right - area.left) - w) / 2, area.top + ((area.bottom - area.top) - h) / 2, w,
+               h, TRUE);
 }
 
 LRESULT CWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -66,9 +66,9 @@ LRESULT CWnd::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 BOOL CFrameWnd::Create(LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect, CWnd* parent) {
   StandInCall("CFrameWnd::Create(class=" + WideToUtf8(className == nullptr ? L"" : className) +
-              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) + ",rect=" +
-              std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
-              std::to_string(rect.bottom) + ",parent=" + (parent == nullptr ? "0" : "1") + ")");
+              ",title=" + WideToUtf8(title == nullptr ? L"" : title) + ",style=" + std::to_string(style) +
+              ",rect=" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
+              "," + std::to_string(rect.bottom) + ",parent=" + (parent == nullptr ? "0" : "1") + ")");
   m_hWnd = CreateWindowStandIn(this, L"placeholder", parent == nullptr ? nullptr : parent->m_hWnd, style, 0, rect);
   return m_hWnd != nullptr ? TRUE : FALSE;
 }

@@ -241,9 +241,9 @@ void TarnDefaultDialogAttr::SetButtonText(LPCWSTR b1, LPCWSTR b2, LPCWSTR b3) {
 std::string TarnDefaultDialogAttr::Describe() const {
   return "title=" + Q(title) + " wndicon=" + Q(windowIcon) + " content_title=" + Q(contentTitle) +
          " content=" + Q(contentText) + " link=" + Q(linkText) + " icon_skin=" + Q(contentIconSkin) +
-         " icon=" + std::to_string(contentIcon) + " style=" + std::to_string(buttonStyle) + " buttons=" +
-         Q(buttonText[0]) + "," + Q(buttonText[1]) + "," + Q(buttonText[2]) + " left=" + std::to_string(leftCtrlKind) +
-         ":" + Q(leftCtrlText) + " width=" + std::to_string(width);
+         " icon=" + std::to_string(contentIcon) + " style=" + std::to_string(buttonStyle) +
+         " buttons=" + Q(buttonText[0]) + "," + Q(buttonText[1]) + "," + Q(buttonText[2]) +
+         " left=" + std::to_string(leftCtrlKind) + ":" + Q(leftCtrlText) + " width=" + std::to_string(width);
 }
 
 void CTarnDefaultDialog::RegisterLinkEvent(LPCWSTR linkText, LinkSlot slot) {

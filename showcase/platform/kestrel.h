@@ -242,8 +242,7 @@ class CTarnBubbleWnd : public SHostWnd {
   BOOL _HandleEvent(EventArgs* pEvt) override;
   BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
                             DWORD dwMsgMapID = 0) override;
-  BOOL _ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
-                             DWORD dwMsgMapID);
+  BOOL _ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, DWORD dwMsgMapID);
   BOOL IsMsgHandled() const;
   void SetMsgHandled(BOOL handled);
 

@@ -77,9 +77,7 @@ void LayoutDone(SWindow* w) {
 }  // namespace
 
 EventArgs::EventArgs(SWindow* pSender, int nId)
-    : sender(pSender),
-      nameFrom(pSender == nullptr ? L"" : pSender->GetName().c_str()),
-      id(nId) {}
+    : sender(pSender), nameFrom(pSender == nullptr ? L"" : pSender->GetName().c_str()), id(nId) {}
 
 bool EventArgs::IsClass(LPCWSTR name) const { return name != nullptr && std::wstring(name) == GetClassName(); }
 
@@ -201,8 +199,8 @@ std::unique_ptr<EventArgs> SWindow::MakeEvent(int id, const std::string& /*arg*/
 }
 
 void SWindow::DumpState(std::vector<std::string>& lines) const {
-  lines.push_back(WideToUtf8(m_name) + " class=" + WideToUtf8(GetObjectClass()) + " visible=" +
-                  (m_visible ? "1" : "0") + " enabled=" + (m_enabled ? "1" : "0") + " checked=" +
+  lines.push_back(WideToUtf8(m_name) + " class=" + WideToUtf8(GetObjectClass()) +
+                  " visible=" + (m_visible ? "1" : "0") + " enabled=" + (m_enabled ? "1" : "0") + " checked=" +
                   (m_checked ? "1" : "0") + " focus=" + (IsFocused() ? "1" : "0") + " text=" + Quote(m_text));
   for (const auto& kv : m_attrs) lines.push_back("  attr " + WideToUtf8(kv.first) + "=" + Quote(kv.second));
   if (!m_dispatched.empty()) {
@@ -307,8 +305,10 @@ void STreeCtrl::LoadItems(const pugi::xml_node& node, HSTREEITEM parent) {
     n.parent = parent;
     m_nodes.push_back(n);
     HSTREEITEM h = m_nodes.size();
-    if (parent == 0) m_roots.push_back(h);
-    else m_nodes[parent - 1].children.push_back(h);
+    if (parent == 0)
+      m_roots.push_back(h);
+    else
+      m_nodes[parent - 1].children.push_back(h);
     LoadItems(item, h);
   }
 }
@@ -488,8 +488,8 @@ SWindow* SHostWnd::FindChildByName(LPCWSTR name, int nDeep) {
 
 BOOL SHostWnd::_HandleEvent(EventArgs* /*pEvt*/) { return FALSE; }
 
-BOOL SHostWnd::ProcessWindowMessage(HWND /*hWnd*/, UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam*/,
-                                    LRESULT& lResult, DWORD /*dwMsgMapID*/) {
+BOOL SHostWnd::ProcessWindowMessage(HWND /*hWnd*/, UINT uMsg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& lResult,
+                                    DWORD /*dwMsgMapID*/) {
   if (uMsg == WM_DESTROY) {
     OnDestroy();
     lResult = 0;
@@ -563,10 +563,9 @@ std::vector<std::string> SHostWnd::DescribeState() const {
   RECT r{};
   bool exists = IsWindow() != FALSE;
   if (exists) GetWindowRect(&r);
-  return {"window " + WideToUtf8(m_layoutName) + " exists=" + (exists ? "1" : "0") +
-          " visible=" + (IsWindowVisible() ? "1" : "0") + " rect=" + std::to_string(r.left) + "," +
-          std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom) +
-          " scale=" + std::to_string(m_scale)};
+  return {"window " + WideToUtf8(m_layoutName) + " exists=" + (exists ? "1" : "0") + " visible=" +
+          (IsWindowVisible() ? "1" : "0") + " rect=" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+          std::to_string(r.right) + "," + std::to_string(r.bottom) + " scale=" + std::to_string(m_scale)};
 }
 
 SApplication* SApplication::getSingletonPtr() { return AppInstance().get(); }

@@ -17,6 +17,7 @@ void ISOUIManager::UninitSOUI() {
 namespace SOUI {
 void TarnRichText::DumpState(std::vector<std::string>& lines) const {
   SWindow::DumpState(lines);
-  lines.push_back(std::string("  click_callback=") + (m_click ? "1" : "0") + " hover_callback=" + (m_hover ? "1" : "0"));
+  lines.push_back(std::string("  click_callback=") + (m_click ? "1" : "0") +
+                  " hover_callback=" + (m_hover ? "1" : "0"));
 }
 }  // namespace SOUI

@@ -38,8 +38,16 @@ constexpr int MAX_PATH = 260;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 
-struct POINT { LONG x; LONG y; };
-struct RECT { LONG left; LONG top; LONG right; LONG bottom; };
+struct POINT {
+  LONG x;
+  LONG y;
+};
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
 
 struct MSG {
   HWND hwnd;
@@ -94,8 +102,8 @@ class IWindowProcTarget {
 
 // Native windows. The stand-in keeps a record per handle; handles are never
 // reused, so IsWindow on a destroyed handle is false.
-HWND CreateWindowStandIn(IWindowProcTarget* target, const std::wstring& alias, HWND parent, DWORD style,
-                         DWORD exStyle, const RECT& rect);
+HWND CreateWindowStandIn(IWindowProcTarget* target, const std::wstring& alias, HWND parent, DWORD style, DWORD exStyle,
+                         const RECT& rect);
 BOOL IsWindow(HWND hWnd);
 BOOL DestroyWindow(HWND hWnd);
 BOOL ShowWindow(HWND hWnd, int cmd);

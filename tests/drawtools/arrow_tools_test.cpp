@@ -20,7 +20,8 @@ std::vector<std::pair<double, double>> BarbOracle(double ax, double ay, double b
   std::vector<std::pair<double, double>> out;
   for (double deg : {30.0, -30.0}) {
     const double r = deg * M_PI / 180.0;
-    out.push_back({bx + 10.0 * (ux * std::cos(r) - uy * std::sin(r)), by + 10.0 * (ux * std::sin(r) + uy * std::cos(r))});
+    out.push_back(
+        {bx + 10.0 * (ux * std::cos(r) - uy * std::sin(r)), by + 10.0 * (ux * std::sin(r) + uy * std::cos(r))});
   }
   return out;
 }
@@ -69,7 +70,8 @@ TEST_F(ArrowToolsTest, ArrowHeadPointsBackInEveryDirection) {
     const auto want = BarbOracle(t[0], t[1], 100, 100);
     ASSERT_EQ(got.size(), 2u);
     // The two barbs in either order.
-    const bool same = std::fabs(got[0].first - want[0].first) < 0.01 && std::fabs(got[0].second - want[0].second) < 0.01;
+    const bool same =
+        std::fabs(got[0].first - want[0].first) < 0.01 && std::fabs(got[0].second - want[0].second) < 0.01;
     const size_t first = same ? 0 : 1;
     EXPECT_NEAR(got[0].first, want[first].first, 0.01) << t[0] << "," << t[1];
     EXPECT_NEAR(got[0].second, want[first].second, 0.01) << t[0] << "," << t[1];

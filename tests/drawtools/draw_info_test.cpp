@@ -179,8 +179,7 @@ TEST(DrawInfoBuilder, DrawOrderFollowsAdditionAcrossKinds) {
   ASSERT_TRUE(b.AddCrossPoint(cross, P(1, 1), 0.5f));
   ASSERT_TRUE(b.AddCurveLine(curve2, {P(7, 8)}, false, true));
   const std::vector<int64_t> expected = {
-      1000000000000000LL,     6000000000000000LL, 1000000000000001LL,
-      5000000000000000LL,     1000000100000000LL,
+      1000000000000000LL, 6000000000000000LL, 1000000000000001LL, 5000000000000000LL, 1000000100000000LL,
   };
   EXPECT_EQ(info.drawOrder, expected);
   ASSERT_EQ(info.curves[0].lines.size(), 2u);

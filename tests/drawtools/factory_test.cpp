@@ -43,8 +43,8 @@ TEST(GraphFactory, CreatedToolsMatchTheirRow) {
 }
 
 TEST(GraphFactory, LinesAndShapesOfThisFamily) {
-  const int expected[][2] = {{1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 3}, {7, 2}, {8, 3}, {9, 1},
-                             {20, 3}, {21, 2}, {22, 3}, {23, 2}, {24, 3}, {25, 3}};
+  const int expected[][2] = {{1, 2}, {2, 2},  {3, 2},  {4, 2},  {5, 2},  {6, 3},  {7, 2}, {8, 3},
+                             {9, 1}, {20, 3}, {21, 2}, {22, 3}, {23, 2}, {24, 3}, {25, 3}};
   for (const auto& e : expected) {
     ToolHandle tool(e[0]);
     EXPECT_EQ(static_cast<int>(tool->GetGraphType()), e[0]);

@@ -30,7 +30,7 @@ class FibonacciToolsTest : public ::testing::Test {
 struct ChannelCase {
   const char* name;
   TarnPoint p0, p1, p2;
-  float dx;   // expected offset per repeat
+  float dx;  // expected offset per repeat
   double dy;
 };
 
@@ -210,13 +210,19 @@ struct ExtensionCase {
 TEST(FibExtension, TimeZoneFlagsAndNudges) {
   const TarnPoint p{0, 0};
   const ExtensionCase cases[] = {
-      {LINE_EXTEND_NONE, 5, 8, true, false, false, 0},  {LINE_EXTEND_BOTH, 5, 8, true, true, true, 0},
-      {LINE_EXTEND_BOTH, 50, 50, true, true, true, 1.0},  {LINE_EXTEND_BOTH, 99.5, 99.5, true, true, true, 0.5},
-      {LINE_EXTEND_UP, 5, 8, true, false, true, 0},     {LINE_EXTEND_UP, 8, 5, true, true, false, 0},
-      {LINE_EXTEND_UP, 50, 50, true, false, true, 1.0},   {LINE_EXTEND_DOWN, 8, 5, true, false, true, 0},
-      {LINE_EXTEND_DOWN, 5, 8, true, true, false, 0},   {LINE_EXTEND_DOWN, 50, 50, true, false, true, -1.0},
+      {LINE_EXTEND_NONE, 5, 8, true, false, false, 0},
+      {LINE_EXTEND_BOTH, 5, 8, true, true, true, 0},
+      {LINE_EXTEND_BOTH, 50, 50, true, true, true, 1.0},
+      {LINE_EXTEND_BOTH, 99.5, 99.5, true, true, true, 0.5},
+      {LINE_EXTEND_UP, 5, 8, true, false, true, 0},
+      {LINE_EXTEND_UP, 8, 5, true, true, false, 0},
+      {LINE_EXTEND_UP, 50, 50, true, false, true, 1.0},
+      {LINE_EXTEND_DOWN, 8, 5, true, false, true, 0},
+      {LINE_EXTEND_DOWN, 5, 8, true, true, false, 0},
+      {LINE_EXTEND_DOWN, 50, 50, true, false, true, -1.0},
       {LINE_EXTEND_DOWN, 10.25, 10.25, true, false, true, -0.25},
-      {LINE_EXTEND_LEFT, 5, 8, false, false, false, 0}, {static_cast<enLineExtendDirection>(9), 5, 8, false, false, false, 0},
+      {LINE_EXTEND_LEFT, 5, 8, false, false, false, 0},
+      {static_cast<enLineExtendDirection>(9), 5, 8, false, false, false, 0},
   };
   for (const ExtensionCase& c : cases) {
     LevelLineExtension e;
@@ -280,9 +286,9 @@ TEST_F(FibonacciToolsTest, GoldenSectionTwelveLevelsWithSolidBounds) {
     EXPECT_TRUE(dashed.lines[i].extendStart && dashed.lines[i].extendEnd);
   }
   const TextDrawInfo& labels = drawings[0].texts.at(0);
-  const std::vector<std::string> expected = {"10",       "23.6% 12.36", "38.2% 13.82", "50% 15",
-                                             "61.8% 16.18", "100% 20",     "138.2% 23.82", "150% 25",
-                                             "161.8% 26.18", "200% 30",    "238.2% 33.82", "261.8% 36.18"};
+  const std::vector<std::string> expected = {"10",           "23.6% 12.36", "38.2% 13.82",  "50% 15",
+                                             "61.8% 16.18",  "100% 20",     "138.2% 23.82", "150% 25",
+                                             "161.8% 26.18", "200% 30",     "238.2% 33.82", "261.8% 36.18"};
   EXPECT_EQ(TextsOf(labels), expected);
   // Six pixels above the line's left end: 0.6 in price on this pane.
   ExpectPoint(labels.items[3].position, 0, 15.6);
@@ -294,8 +300,8 @@ TEST_F(FibonacciToolsTest, GoldenSectionLabelsFollowTheDisplayFlags) {
     size_t count;       // labels drawn
     std::string first;  // the first label
   };
-  const Case cases[] = {{true, true, 12, "10"}, {false, true, 12, "10"}, {true, false, 11, "23.6% "},
-                        {false, false, 0, ""}};
+  const Case cases[] = {
+      {true, true, 12, "10"}, {false, true, 12, "10"}, {true, false, 11, "23.6% "}, {false, false, 0, ""}};
   for (const Case& c : cases) {
     ToolHandle tool(TARN_GRAPH_COMPLEX_GOLDEN_SECTION);
     stGoldenSectionSettings settings;

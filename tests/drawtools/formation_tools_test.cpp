@@ -170,11 +170,10 @@ TEST_F(FormationToolsTest, GuideShapeOfEveryBottom) {
     FormationGuides guides;
   };
   // The drawing of each class equals the shared builder with its guide shape.
-  const Case cases[] = {{120, FormationGuides::kLevel},  {121, FormationGuides::kSloped},
-                        {122, FormationGuides::kLevel},  {123, FormationGuides::kLevel},
-                        {124, FormationGuides::kSloped}, {125, FormationGuides::kSloped},
-                        {126, FormationGuides::kBent},   {127, FormationGuides::kSloped},
-                        {128, FormationGuides::kSloped}};
+  const Case cases[] = {
+      {120, FormationGuides::kLevel}, {121, FormationGuides::kSloped}, {122, FormationGuides::kLevel},
+      {123, FormationGuides::kLevel}, {124, FormationGuides::kSloped}, {125, FormationGuides::kSloped},
+      {126, FormationGuides::kBent},  {127, FormationGuides::kSloped}, {128, FormationGuides::kSloped}};
   const std::vector<std::pair<float, double>> extra = {{0, 11.0}, {6, 14.0}, {12, 17.0}, {18, 13.0}};
   for (const Case& c : cases) {
     ToolHandle tool(c.type);

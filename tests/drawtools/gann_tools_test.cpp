@@ -66,8 +66,14 @@ TEST_F(GannToolsTest, GannBoxQuarterLinesOnALinearPane) {
   ASSERT_EQ(dashed.lines.size(), 8u);
   const float qx[] = {x0 + (x1 - x0) * 0.25f, x0 + (x1 - x0) * 0.5f};
   const double qy[] = {y0 + (y1 - y0) * 0.25, y0 + (y1 - y0) * 0.5};
-  const TarnPoint expectedEnds[] = {{qx[0], y1}, {qx[1], y1}, {x1, qy[0]}, {x1, qy[1]},
-                                    {qx[0], y0}, {qx[1], y0}, {x1, y1 - (y1 - y0) * 0.25}, {x1, y1 - (y1 - y0) * 0.5}};
+  const TarnPoint expectedEnds[] = {{qx[0], y1},
+                                    {qx[1], y1},
+                                    {x1, qy[0]},
+                                    {x1, qy[1]},
+                                    {qx[0], y0},
+                                    {qx[1], y0},
+                                    {x1, y1 - (y1 - y0) * 0.25},
+                                    {x1, y1 - (y1 - y0) * 0.5}};
   for (size_t i = 0; i < 8; ++i) {
     const auto pts = LinePoints(dashed.lines[i]);
     ExpectPoint(pts[0], x0, i < 4 ? y0 : y1, "start corner");

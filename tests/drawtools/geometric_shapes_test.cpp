@@ -67,7 +67,7 @@ TEST_F(ShapesTest, ParabolaNeedsThreeClicksButDrawsTheRectangleOfTheFirstTwo) {
 TEST_F(ShapesTest, TriangleClosesOnItsFirstPoint) {
   ToolHandle tool(20);
   tool->SetCoordinate(&coord);
-  tool->OnAddPoint(0, 500);    // (0, 0)
+  tool->OnAddPoint(0, 500);        // (0, 0)
   tool->OnPreviewPoint(100, 400);  // (10, 10)
   ExpectPolyline(Polyline(tool->GetDrawInfo()), {{0, 0}, {10, 10}, {0, 0}});
   tool->OnAddPoint(100, 400);

@@ -97,11 +97,11 @@ TEST(Geometry, LineIntersection) {
   };
   const Case cases[] = {
       {{0, 0}, {10, 10}, {0, 10}, {10, 0}, true, 5, 5},
-      {{0, 1}, {4, 1}, {2, -3}, {2, 7}, true, 2, 1},      // c-d vertical
-      {{3, 0}, {3, 9}, {0, 2}, {6, 8}, true, 3, 5},       // a-b vertical
-      {{3, 0}, {3, 9}, {5, 0}, {5, 9}, false, 0, 0},      // both vertical
-      {{0, 0}, {10, 10}, {0, 5}, {10, 15}, false, 0, 0},  // parallel
-      {{1, 2}, {3, 8}, {0, 10}, {5, 0}, true, 2.2f, 5.6}, // y = 3x - 1, y = -2x + 10
+      {{0, 1}, {4, 1}, {2, -3}, {2, 7}, true, 2, 1},       // c-d vertical
+      {{3, 0}, {3, 9}, {0, 2}, {6, 8}, true, 3, 5},        // a-b vertical
+      {{3, 0}, {3, 9}, {5, 0}, {5, 9}, false, 0, 0},       // both vertical
+      {{0, 0}, {10, 10}, {0, 5}, {10, 15}, false, 0, 0},   // parallel
+      {{1, 2}, {3, 8}, {0, 10}, {5, 0}, true, 2.2f, 5.6},  // y = 3x - 1, y = -2x + 10
   };
   for (const auto& c : cases) {
     TarnPoint r{-99, -99};

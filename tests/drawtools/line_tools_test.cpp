@@ -14,7 +14,7 @@ class LineToolsTest : public ::testing::Test {
  protected:
   // A tool of `type` on the test pane holding the given anchors.
   const std::vector<TarnDrawInfo::GraphDrawInfo>& Draw(ToolHandle& tool,
-                                                      const std::vector<std::pair<float, double>>& points) {
+                                                       const std::vector<std::pair<float, double>>& points) {
     tool->SetCoordinate(&coord);
     tool->SetPoints(Anchors(points));
     return tool->GetDrawInfo();
@@ -64,7 +64,7 @@ TEST_F(LineToolsTest, RayFollowsTheMouseWhilePlacing) {
   ToolHandle tool(4);
   tool->SetCoordinate(&coord);
   EXPECT_FALSE(tool->OnAddPoint(20, 450));  // bar 2, price 5
-  tool->OnPreviewPoint(60, 400);             // bar 6, price 10
+  tool->OnPreviewPoint(60, 400);            // bar 6, price 10
   const CurveDrawInfo& curve = OnlyCurve(tool->GetDrawInfo());
   ASSERT_EQ(curve.lines.size(), 1u);
   EXPECT_FALSE(curve.lines[0].extendStart);
@@ -92,8 +92,8 @@ TEST_F(LineToolsTest, HorizontalLineNeedsOneClick) {
 TEST_F(LineToolsTest, ParallelLines) {
   ToolHandle two(6);
   two->SetCoordinate(&coord);
-  two->OnAddPoint(0, 500);          // (0, 0)
-  two->OnPreviewPoint(100, 400);    // (10, 10)
+  two->OnAddPoint(0, 500);        // (0, 0)
+  two->OnPreviewPoint(100, 400);  // (10, 10)
   {
     const CurveDrawInfo& curve = OnlyCurve(two->GetDrawInfo());
     ASSERT_EQ(curve.lines.size(), 1u);  // only line 1 before the third point exists
@@ -187,8 +187,8 @@ TEST_F(LineToolsTest, PeriodLinesNeedTheHighestVisiblePrice) {
 TEST_F(LineToolsTest, PeriodPointsSnapToWholeBars) {
   ToolHandle tool(7);
   tool->SetCoordinate(&coord);
-  tool->OnAddPoint(35.0f, 400);   // bar 3.5
-  tool->OnAddPoint(34.9f, 400);   // bar 3.49
+  tool->OnAddPoint(35.0f, 400);  // bar 3.5
+  tool->OnAddPoint(34.9f, 400);  // bar 3.49
   const auto pts = PointsOf(tool.get());
   ASSERT_EQ(pts.size(), 2u);
   EXPECT_EQ(pts[0].x, 4.0f);
@@ -204,13 +204,13 @@ TEST_F(LineToolsTest, PeriodPointsSnapToWholeBars) {
 TEST_F(LineToolsTest, HorizontalSegmentDragRules) {
   ToolHandle tool(2);
   tool->SetCoordinate(&coord);
-  tool->OnAddPoint(100, 300);               // bar 10, price 20
+  tool->OnAddPoint(100, 300);  // bar 10, price 20
   tool->OnPreviewPoint(150, 250);
   std::vector<TarnPoint> preview;
   tool->GetDrawPoints(preview);
   ASSERT_EQ(preview.size(), 2u);
-  EXPECT_DOUBLE_EQ(preview[1].y, 20.0);     // the mouse point too
-  tool->OnAddPoint(200, 260);               // bar 20, price 24 -> 20
+  EXPECT_DOUBLE_EQ(preview[1].y, 20.0);  // the mouse point too
+  tool->OnAddPoint(200, 260);            // bar 20, price 24 -> 20
   auto pts = PointsOf(tool.get());
   EXPECT_DOUBLE_EQ(pts[1].y, 20.0);
 

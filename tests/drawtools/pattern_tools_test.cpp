@@ -23,7 +23,8 @@ class PatternToolsTest : public ::testing::Test {
   // Clicks all points but the last, then moves the mouse to the last one.
   const std::vector<GraphDrawInfo>& Place(ToolHandle& tool, const std::vector<std::pair<float, double>>& points) {
     tool->SetCoordinate(&coord);
-    for (size_t i = 0; i + 1 < points.size(); ++i) tool->OnAddPoint(coord.Px(points[i].first), coord.Py(points[i].second));
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+      tool->OnAddPoint(coord.Px(points[i].first), coord.Py(points[i].second));
     tool->OnPreviewPoint(coord.Px(points.back().first), coord.Py(points.back().second));
     return tool->GetDrawInfo();
   }
@@ -35,7 +36,8 @@ TEST_F(PatternToolsTest, WavePolylinesDropRepeatedPoints) {
   for (int type : types) {
     ToolHandle tool(type);
     std::vector<std::pair<float, double>> points;
-    for (unsigned i = 0; i < tool->GetPointCount(); ++i) points.push_back({static_cast<float>(2 * i), i % 2 ? 20.0 : 10.0});
+    for (unsigned i = 0; i < tool->GetPointCount(); ++i)
+      points.push_back({static_cast<float>(2 * i), i % 2 ? 20.0 : 10.0});
     points[1] = points[0];  // a repeated click
     const CurveDrawInfo& curve = OnlyCurve(Draw(tool, points));
     ASSERT_EQ(curve.lines.size(), 1u) << type;

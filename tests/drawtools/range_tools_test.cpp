@@ -21,9 +21,9 @@ TEST(DurationText, DaysHoursMinutesWithoutSeconds) {
     int64_t seconds;
     const char* text;
   };
-  const Case cases[] = {{0, ""},       {59, ""},          {60, "1m"},        {3600, "1h"},     {86399, "23h59m"},
-                        {86400, "1d"}, {86460, "1d1m"},   {90061, "1d1h1m"}, {-86400, "-1d"},  {-59, "-"},
-                        {-90061, "-1d1h1m"}, {5 * kDay, "5d"}};
+  const Case cases[] = {{0, ""},           {59, ""},      {60, "1m"},          {3600, "1h"},
+                        {86399, "23h59m"}, {86400, "1d"}, {86460, "1d1m"},     {90061, "1d1h1m"},
+                        {-86400, "-1d"},   {-59, "-"},    {-90061, "-1d1h1m"}, {5 * kDay, "5d"}};
   for (const Case& c : cases) EXPECT_EQ(DurationText(c.seconds), c.text) << c.seconds;
 }
 

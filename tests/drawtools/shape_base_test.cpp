@@ -95,7 +95,7 @@ TEST_F(ShapeBaseTest, HotPointSquareIsStrict) {
     int expected;
   };
   const Case cases[] = {
-      {104.9f, 95.1f, 0}, {95.1f, 104.9f, 0}, {105.0f, 100.0f, -1},
+      {104.9f, 95.1f, 0},  {95.1f, 104.9f, 0},   {105.0f, 100.0f, -1},
       {100.0f, 95.0f, -1}, {104.9f, 105.0f, -1}, {300.0f, 300.0f, 1},
   };
   for (const auto& c : cases) {
@@ -273,14 +273,13 @@ TEST_F(ShapeBaseTest, WholeToolMoveIsAllOrNothing) {
 
 TEST_F(ShapeBaseTest, ExtraPointsOnlyInPairsAndOnlyForBottomAndTopPatterns) {
   const std::vector<TarnGraphPoint> two = {TarnGraphPoint{1, 2, 0}, TarnGraphPoint{3, 4, 0}};
-  const std::vector<TarnGraphPoint> three = {TarnGraphPoint{1, 2, 0}, TarnGraphPoint{3, 4, 0},
-                                             TarnGraphPoint{5, 6, 0}};
+  const std::vector<TarnGraphPoint> three = {TarnGraphPoint{1, 2, 0}, TarnGraphPoint{3, 4, 0}, TarnGraphPoint{5, 6, 0}};
   struct Case {
     int type;
     bool accepted;
   };
-  const Case cases[] = {{1, false},   {119, false}, {120, true},  {129, true}, {130, false},
-                        {149, false}, {150, true},  {159, true},  {160, false}, {0, false}};
+  const Case cases[] = {{1, false},   {119, false}, {120, true}, {129, true},  {130, false},
+                        {149, false}, {150, true},  {159, true}, {160, false}, {0, false}};
   for (const auto& c : cases) {
     ProbeTool tool(c.type);
     EXPECT_EQ(tool.SetExtraPoints(two), c.accepted) << c.type;
@@ -366,8 +365,7 @@ TEST_F(ShapeBaseTest, AngleSnapToDiagonals) {
   };
   const float d = 10.0f / std::sqrt(2.0f);
   const Case cases[] = {
-      {8, 6, d, d},     {-8, 6, -d, d}, {1, -10, 0, -std::sqrt(101.0f)},
-      {-10, -1, -std::sqrt(101.0f), 0}, {6, -8, d, -d},
+      {8, 6, d, d}, {-8, 6, -d, d}, {1, -10, 0, -std::sqrt(101.0f)}, {-10, -1, -std::sqrt(101.0f), 0}, {6, -8, d, -d},
   };
   for (const auto& c : cases) {
     ProbeTool tool;

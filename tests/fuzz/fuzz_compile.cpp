@@ -14,8 +14,8 @@ namespace {
 
 // Parameter values worth trying besides arbitrary floats.
 float ParamValue(FuzzedDataProvider& in) {
-  static const float kSpecial[] = {0.0f, 1.0f, -1.0f, 5.0f, 1e30f, -1e30f, 1e-30f,
-                                   __builtin_nanf(""), __builtin_inff(), -__builtin_inff()};
+  static const float kSpecial[] = {
+      0.0f, 1.0f, -1.0f, 5.0f, 1e30f, -1e30f, 1e-30f, __builtin_nanf(""), __builtin_inff(), -__builtin_inff()};
   if (in.ConsumeBool()) return kSpecial[in.ConsumeIntegralInRange<size_t>(0, 9)];
   return in.ConsumeFloatingPoint<float>();
 }

@@ -31,19 +31,37 @@ class FuzzCoordinate : public TestCoordinate {
     logScale = in.ConsumeIntegralInRange<int>(0, 7) == 7;
     snapEnabled = in.ConsumeIntegralInRange<int>(0, 7) == 7;
   }
-  bool PixelToPrice(float py, double* price) override { return Do(price, [&] { return TestCoordinate::PixelToPrice(py, price); }); }
-  bool PriceToPixel(double price, float* py) override { return Do(py, [&] { return TestCoordinate::PriceToPixel(price, py); }); }
-  bool PixelToBar(float px, float* x) override { return Do(x, [&] { return TestCoordinate::PixelToBar(px, x); }); }
-  bool BarToPixel(float x, float* px) override { return Do(px, [&] { return TestCoordinate::BarToPixel(x, px); }); }
+  bool PixelToPrice(float py, double* price) override {
+    return Do(price, [&] { return TestCoordinate::PixelToPrice(py, price); });
+  }
+  bool PriceToPixel(double price, float* py) override {
+    return Do(py, [&] { return TestCoordinate::PriceToPixel(price, py); });
+  }
+  bool PixelToBar(float px, float* x) override {
+    return Do(x, [&] { return TestCoordinate::PixelToBar(px, x); });
+  }
+  bool BarToPixel(float x, float* px) override {
+    return Do(px, [&] { return TestCoordinate::BarToPixel(x, px); });
+  }
   bool BarToTime(float x, int* time) override {
     if (Next() == kRefuse) return false;
     return TestCoordinate::BarToTime(x, time);
   }
-  bool GetPlotBottom(float* py) override { return Do(py, [&] { return TestCoordinate::GetPlotBottom(py); }); }
-  bool GetMaxPrice(double* price) override { return Do(price, [&] { return TestCoordinate::GetMaxPrice(price); }); }
-  bool GetMinPrice(double* price) override { return Do(price, [&] { return TestCoordinate::GetMinPrice(price); }); }
-  bool GetPriceUnit(double* unit) override { return Do(unit, [&] { return TestCoordinate::GetPriceUnit(unit); }); }
-  bool GetBarWidth(float* pixels) override { return Do(pixels, [&] { return TestCoordinate::GetBarWidth(pixels); }); }
+  bool GetPlotBottom(float* py) override {
+    return Do(py, [&] { return TestCoordinate::GetPlotBottom(py); });
+  }
+  bool GetMaxPrice(double* price) override {
+    return Do(price, [&] { return TestCoordinate::GetMaxPrice(price); });
+  }
+  bool GetMinPrice(double* price) override {
+    return Do(price, [&] { return TestCoordinate::GetMinPrice(price); });
+  }
+  bool GetPriceUnit(double* unit) override {
+    return Do(unit, [&] { return TestCoordinate::GetPriceUnit(unit); });
+  }
+  bool GetBarWidth(float* pixels) override {
+    return Do(pixels, [&] { return TestCoordinate::GetBarWidth(pixels); });
+  }
 
  private:
   Act Next() { return script_[calls_++ % script_.size()]; }
@@ -91,8 +109,10 @@ std::vector<stSingleLineDrawParams> Levels(FuzzedDataProvider& in) {
   for (auto& l : levels) {
     l.index = in.ConsumeIntegral<int32_t>();
     l.color = Color(in);
-    if (in.ConsumeBool()) l.SetIntLevel(in.ConsumeIntegral<int32_t>());
-    else l.SetFloatLevel(in.ConsumeFloatingPoint<float>());
+    if (in.ConsumeBool())
+      l.SetIntLevel(in.ConsumeIntegral<int32_t>());
+    else
+      l.SetFloatLevel(in.ConsumeFloatingPoint<float>());
   }
   return levels;
 }

@@ -45,7 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (c.agreement != Agreement::kDiffers) return 0;
   std::fprintf(stderr, "column executor differs (seed %llu, %d bars, %s, %s, forward %d, appends %d):\n%s\n%s\n",
                static_cast<unsigned long long>(spec.seed), spec.bars, spec.rough ? "rough" : "walk",
-               columns ? "columns" : "reads", steps.forward, steps.appends, split.text.c_str(),
-               c.difference.c_str());
+               columns ? "columns" : "reads", steps.forward, steps.appends, split.text.c_str(), c.difference.c_str());
   std::abort();
 }

@@ -26,16 +26,17 @@ TEST_F(Bubbles, HidingWithNoBubbleWindowDoesNothing) {
 
 TEST_F(Bubbles, BodiesWithoutAnAddressAreIgnored) {
   VitrineRun run = Run("dispatch 200710\ndispatch 200710 none\ndispatch 200710 0\nwindow bubble\n");
-  EXPECT_EQ(OutputOf(run.output, "window bubble"),
-            std::vector<std::string>{"bubble exists=0 visible=0 owner=0 rect=0,0,0,0 inits=0 posupdates=0 page=0 groups=0"});
+  EXPECT_EQ(
+      OutputOf(run.output, "window bubble"),
+      std::vector<std::string>{"bubble exists=0 visible=0 owner=0 rect=0,0,0,0 inits=0 posupdates=0 page=0 groups=0"});
 }
 
 // Anchors from the button's screen rectangle: main window at (360, 140), the
 // buttons' layout positions added.
 TEST_F(Bubbles, EachDemonstrationSendsItsGroup) {
-  VitrineRun run = Run(
-      "click bubbletest1\nclick bubbletest2\nclick bubbletest3\nclick bubbletest4\nclick bubbletest5\n"
-      "click bubbletest6\nwindow bubble\n");
+  VitrineRun run =
+      Run("click bubbletest1\nclick bubbletest2\nclick bubbletest3\nclick bubbletest4\nclick bubbletest5\n"
+          "click bubbletest6\nwindow bubble\n");
   std::vector<std::string> bubble = OutputOf(run.output, "window bubble");
   auto expectBubble = [&](const std::string& group, const std::vector<std::string>& lines) {
     size_t at = IndexOf(bubble, "  group id=" + group);
@@ -57,8 +58,9 @@ TEST_F(Bubbles, EachDemonstrationSendsItsGroup) {
   expectBubble("1005 kind=2", {"anchor=510,460 side=4 text1=0 text2=0 image=0 size=0x0 target=0,0,0,0",
                                "anchor=510,490 side=2 text1=0 text2=0 image=0 size=0x0 target=0,0,0,0"});
   // bubbletest6 at (300,320,400,350) -> (660,460,760,490)
-  expectBubble("1006 kind=3", {"anchor=660,475 side=3 text1=530432 text2=530431 image=1 size=256x406 target=660,460,760,490",
-                               "anchor=760,475 side=1 text1=530432 text2=530431 image=1 size=256x406 target=0,0,0,0"});
+  expectBubble("1006 kind=3",
+               {"anchor=660,475 side=3 text1=530432 text2=530431 image=1 size=256x406 target=660,460,760,490",
+                "anchor=760,475 side=1 text1=530432 text2=530431 image=1 size=256x406 target=0,0,0,0"});
 }
 
 TEST_F(Bubbles, PicturesAreZoomedWithTheApplication) {
@@ -78,9 +80,9 @@ TEST_F(Bubbles, ASecondGroupReinitialisesTheExistingWindow) {
 }
 
 TEST_F(Bubbles, HidingTwiceHidesOnceAndShowingAgainReusesTheWindow) {
-  VitrineRun run = Run(
-      "click bubbletest1\ndispatch 200711\nwindow bubble\ndispatch 200711\nwindow bubble\n"
-      "click bubbletest2\nwindow bubble\n");
+  VitrineRun run =
+      Run("click bubbletest1\ndispatch 200711\nwindow bubble\ndispatch 200711\nwindow bubble\n"
+          "click bubbletest2\nwindow bubble\n");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 0), "visible"), "0");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 1), "visible"), "0");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 1), "exists"), "1");
@@ -90,9 +92,9 @@ TEST_F(Bubbles, HidingTwiceHidesOnceAndShowingAgainReusesTheWindow) {
 }
 
 TEST_F(Bubbles, OverlayFollowsTheMainWindow) {
-  VitrineRun run = Run(
-      "click bubbletest1\nmove main 100 50\nwindow bubble\nresize main 800 600\nwindow bubble\n"
-      "click btn_max\nwindow bubble\nclick btn_restore\nwindow bubble\nwindow main\n");
+  VitrineRun run =
+      Run("click bubbletest1\nmove main 100 50\nwindow bubble\nresize main 800 600\nwindow bubble\n"
+          "click btn_max\nwindow bubble\nclick btn_restore\nwindow bubble\nwindow main\n");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 0), "rect"), "100,50,1300,850");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 1), "rect"), "100,50,900,650");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 2), "rect"), "0,0,1920,1080");
@@ -102,10 +104,10 @@ TEST_F(Bubbles, OverlayFollowsTheMainWindow) {
 }
 
 TEST_F(Bubbles, LeavingTheBubblePageDestroysAVisibleOverlay) {
-  VitrineRun run = Run(
-      "select mytree 6\nclick bubbletest1\nselect mytree 7\nwindow bubble\n"
-      "click bubbletest1\nselect mytree 8\nwindow bubble\n"
-      "select mytree 6\nclick bubbletest1\ndispatch 200711\nselect mytree 7\nwindow bubble\n");
+  VitrineRun run =
+      Run("select mytree 6\nclick bubbletest1\nselect mytree 7\nwindow bubble\n"
+          "click bubbletest1\nselect mytree 8\nwindow bubble\n"
+          "select mytree 6\nclick bubbletest1\ndispatch 200711\nselect mytree 7\nwindow bubble\n");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 0), "exists"), "0");
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 1), "exists"), "1");  // left another page
   EXPECT_EQ(Field(OutputOf(run.output, "window bubble", 2), "exists"), "1");  // hidden: kept
@@ -123,10 +125,10 @@ TEST_F(Bubbles, ClosingTheMainWindowDestroysTheOverlayFirst) {
 }
 
 TEST_F(Bubbles, OverlayButtonsPageAndClose) {
-  VitrineRun run = Run(
-      "click bubbletest5\ndump bubble:txt_page\nclick bubble:btn_next\ndump bubble:txt_page\ndump bubble:btn_next\n"
-      "click bubble:btn_before\ndump bubble:txt_page\nclick bubbletest1\nclick bubble:btn_close\nwindow bubble\n"
-      "click bubble:pop\nwindow bubble\n");
+  VitrineRun run =
+      Run("click bubbletest5\ndump bubble:txt_page\nclick bubble:btn_next\ndump bubble:txt_page\ndump bubble:btn_next\n"
+          "click bubble:btn_before\ndump bubble:txt_page\nclick bubbletest1\nclick bubble:btn_close\nwindow bubble\n"
+          "click bubble:pop\nwindow bubble\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump bubble:txt_page", 0), "text"), "1/2");
   EXPECT_EQ(Field(OutputOf(run.output, "dump bubble:txt_page", 1), "text"), "2/2");
   EXPECT_EQ(Field(OutputOf(run.output, "dump bubble:btn_next"), "visible"), "0");

@@ -114,8 +114,7 @@ TEST(StaleTemporaries, OnlyThoseOfLiveProcessesSurviveStartUp) {
   const std::string live = "app.cfg.tmp." + std::to_string(getpid());
   const std::vector<std::string> stale = {"app.cfg.tmp." + std::to_string(DeadPid()),
                                           "user.cfg.tmp." + std::to_string(DeadPid()),
-                                          "app.cfg.tmp." + std::to_string(zombie), "app.cfg.tmp.x12",
-                                          "app.cfg.tmp."};
+                                          "app.cfg.tmp." + std::to_string(zombie), "app.cfg.tmp.x12", "app.cfg.tmp."};
   vit.WriteRaw(live, "half a sa");
   for (const std::string& name : stale) vit.WriteRaw(name, "half a sa");
   VitrineRun run = vit.Run("");
@@ -136,8 +135,7 @@ TEST(LongConfigurationPath, IsLoggedAndTheProgramRunsOn) {
   vit.SetEnv("VITRINE_HOME", vit.Home() + "/" + sub);
   VitrineRun run = vit.Run("config\n");
   ASSERT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(vit.ReadFile(sub + "/warn.log"),
-            "Vitrine, " + std::to_string(kLogConfigPathLine) + "\n");
+  EXPECT_EQ(vit.ReadFile(sub + "/warn.log"), "Vitrine, " + std::to_string(kLogConfigPathLine) + "\n");
   EXPECT_FALSE(Exists(vit.Home() + "/" + sub + "/app.cfg"));
   EXPECT_NE(run.output.find("app: 20501=0 20602=0 20611=1000 20621=1 90611=1"), std::string::npos) << run.output;
 }

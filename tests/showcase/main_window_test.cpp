@@ -44,13 +44,16 @@ TEST_F(MainWindow, ButtonStylesCycleThroughTheSixRows) {
 }
 
 TEST_F(MainWindow, IconAndMarketSwitchesStartFromTheSecondEntry) {
-  VitrineRun run = Run(Repeat("click switch_icon_for_iconbtn\ndump switch_icon_for_iconbtn\n", 4) +
-                       Repeat("click siwtch_market_btn\ndump market_tag_of_solid\ndump fixed_w_market_tag_of_bordered_2\n", 6));
+  VitrineRun run =
+      Run(Repeat("click switch_icon_for_iconbtn\ndump switch_icon_for_iconbtn\n", 4) +
+          Repeat("click siwtch_market_btn\ndump market_tag_of_solid\ndump fixed_w_market_tag_of_bordered_2\n", 6));
   const char* icons[] = {"skin_tarnstd_close_demo", "skin_picture_retry_btn", "skin_tarnstd_lock_demo",
                          "skin_tarnstd_close_demo"};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(Attr(OutputOf(run.output, "dump switch_icon_for_iconbtn", i), "icon"), icons[i]);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(Attr(OutputOf(run.output, "dump switch_icon_for_iconbtn", i), "icon"), icons[i]);
   const char* markets[] = {"US", "SG", "SH", "SZ", "JP", "HK"};
-  const char* tags[] = {"长文案", "很长的文案", "很长很长的文案", "标签不应该显示不全，请调整文案！！！！！", "文案", "文案"};
+  const char* tags[] = {"长文案", "很长的文案", "很长很长的文案", "标签不应该显示不全，请调整文案！！！！！",
+                        "文案",   "文案"};
   for (int i = 0; i < 6; ++i) {
     std::vector<std::string> solid = OutputOf(run.output, "dump market_tag_of_solid", i);
     EXPECT_EQ(Attr(solid, "market"), markets[i]);
@@ -97,7 +100,8 @@ TEST_F(MainWindow, TabCountersPersistBetweenClicks) {
 }
 
 TEST_F(MainWindow, OtherTabRowsAddPlainItemsAndRemoveTheFirst) {
-  VitrineRun run = Run("click tabtestb1\nclick tabtestb2\ndump test_tab3\ndump text_tab_msg\nclick tabtestb5\ndump text_tab_msg\n");
+  VitrineRun run =
+      Run("click tabtestb1\nclick tabtestb2\ndump test_tab3\ndump text_tab_msg\nclick tabtestb5\ndump text_tab_msg\n");
   std::vector<std::string> tab = OutputOf(run.output, "dump test_tab3");
   EXPECT_TRUE(Contains(tab, "items=3"));
   EXPECT_TRUE(Contains(tab, "  item 0 itemid=\"2\" title=\"标签2\""));
@@ -107,11 +111,11 @@ TEST_F(MainWindow, OtherTabRowsAddPlainItemsAndRemoveTheFirst) {
 }
 
 TEST_F(MainWindow, TabEventsShowTheirNamesExceptUnroutedOnes) {
-  VitrineRun run = Run(
-      "event 29007 test_tab2\ndump text_tab_msg\n"
-      "event 29010 test_tab2\ndump text_tab_msg\n"
-      "event 29011 test_tab1\ndump text_tab_msg\n"
-      "event 29011 test_tab6\ndump text_tab_msg\n");
+  VitrineRun run =
+      Run("event 29007 test_tab2\ndump text_tab_msg\n"
+          "event 29010 test_tab2\ndump text_tab_msg\n"
+          "event 29011 test_tab1\ndump text_tab_msg\n"
+          "event 29011 test_tab6\ndump text_tab_msg\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump text_tab_msg", 0), "text"), "EVT_TARNTAB_ITEM_CLICK_TAILICON");
   EXPECT_EQ(OutputOf(run.output, "event 29010 test_tab2"), std::vector<std::string>{"  handled=0"});
   EXPECT_EQ(Field(OutputOf(run.output, "dump text_tab_msg", 1), "text"), "EVT_TARNTAB_ITEM_CLICK_TAILICON");
@@ -120,10 +124,10 @@ TEST_F(MainWindow, TabEventsShowTheirNamesExceptUnroutedOnes) {
 }
 
 TEST_F(MainWindow, PasswordEditReportsAndClears) {
-  VitrineRun run = Run(
-      "text editpwd_test 590274\nevent 26000 editpwd_test\ndump editpwd_test\n"
-      "text editpwd_test 123456\nevent 26000 editpwd_test\ndump editpwd_test\n"
-      "event 27000 editpwd_test\nkestrel\n");
+  VitrineRun run =
+      Run("text editpwd_test 590274\nevent 26000 editpwd_test\ndump editpwd_test\n"
+          "text editpwd_test 123456\nevent 26000 editpwd_test\ndump editpwd_test\n"
+          "event 27000 editpwd_test\nkestrel\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump editpwd_test", 0), "text"), "");
   EXPECT_EQ(Field(OutputOf(run.output, "dump editpwd_test", 1), "text"), "");
   std::vector<std::string> record = OutputOf(run.output, "kestrel");
@@ -141,10 +145,10 @@ TEST_F(MainWindow, PasswordEditReportsAndClears) {
 }
 
 TEST_F(MainWindow, SearchEditShowsTheClearButtonWhileItHasText) {
-  VitrineRun run = Run(
-      "dump btn_clear\ntext tarn_editcoms_test 腾讯\ndump btn_clear\nclick btn_search\n"
-      "click btn_clear\ndump tarn_editcoms_test\ndump btn_clear\n"
-      "text tarn_editmcoms_test 你好abc\ndump text_char_count\nkestrel\n");
+  VitrineRun run =
+      Run("dump btn_clear\ntext tarn_editcoms_test 腾讯\ndump btn_clear\nclick btn_search\n"
+          "click btn_clear\ndump tarn_editcoms_test\ndump btn_clear\n"
+          "text tarn_editmcoms_test 你好abc\ndump text_char_count\nkestrel\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump btn_clear", 0), "visible"), "0");
   EXPECT_EQ(Field(OutputOf(run.output, "dump btn_clear", 1), "visible"), "1");
   EXPECT_EQ(Field(OutputOf(run.output, "dump tarn_editcoms_test"), "text"), "");
@@ -158,10 +162,10 @@ TEST_F(MainWindow, SearchEditShowsTheClearButtonWhileItHasText) {
 
 TEST_F(MainWindow, InitialisationSetsEditsValuesAndOffsets) {
   vit.WriteConfig("app.cfg", {{20610, {"bool", 1}}, {20611, {"int", 1500}}, {90611, {"int", 1}}});
-  VitrineRun run = Run(
-      "dump tarnedt_tests4\ndump PasswdEdit_test3\ndump redgreen1\ndump redgreen3\ndump redgreen12\n"
-      "dump redgreen101\ndump redgreen104\ndump redgreen112\ndump toast_offset_2\ndump btn_clear\n"
-      "dump multilink_test\ngdi\nwindow main\n");
+  VitrineRun run =
+      Run("dump tarnedt_tests4\ndump PasswdEdit_test3\ndump redgreen1\ndump redgreen3\ndump redgreen12\n"
+          "dump redgreen101\ndump redgreen104\ndump redgreen112\ndump toast_offset_2\ndump btn_clear\n"
+          "dump multilink_test\ngdi\nwindow main\n");
   std::vector<std::string> pwd = OutputOf(run.output, "dump tarnedt_tests4");
   EXPECT_EQ(Field(pwd, "text"), "mock305");
   EXPECT_EQ(Attr(pwd, "passwordChar"), "*");
@@ -182,23 +186,25 @@ TEST_F(MainWindow, InitialisationSetsEditsValuesAndOffsets) {
 }
 
 TEST_F(MainWindow, ToastsReadTheirEdits) {
-  VitrineRun run = Run(
-      "text icon_type_1 7\ntext toast_display_times_1 x\nclick toast_test_1\ndump icon_type_1\n"
-      "text icon_type_1 3\nclick toast_test_1\n"
-      "text toast_offset_2 12\nclick toast_test_2\nclick toast_test_3\nclick toast_test_9\nkestrel\n");
+  VitrineRun run =
+      Run("text icon_type_1 7\ntext toast_display_times_1 x\nclick toast_test_1\ndump icon_type_1\n"
+          "text icon_type_1 3\nclick toast_test_1\n"
+          "text toast_offset_2 12\nclick toast_test_2\nclick toast_test_3\nclick toast_test_9\nkestrel\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump icon_type_1"), "text"), "1");
   std::vector<std::string> record = OutputOf(run.output, "kestrel");
   ASSERT_EQ(record.size(), 5u);
   EXPECT_EQ(record[0], "  toast owner=dlg_Vitrine icon=1 text=\"操作成功\" offset=30 times=0");
   EXPECT_EQ(record[1], "  toast owner=dlg_Vitrine icon=3 text=\"操作成功\" offset=30 times=0");
-  EXPECT_EQ(record[2], "  toast owner=dlg_Vitrine skin=\"skin_toast_icon_info\" text=\"自定义图标提示\" offset=12 times=3");
+  EXPECT_EQ(record[2],
+            "  toast owner=dlg_Vitrine skin=\"skin_toast_icon_info\" text=\"自定义图标提示\" offset=12 times=3");
   EXPECT_EQ(record[3], "  toast owner=dlg_Vitrine skin=\"skin_toast_icon_info\" text=\"最小宽度\" offset=12 times=3");
   EXPECT_NE(record[4].find("谢公宿处今尚在，渌水荡漾，清猿啼。脚着谢公屐，身登青云梯。半壁见海，空中闻天鸡。\""),
             std::string::npos);
 }
 
 TEST_F(MainWindow, MenusOpenAtTheCursor) {
-  VitrineRun run = Run("cursor 640 480\nevent 8111 menu_test\nevent 8111 menu_test2\nevent 8107 legendtest3\nkestrel\n");
+  VitrineRun run =
+      Run("cursor 640 480\nevent 8111 menu_test\nevent 8111 menu_test2\nevent 8107 legendtest3\nkestrel\n");
   std::vector<std::string> record = OutputOf(run.output, "kestrel");
   EXPECT_EQ(record, (std::vector<std::string>{
                         "  menu x=640 y=480 owner=dlg_Vitrine res=\"tarnmenu_demo\" type=\"LAYOUT\" found=1",
@@ -208,9 +214,9 @@ TEST_F(MainWindow, MenusOpenAtTheCursor) {
 }
 
 TEST_F(MainWindow, MessageDialogIsBuiltFromThePage) {
-  VitrineRun run = Run(
-      "click dlg_teste1\nselect cb_content_icon 2\nselect cb_btn_type 3\nselect cb_wnd_width 2\n"
-      "select cb_left_type 1\nclick dlg_teste1\nlink\nkestrel\n");
+  VitrineRun run =
+      Run("click dlg_teste1\nselect cb_content_icon 2\nselect cb_btn_type 3\nselect cb_wnd_width 2\n"
+          "select cb_left_type 1\nclick dlg_teste1\nlink\nkestrel\n");
   std::vector<std::string> record = OutputOf(run.output, "kestrel");
   ASSERT_EQ(record.size(), 3u);
   EXPECT_EQ(record[0],
@@ -240,10 +246,10 @@ TEST_F(MainWindow, GroupListPanelsFollowTheirGroups) {
 }
 
 TEST_F(MainWindow, ProgressAndLoadingStates) {
-  VitrineRun run = Run(
-      "text edt_tarnprocess2 75\nclick process_test2\ndump progress_pb2\ndump progress_pb1\n"
-      "event 29100 bottom_loading_fail\nevent 29101 page_loading_fail\nevent 29101 top_loading_fail\n"
-      "dump bottom_loading_fail\ndump page_loading_fail\ndump top_loading_fail\n");
+  VitrineRun run =
+      Run("text edt_tarnprocess2 75\nclick process_test2\ndump progress_pb2\ndump progress_pb1\n"
+          "event 29100 bottom_loading_fail\nevent 29101 page_loading_fail\nevent 29101 top_loading_fail\n"
+          "dump bottom_loading_fail\ndump page_loading_fail\ndump top_loading_fail\n");
   EXPECT_EQ(Attr(OutputOf(run.output, "dump progress_pb2"), "value"), "75");
   EXPECT_EQ(Attr(OutputOf(run.output, "dump progress_pb1"), "value"), "0");
   EXPECT_EQ(Attr(OutputOf(run.output, "dump bottom_loading_fail"), "currentState"), "loading");
@@ -288,8 +294,10 @@ class AlteredLayout : public ::testing::Test {
                       " -e 's|<tarnredgreen name=\"redgreen5\"/>||'"
                       " -e 's|<tarnloadingfail name=\"loading_fail\" currentState=\"fail\"/>||'"
                       " -e 's|<tarnmarkettag name=\"market_tag_of_solid\" |<text name=\"market_tag_of_solid\" |'"
-                      " " + res + "/layout/dlg_Vitrine.xml"
-                       " && sed -i -e '/name=\"test_tab1\"/,/<\\/tarntab>/s|</tarntab>|</window>|' " +
+                      " " +
+                      res +
+                      "/layout/dlg_Vitrine.xml"
+                      " && sed -i -e '/name=\"test_tab1\"/,/<\\/tarntab>/s|</tarntab>|</window>|' " +
                       res + "/layout/dlg_Vitrine.xml";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     vit.SetEnv("VITRINE_RESOURCES", res);

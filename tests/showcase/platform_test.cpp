@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,16 +41,16 @@ TEST(Ledger, RejectsEveryDamagedFile) {
   LedgerStore parsed;
   ASSERT_TRUE(LedgerParse(good, &parsed));
   const char* damaged[] = {
-      "",                                                                   // empty
-      "# vitrine configuration v1\n20501 int 2\n",                          // cut before the end line
-      "# vitrine configuration v1\n20501 int 2\n20610 bo",                  // cut mid-line
-      "# vitrine configuration v1\n20501 int 2\nend 3\n",                   // count mismatch
-      "# vitrine configuration v1\n20501 int 2\n20501 int 3\nend 2\n",      // duplicate key
-      "# vitrine configuration v1\n20610 bool 2\nend 1\n",                  // bool out of range
-      "# vitrine configuration v1\n20501 int 99999999999\nend 1\n",         // value too wide
-      "# vitrine configuration v1\n20501 text 2\nend 1\n",                  // unknown type
-      "# other\n20501 int 2\nend 1\n",                                       // wrong header
-      "# vitrine configuration v1\n20501 int 2\nend 1\n20602 int 1\n",      // data after the end
+      "",                                                               // empty
+      "# vitrine configuration v1\n20501 int 2\n",                      // cut before the end line
+      "# vitrine configuration v1\n20501 int 2\n20610 bo",              // cut mid-line
+      "# vitrine configuration v1\n20501 int 2\nend 3\n",               // count mismatch
+      "# vitrine configuration v1\n20501 int 2\n20501 int 3\nend 2\n",  // duplicate key
+      "# vitrine configuration v1\n20610 bool 2\nend 1\n",              // bool out of range
+      "# vitrine configuration v1\n20501 int 99999999999\nend 1\n",     // value too wide
+      "# vitrine configuration v1\n20501 text 2\nend 1\n",              // unknown type
+      "# other\n20501 int 2\nend 1\n",                                  // wrong header
+      "# vitrine configuration v1\n20501 int 2\nend 1\n20602 int 1\n",  // data after the end
   };
   for (const char* text : damaged) {
     LedgerStore out = {{1, {'i', 1}}};
@@ -87,9 +87,12 @@ TEST(Win32, UserLanguageFollowsTheLocale) {
     int language;
   };
   const Row rows[] = {
-      {"zh_CN.UTF-8", 0x0804, 0}, {"zh_TW.UTF-8", 0x0404, 1}, {"zh_HK.UTF-8", 0x0C04, 1}, {"zh_MO", 0x1404, 0},
-      {"en_US.UTF-8", 0x0409, 2}, {"en_GB", 0x0809, 2},       {"en_AU", 0x0C09, 2},       {"de_DE.UTF-8", 0x0407, 0},
-      {"ja_JP", 0x0411, 0},       {"", 0x0409, 2},            {"C", 0x0409, 2},
+      {"zh_CN.UTF-8", 0x0804, 0}, {"zh_TW.UTF-8", 0x0404, 1},
+      {"zh_HK.UTF-8", 0x0C04, 1}, {"zh_MO", 0x1404, 0},
+      {"en_US.UTF-8", 0x0409, 2}, {"en_GB", 0x0809, 2},
+      {"en_AU", 0x0C09, 2},       {"de_DE.UTF-8", 0x0407, 0},
+      {"ja_JP", 0x0411, 0},       {"", 0x0409, 2},
+      {"C", 0x0409, 2},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(LangIdFromLocaleName(r.locale), r.id) << r.locale;
@@ -107,10 +110,18 @@ TEST(Basalt, StrToInt32AcceptsOnlyWholeDecimalNumbers) {
     int32_t value;
   };
   const Row rows[] = {
-      {L"0", true, 0},        {L"125", true, 125},         {L"-7", true, -7},
-      {L"+8", true, 8},       {L"2147483647", true, 2147483647}, {L"-2147483648", true, -2147483647 - 1},
-      {L"2147483648", false, 0}, {L"", false, 0},          {L"12a", false, 0},
-      {L" 1", false, 0},      {L"-", false, 0},            {L"99999999999999999999", false, 0},
+      {L"0", true, 0},
+      {L"125", true, 125},
+      {L"-7", true, -7},
+      {L"+8", true, 8},
+      {L"2147483647", true, 2147483647},
+      {L"-2147483648", true, -2147483647 - 1},
+      {L"2147483648", false, 0},
+      {L"", false, 0},
+      {L"12a", false, 0},
+      {L" 1", false, 0},
+      {L"-", false, 0},
+      {L"99999999999999999999", false, 0},
   };
   for (const Row& r : rows) {
     int32_t v = 42;
@@ -136,7 +147,7 @@ TEST(Showcase, ScaleFactorTruncatesWithoutLosingExactHundredths) {
 TEST(Showcase, FormatIntegersFillsPlaceholdersInOrder) {
   EXPECT_EQ(FormatIntegers(L"%d%% - %d%%, %d%%", {100, 200, 125}), L"100% - 200%, 125%");
   EXPECT_EQ(FormatIntegers(L"%d %d %d %d", {1, 2, 3}), L"1 2 3 ");  // a fourth placeholder stays empty
-  EXPECT_EQ(FormatIntegers(L"%s and %", {1}), L"%s and %");          // nothing else is interpreted
+  EXPECT_EQ(FormatIntegers(L"%s and %", {1}), L"%s and %");         // nothing else is interpreted
 }
 
 // A dispatch whose p1 is not a number is refused instead of sending an
@@ -167,7 +178,10 @@ TEST(Console, DispatchPassesOnlyRecordsTheConsoleMade) {
   std::vector<long long> received;
   int owner = 0;
   IMessageDispatch::Bind(
-      kId, [&](UINT, WPARAM, std::shared_ptr<msg_body> body) { received.push_back(body && body->has_p1() ? body->p1() : -1); },
+      kId,
+      [&](UINT, WPARAM, std::shared_ptr<msg_body> body) {
+        received.push_back(body && body->has_p1() ? body->p1() : -1);
+      },
       &owner);
   std::ostringstream made;
   ASSERT_TRUE(RunAutomationCommand("record 2 1007 560 275 3", made)) << made.str();
@@ -179,7 +193,8 @@ TEST(Console, DispatchPassesOnlyRecordsTheConsoleMade) {
   for (const char* p1 : refused) {
     std::ostringstream out;
     EXPECT_FALSE(RunAutomationCommand(std::string("dispatch 200799 ") + p1, out)) << p1;
-    EXPECT_NE(out.str().find(std::string("error: p1 ") + p1 + " is not a record made by the console"), std::string::npos)
+    EXPECT_NE(out.str().find(std::string("error: p1 ") + p1 + " is not a record made by the console"),
+              std::string::npos)
         << out.str();
   }
   std::ostringstream near;
@@ -208,11 +223,26 @@ TEST(Faults, UnknownNamesAndValuesAreRefused) {
     bool accepted;
   };
   const Row rows[] = {
-      {"cfg-write=20602", true},   {"cfg-write=all", true},     {"cfg-write=", false},       {"cfg-write=12a", false},
-      {"cfg-writ=20602", false},   {"cfg-persist", true},       {"cfg-persist=1", false},    {"change-skin", true},
-      {"Change-skin", false},      {"skin-missing=1", true},    {"skin-missing", false},     {"crash-save=pause", true},
-      {"crash-save=renamed", true}, {"crash-save=bogus", false}, {"slow-save=20", true},      {"slow-save=-1", false},
-      {"slow-save=5000", false},   {"clear", true},             {"", true},                  {"change-skin,oops", false},
+      {"cfg-write=20602", true},
+      {"cfg-write=all", true},
+      {"cfg-write=", false},
+      {"cfg-write=12a", false},
+      {"cfg-writ=20602", false},
+      {"cfg-persist", true},
+      {"cfg-persist=1", false},
+      {"change-skin", true},
+      {"Change-skin", false},
+      {"skin-missing=1", true},
+      {"skin-missing", false},
+      {"crash-save=pause", true},
+      {"crash-save=renamed", true},
+      {"crash-save=bogus", false},
+      {"slow-save=20", true},
+      {"slow-save=-1", false},
+      {"slow-save=5000", false},
+      {"clear", true},
+      {"", true},
+      {"change-skin,oops", false},
   };
   for (const Row& r : rows) {
     ASSERT_TRUE(ApplyFaultSpec("clear"));

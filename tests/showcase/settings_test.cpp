@@ -41,16 +41,17 @@ TEST_F(Settings, ZoomTextIsTheStoredZoomInWholePercent) {
   EXPECT_EQ(Field(edit, "enabled"), "1");
   EXPECT_EQ(Field(edit, "focus"), "1");
   EXPECT_TRUE(Contains(edit, "  limit=3 sel=10000,10000"));
-  EXPECT_EQ(Saves(OutputOf(run.output, "calls")),
-            (std::vector<std::string>{"Util_Config::AppCfg_SaveBool(20610,1)", "Util_Config::AppCfg_SaveInt32(20611,1250)"}));
+  EXPECT_EQ(
+      Saves(OutputOf(run.output, "calls")),
+      (std::vector<std::string>{"Util_Config::AppCfg_SaveBool(20610,1)", "Util_Config::AppCfg_SaveInt32(20611,1250)"}));
   EXPECT_EQ(Stored(vit.AppConfig(), 20611), 1250);
 }
 
 TEST_F(Settings, ALetterPutsTheLastDigitsBack) {
   UserZoom(1500);
-  VitrineRun run = Run(
-      "click btn_setting\ntext zoom_edit 13\ndump zoom_edit\ntext zoom_edit 13a\ndump zoom_edit\n"
-      "text zoom_edit\ndump zoom_edit\nfocus-lost zoom_edit\ndump zoom_edit\n");
+  VitrineRun run =
+      Run("click btn_setting\ntext zoom_edit 13\ndump zoom_edit\ntext zoom_edit 13a\ndump zoom_edit\n"
+          "text zoom_edit\ndump zoom_edit\nfocus-lost zoom_edit\ndump zoom_edit\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_edit", 0), "text"), "13");
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_edit", 1), "text"), "13");
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_edit", 2), "text"), "");  // empty is accepted while typing
@@ -103,15 +104,16 @@ TEST_F(Settings, SystemZoomDisablesTheEditButApplyStillStores) {
   EXPECT_EQ(Field(edit, "text"), "100");
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_radio_sys"), "checked"), "1");
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_text_3"), "text"), "缩放比例可设置为100%至200%，系统默认为100%");
-  EXPECT_EQ(Saves(OutputOf(run.output, "calls")),
-            (std::vector<std::string>{"Util_Config::AppCfg_SaveBool(20610,0)", "Util_Config::AppCfg_SaveInt32(20611,1000)"}));
+  EXPECT_EQ(
+      Saves(OutputOf(run.output, "calls")),
+      (std::vector<std::string>{"Util_Config::AppCfg_SaveBool(20610,0)", "Util_Config::AppCfg_SaveInt32(20611,1000)"}));
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_edit", 1), "enabled"), "1");
 }
 
 TEST_F(Settings, CancelKeepsTheChoiceForTheNextApply) {
-  VitrineRun run = Run(
-      "click btn_setting\nclick language_radio_e\nclick btn_cancel\nwindow setting\ncalls clear\n"
-      "click btn_setting\ndump language_radio_e\ndump language_radio_s\nclick btn_apply\ncalls\n");
+  VitrineRun run =
+      Run("click btn_setting\nclick language_radio_e\nclick btn_cancel\nwindow setting\ncalls clear\n"
+          "click btn_setting\ndump language_radio_e\ndump language_radio_s\nclick btn_apply\ncalls\n");
   EXPECT_EQ(Field(OutputOf(run.output, "window setting"), "visible"), "0");
   EXPECT_EQ(Field(OutputOf(run.output, "dump language_radio_e"), "checked"), "1");
   EXPECT_EQ(Field(OutputOf(run.output, "dump language_radio_s"), "checked"), "0");
@@ -123,27 +125,31 @@ TEST_F(Settings, CancelKeepsTheChoiceForTheNextApply) {
 }
 
 TEST_F(Settings, ClosedWindowKeepsItsChoicesWhenReopened) {
-  VitrineRun run = Run("click btn_setting\nclick greenrise\nclick setting:btn_close\nwindow setting\nclick btn_setting\ndump greenrise\n");
+  VitrineRun run =
+      Run("click btn_setting\nclick greenrise\nclick setting:btn_close\nwindow setting\nclick btn_setting\ndump "
+          "greenrise\n");
   EXPECT_EQ(Field(OutputOf(run.output, "window setting"), "exists"), "0");
   EXPECT_EQ(Field(OutputOf(run.output, "dump greenrise"), "checked"), "1");
 }
 
 TEST_F(Settings, ApplyingNothingChangedWritesOnlyTheZoomKeys) {
   VitrineRun run = Run("click btn_setting\ncalls clear\nclick btn_apply\ncalls\n");
-  EXPECT_EQ(Saves(OutputOf(run.output, "calls")),
-            (std::vector<std::string>{"Util_Config::AppCfg_SaveBool(20610,0)", "Util_Config::AppCfg_SaveInt32(20611,1000)"}));
+  EXPECT_EQ(
+      Saves(OutputOf(run.output, "calls")),
+      (std::vector<std::string>{"Util_Config::AppCfg_SaveBool(20610,0)", "Util_Config::AppCfg_SaveInt32(20611,1000)"}));
 }
 
 TEST_F(Settings, LanguageChangeReachesOpenWindows) {
-  VitrineRun run = Run("click btn_setting\nclick language_radio_t\nclick btn_apply\ndump zoom_text_3\ndump setting:root\n");
+  VitrineRun run =
+      Run("click btn_setting\nclick language_radio_t\nclick btn_apply\ndump zoom_text_3\ndump setting:root\n");
   EXPECT_EQ(Field(OutputOf(run.output, "dump zoom_text_3"), "text"), "縮放比例可設定為100%至200%，系統預設為100%");
   EXPECT_TRUE(Contains(OutputOf(run.output, "dump setting:root"), "  dispatched 1899"));
 }
 
 TEST_F(Settings, SkinAndRiseColourChanges) {
-  VitrineRun run = Run(
-      "click btn_setting\ndump skin_cbx\nselect skin_cbx 0\nclick greenrise\ncalls clear\nclick btn_ok\ncalls\n"
-      "window setting\ndump setting:root\n");
+  VitrineRun run =
+      Run("click btn_setting\ndump skin_cbx\nselect skin_cbx 0\nclick greenrise\ncalls clear\nclick btn_ok\ncalls\n"
+          "window setting\ndump setting:root\n");
   EXPECT_TRUE(Contains(OutputOf(run.output, "dump skin_cbx"), "  cursel=1"));
   std::vector<std::string> calls = OutputOf(run.output, "calls");
   EXPECT_TRUE(Contains(calls, "AppCfg_SaveInt32(20602,1)"));
@@ -203,31 +209,47 @@ TEST_P(SettingsFailures, AreLoggedWithTheirLines) {
   EXPECT_TRUE(Contains(OutputOf(run.output, "calls"), f.stillCalled));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SettingsFailures,
-    ::testing::Values(
-        FailureCase{"language write", "cfg-write=20501", "click language_radio_e\n", {"DlgSetting, 368"},
-                    "IData_QueryLanguage::SetLanguage(2)"},
-        FailureCase{"language module", "", "fault change-language\nclick language_radio_e\n",
-                    {"Vitrine, 364", "DlgSetting, 380"}, ""},
-        FailureCase{"rise colour write", "cfg-write=50501", "click greenrise\n", {"DlgSetting, 391"},
-                    "IMgr_Language::ChangeLanguage"},
-        FailureCase{"rise colour module", "", "fault change-language\nclick greenrise\n",
-                    {"Vitrine, 413", "DlgSetting, 404"}, ""},
-        FailureCase{"skin write", "", "fault cfg-write=20602\nselect skin_cbx 0\n", {"DlgSetting, 418"},
-                    "IMgr_Skin::ChangeSkin(skin_1.skin)"},
-        FailureCase{"skin module", "", "fault change-skin\nselect skin_cbx 0\n", {"Vitrine, 395", "DlgSetting, 427"},
-                    ""}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) {
-      std::string name = info.param.name;
-      for (char& c : name) c = c == ' ' ? '_' : c;
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Rows, SettingsFailures,
+                         ::testing::Values(FailureCase{"language write",
+                                                       "cfg-write=20501",
+                                                       "click language_radio_e\n",
+                                                       {"DlgSetting, 368"},
+                                                       "IData_QueryLanguage::SetLanguage(2)"},
+                                           FailureCase{"language module",
+                                                       "",
+                                                       "fault change-language\nclick language_radio_e\n",
+                                                       {"Vitrine, 364", "DlgSetting, 380"},
+                                                       ""},
+                                           FailureCase{"rise colour write",
+                                                       "cfg-write=50501",
+                                                       "click greenrise\n",
+                                                       {"DlgSetting, 391"},
+                                                       "IMgr_Language::ChangeLanguage"},
+                                           FailureCase{"rise colour module",
+                                                       "",
+                                                       "fault change-language\nclick greenrise\n",
+                                                       {"Vitrine, 413", "DlgSetting, 404"},
+                                                       ""},
+                                           FailureCase{"skin write",
+                                                       "",
+                                                       "fault cfg-write=20602\nselect skin_cbx 0\n",
+                                                       {"DlgSetting, 418"},
+                                                       "IMgr_Skin::ChangeSkin(skin_1.skin)"},
+                                           FailureCase{"skin module",
+                                                       "",
+                                                       "fault change-skin\nselect skin_cbx 0\n",
+                                                       {"Vitrine, 395", "DlgSetting, 427"},
+                                                       ""}),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                           std::string name = info.param.name;
+                           for (char& c : name) c = c == ' ' ? '_' : c;
+                           return name;
+                         });
 
 TEST_F(Settings, AFailedLanguageChangeIsTriedAgainOnTheNextApply) {
-  VitrineRun run = Run(
-      "click btn_setting\nclick language_radio_e\nfault change-language\nclick btn_apply\nfault clear\n"
-      "calls clear\nclick btn_apply\ncalls\n");
+  VitrineRun run =
+      Run("click btn_setting\nclick language_radio_e\nfault change-language\nclick btn_apply\nfault clear\n"
+          "calls clear\nclick btn_apply\ncalls\n");
   EXPECT_EQ(vit.WarnLog(), (std::vector<std::string>{"Vitrine, 364", "DlgSetting, 380"}));
   std::vector<std::string> calls = OutputOf(run.output, "calls");
   EXPECT_TRUE(Contains(calls, "AppCfg_SaveInt32(20501,2)"));
@@ -235,9 +257,9 @@ TEST_F(Settings, AFailedLanguageChangeIsTriedAgainOnTheNextApply) {
 }
 
 TEST_F(Settings, AFailedSkinChangeKeepsTheAppliedSkin) {
-  VitrineRun run = Run(
-      "click btn_setting\nselect skin_cbx 0\nfault change-skin\nclick btn_apply\nfault clear\ncalls clear\n"
-      "click btn_apply\ncalls\n");
+  VitrineRun run =
+      Run("click btn_setting\nselect skin_cbx 0\nfault change-skin\nclick btn_apply\nfault clear\ncalls clear\n"
+          "click btn_apply\ncalls\n");
   EXPECT_TRUE(Contains(OutputOf(run.output, "calls"), "IMgr_Skin::ChangeSkin(skin_1.skin)"));
   EXPECT_EQ(Stored(vit.AppConfig(), 20602), 1);
 }

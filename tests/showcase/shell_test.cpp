@@ -137,7 +137,9 @@ struct ZoomCase {
 };
 
 // Readable test names in listings.
-void PrintTo(const ZoomCase& c, std::ostream* os) { *os << "user " << c.userZoom << ", stored " << c.stored << ", system " << c.sysZoom; }
+void PrintTo(const ZoomCase& c, std::ostream* os) {
+  *os << "user " << c.userZoom << ", stored " << c.stored << ", system " << c.sysZoom;
+}
 
 class StoredZoom : public ::testing::TestWithParam<ZoomCase> {};
 
@@ -175,7 +177,8 @@ TEST(VitrineShell, ZoomedWindowsWithoutAFontChoiceGetsTheModernFont) {
   vit.WriteConfig("app.cfg", {{20610, {"bool", 1}}, {20611, {"int", 1500}}, {90611, {"int", 1}}});
   ASSERT_EQ(vit.Run("").exitCode, 0);
   EXPECT_EQ(Stored(vit.AppConfig(), 20621), 1);
-  EXPECT_TRUE(Contains(vit.CallLog(), "IUI::ChangeFont(Microsoft YaHei|Microsoft YaHei|Microsoft YaHei|Microsoft YaHei)"));
+  EXPECT_TRUE(
+      Contains(vit.CallLog(), "IUI::ChangeFont(Microsoft YaHei|Microsoft YaHei|Microsoft YaHei|Microsoft YaHei)"));
 }
 
 TEST(VitrineShell, AnExplicitFontChoiceOfZeroIsKept) {

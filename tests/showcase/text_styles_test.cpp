@@ -16,9 +16,9 @@ struct Family {
 
 TEST(TextStyles, EveryFamilyMapsItsNamesToItsColour) {
   const Family families[] = {
-      {L"HR", 5, L"text_h1"},   {L"HB", 4, L"text_h1"},        {L"T", 5, L"text_h2"},
-      {L"S", 4, L"text_h3"},    {L"D", 4, L"text_disable"},    {L"O", 2, L"text_portfolio"},
-      {L"B", 4, L"text_link_normal"}, {L"F", 4, L"text_sell"}, {L"W", 4, L"text_white"},
+      {L"HR", 5, L"text_h1"},         {L"HB", 4, L"text_h1"},     {L"T", 5, L"text_h2"},
+      {L"S", 4, L"text_h3"},          {L"D", 4, L"text_disable"}, {L"O", 2, L"text_portfolio"},
+      {L"B", 4, L"text_link_normal"}, {L"F", 4, L"text_sell"},    {L"W", 4, L"text_white"},
   };
   int total = 0;
   for (const Family& f : families) {

@@ -14,48 +14,48 @@ enum class KeywordKind { Operator, Function, DrawFunction, Style, Colour, LineWi
 
 // One entry of the data file: the keywords it documents and its fields.
 struct Entry {
-    std::vector<std::string> names;  // upper case; the first is the main name
-    std::string section;             // the section (family) it stands in
-    std::string args;                // "X, N": argument names separated by commas
-    std::string does;                // what it computes
-    std::string novalue;             // when it gives no value
-    std::string example;             // a formula that compiles
-    std::string note;                // a surprise worth knowing
-    std::string picture;             // for drawing functions: the pane formula of its picture
-    int32_t line = 0;                // line of the data file where the entry starts
+  std::vector<std::string> names;  // upper case; the first is the main name
+  std::string section;             // the section (family) it stands in
+  std::string args;                // "X, N": argument names separated by commas
+  std::string does;                // what it computes
+  std::string novalue;             // when it gives no value
+  std::string example;             // a formula that compiles
+  std::string note;                // a surprise worth knowing
+  std::string picture;             // for drawing functions: the pane formula of its picture
+  int32_t line = 0;                // line of the data file where the entry starts
 };
 
 // One error code of the compiler with the host's message and a typical cause.
 struct ErrorCode {
-    int32_t code = 0;
-    std::string message;
-    std::string cause;
+  int32_t code = 0;
+  std::string message;
+  std::string cause;
 };
 
 // A heading of the document with its introduction and its entries.
 struct Section {
-    std::string title;
-    std::string intro;  // Markdown, kept as written
-    std::vector<int32_t> entries;  // indexes into Reference::entries
+  std::string title;
+  std::string intro;             // Markdown, kept as written
+  std::vector<int32_t> entries;  // indexes into Reference::entries
 };
 
 struct Reference {
-    std::vector<Section> sections;
-    std::vector<Entry> entries;
-    std::vector<ErrorCode> errors;
-    std::string errorSource;  // where the error messages come from, for the document
+  std::vector<Section> sections;
+  std::vector<Entry> entries;
+  std::vector<ErrorCode> errors;
+  std::string errorSource;  // where the error messages come from, for the document
 };
 
 // Facts about one keyword from the library's tables.
 struct KeywordFacts {
-    std::string word;  // upper case
-    int32_t id = 0;
-    int32_t argCount = -1;
-    KeywordKind kind = KeywordKind::Other;
-    bool looksAhead = false;    // the function's value on a bar can depend on later bars
-    bool wholeRange = false;    // the function reads the whole calculated range
-    bool recursive = false;     // the function depends on every earlier bar
-    uint32_t colour = 0;        // named colours: 0xAABBGGRR
+  std::string word;  // upper case
+  int32_t id = 0;
+  int32_t argCount = -1;
+  KeywordKind kind = KeywordKind::Other;
+  bool looksAhead = false;  // the function's value on a bar can depend on later bars
+  bool wholeRange = false;  // the function reads the whole calculated range
+  bool recursive = false;   // the function depends on every earlier bar
+  uint32_t colour = 0;      // named colours: 0xAABBGGRR
 };
 
 // Every keyword of the language, in table order.

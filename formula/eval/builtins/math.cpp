@@ -133,8 +133,8 @@ double Rgb(double r, double g, double b) {
   const int32_t green = ColorComponent(g);
   const int32_t blue = ColorComponent(b);
   if (red < 0 || green < 0 || blue < 0) return INVALID_VALUE;
-  const uint32_t bits = 0xFF000000u | static_cast<uint32_t>(blue) << 16 | static_cast<uint32_t>(green) << 8 |
-                        static_cast<uint32_t>(red);
+  const uint32_t bits =
+      0xFF000000u | static_cast<uint32_t>(blue) << 16 | static_cast<uint32_t>(green) << 8 | static_cast<uint32_t>(red);
   return static_cast<double>(static_cast<float>(static_cast<int32_t>(bits)));
 }
 

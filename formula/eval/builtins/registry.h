@@ -5,7 +5,6 @@
 // and the ids other code refers to are all derived from these rows.
 #include <cstdint>
 
-#include "formula/eval/builtins/stub.h"
 #include "formula/eval/builtins/averages.h"
 #include "formula/eval/builtins/counts.h"
 #include "formula/eval/builtins/extremes.h"
@@ -16,6 +15,7 @@
 #include "formula/eval/builtins/signals.h"
 #include "formula/eval/builtins/stats.h"
 #include "formula/eval/builtins/status.h"
+#include "formula/eval/builtins/stub.h"
 #include "formula/eval/builtins/sums.h"
 #include "formula/eval/builtins/time.h"
 #include "formula/eval/builtins/trend.h"
@@ -24,7 +24,6 @@
 #include "formula/eval/calc_context.h"
 #include "formula/eval/column_kernels.h"
 #include "formula/eval/function_info.h"
-
 
 // How a built-in is written in a formula. The keyword is the lower-case name
 // unless `word` says otherwise; `alias` is a second keyword for the same

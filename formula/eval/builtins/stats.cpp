@@ -15,14 +15,10 @@ enum class Dispersion { Std, StdP, Var, VarP };
 // The dispersion from the window's count, mean and squared deviations.
 double DispersionOf(Dispersion kind, const window::MomentAgg& m, int32_t n) {
   switch (kind) {
-    case Dispersion::Std:
-      return step::SampleStd(m.m2, n);
-    case Dispersion::StdP:
-      return m.m2 > 0.0 ? std::sqrt(m.m2 / n) : 0.0;
-    case Dispersion::Var:
-      return m.m2 / (n - 1);
-    case Dispersion::VarP:
-      return m.m2 / n;
+    case Dispersion::Std: return step::SampleStd(m.m2, n);
+    case Dispersion::StdP: return m.m2 > 0.0 ? std::sqrt(m.m2 / n) : 0.0;
+    case Dispersion::Var: return m.m2 / (n - 1);
+    case Dispersion::VarP: return m.m2 / n;
   }
   return 0.0;
 }

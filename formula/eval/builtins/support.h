@@ -180,8 +180,8 @@ class RollingBlock {
 // rolling block. False when the call is done, with its code in *code: a
 // fault, a bar outside the data, or a look-back read answered from the
 // block (the kept quantity less `keptBias`).
-inline bool BeginRolling(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double keptBias,
-                         Call* c, RollingBlock* block, double** s, int32_t* code) {
+inline bool BeginRolling(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t offset, double keptBias, Call* c,
+                         RollingBlock* block, double** s, int32_t* code) {
   if (!Begin(rec, out, ctx, offset, 3, c, code)) return false;
   *s = block->Open(*c, 1, 2);
   if (*s == nullptr) {
@@ -195,9 +195,7 @@ inline bool BeginRolling(const ExprRecord* rec, double* out, CalcContext* ctx, i
 }
 
 // The previous entry is for the bar before b and its first quantity has a value.
-inline bool Continuing(const double* s, int32_t b) {
-  return s[0] == static_cast<double>(b) - 1.0 && HasValue(s[1]);
-}
+inline bool Continuing(const double* s, int32_t b) { return s[0] == static_cast<double>(b) - 1.0 && HasValue(s[1]); }
 
 // Period argument in element e at b: false when it has no value.
 inline int32_t ReadPeriod(const Call& c, int32_t e, int32_t* n, bool* ok) {

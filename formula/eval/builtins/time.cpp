@@ -24,8 +24,7 @@ struct MinutePeriod {
 };
 
 constexpr MinutePeriod MinutePeriods[] = {
-    {1, 0},    {3, 12},   {5, 1},    {10, 15},  {15, 2},   {20, 16},
-    {30, 3},   {60, 4},   {90, 17},  {120, 13}, {180, 18}, {240, 14},
+    {1, 0}, {3, 12}, {5, 1}, {10, 15}, {15, 2}, {20, 16}, {30, 3}, {60, 4}, {90, 17}, {120, 13}, {180, 18}, {240, 14},
 };
 static_assert(sizeof(MinutePeriods) / sizeof(MinutePeriods[0]) == 12, "twelve minute periods have codes");
 
@@ -41,8 +40,7 @@ double DateNumber(const std::tm& tm) {
 
 // The one argument of a conversion, rounded; false (and *code) when the
 // caller must return.
-bool ReadRounded(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, int32_t* v,
-                 int32_t* code) {
+bool ReadRounded(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, int32_t* v, int32_t* code) {
   Args a;
   if (!builtin::BeginArgs(call, out, ctx, offset, 2, PLAIN_ARGS, &a, code)) return false;
   double x = 0.0;
@@ -54,8 +52,7 @@ bool ReadRounded(const ExprRecord* call, double* out, CalcContext* ctx, int32_t 
 
 // The local calendar fields of the bar's time; *code is EVAL_BAD_ARGUMENT
 // when the provider or the conversion fails.
-bool BarCalendar(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, std::tm* tm,
-                 int32_t* code) {
+bool BarCalendar(const ExprRecord* call, double* out, CalcContext* ctx, int32_t offset, std::tm* tm, int32_t* code) {
   Args a;
   if (!builtin::BeginArgs(call, out, ctx, offset, 1, PLAIN_ARGS, &a, code)) return false;
   *code = EVAL_BAD_ARGUMENT;

@@ -122,7 +122,8 @@ int32_t SarCall(const ExprRecord* rec, double* out, CalcContext* ctx, int32_t of
     first = !HasValue(prev);
   }
   SarBar r;
-  const bool ok = first ? FirstBar(prices, c.b, n, step, a, &r) : LaterBar(prices, c.b, n, step, maxFactor, prev, a, &r);
+  const bool ok =
+      first ? FirstBar(prices, c.b, n, step, a, &r) : LaterBar(prices, c.b, n, step, maxFactor, prev, a, &r);
   if (!ok) return EVAL_OK;
   WriteBack(ctx, rec->values[ELEM_OWN].Index(), offset, r.value);
   *out = turnSignal ? r.turn : r.value;

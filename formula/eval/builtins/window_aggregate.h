@@ -201,10 +201,10 @@ struct Layout {
   static_assert(std::is_trivially_copyable<Agg>::value && sizeof(Agg) % sizeof(double) == 0,
                 "an aggregate is a plain struct of doubles");
   static constexpr int32_t CELLS = static_cast<int32_t>(sizeof(Agg) / sizeof(double));
-  static constexpr int32_t LENGTH = 0;         // n the caches were made for
-  static constexpr int32_t SUFFIX_BLOCK = 1;   // block whose suffixes are kept
-  static constexpr int32_t PREV_BAR = 2;       // bar of the prefix in PREV
-  static constexpr int32_t LAST_BAR = 3;       // bar of the prefix in LAST
+  static constexpr int32_t LENGTH = 0;        // n the caches were made for
+  static constexpr int32_t SUFFIX_BLOCK = 1;  // block whose suffixes are kept
+  static constexpr int32_t PREV_BAR = 2;      // bar of the prefix in PREV
+  static constexpr int32_t LAST_BAR = 3;      // bar of the prefix in LAST
   static constexpr int32_t PREV = 4;
   static constexpr int32_t LAST = PREV + CELLS;
   static constexpr int32_t SUFFIXES = LAST + CELLS;  // n aggregates: suffix from position i

@@ -184,8 +184,10 @@ void FindTurningPoints(const double* v, int32_t f, int32_t l, const ZigzagThresh
   points->clear();
   int32_t d = 0;
   for (int32_t i = f + 1; i <= l && d == 0; ++i) {
-    if (Moves(t, 1, v[f], v[i])) d = 1;
-    else if (Moves(t, -1, v[f], v[i])) d = -1;
+    if (Moves(t, 1, v[f], v[i]))
+      d = 1;
+    else if (Moves(t, -1, v[f], v[i]))
+      d = -1;
   }
   if (d == 0) return;
   points->push_back({f, v[f]});

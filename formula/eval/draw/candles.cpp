@@ -49,7 +49,8 @@ void BuildKLine(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   GraphDrawInfo info;
   GraphDrawInfoBuilder b(&info);
   const int fallBody = b.AddRectangle(GetRectangleFill(Palette(kPaletteFall), FILL_STYLE_SOLID, RECTANGLE_TYPE_1));
-  const int riseBody = b.AddRectangle(GetRectangleFrame(Palette(kPaletteRise), 1.0f, LINE_STYLE_SOLID, RECTANGLE_TYPE_1));
+  const int riseBody =
+      b.AddRectangle(GetRectangleFrame(Palette(kPaletteRise), 1.0f, LINE_STYLE_SOLID, RECTANGLE_TYPE_1));
   const int fallWick = b.AddCurve(GetCurve(Palette(kPaletteFall), 1.0f, LINE_STYLE_SOLID));
   const int riseWick = b.AddCurve(GetCurve(Palette(kPaletteRise), 1.0f, LINE_STYLE_SOLID));
   ReserveOrder(info, job, 3);

@@ -19,12 +19,12 @@ static_assert(kVolStick != 0 && kStick != 0 && kLineStick != 0 && kColorStick !=
 
 // Record ids of a column drawing, in the order they are made.
 struct ColumnRecords {
-  int fill = -1;        // rectangle fill of the output colour, type 0
-  int riseLine = -1;    // curve of palette 7
-  int fallLine = -1;    // curve of palette 8
-  int valueLine = -1;   // curve of the output colour: the polyline of CLTLINESTICK
-  int stickLine = -1;   // curve of the output colour: the sticks of CLTLINESTICK
-  int riseFill = -1;    // rectangle fills of palette 7, 8 and 9, type 1
+  int fill = -1;       // rectangle fill of the output colour, type 0
+  int riseLine = -1;   // curve of palette 7
+  int fallLine = -1;   // curve of palette 8
+  int valueLine = -1;  // curve of the output colour: the polyline of CLTLINESTICK
+  int stickLine = -1;  // curve of the output colour: the sticks of CLTLINESTICK
+  int riseFill = -1;   // rectangle fills of palette 7, 8 and 9, type 1
   int fallFill = -1;
   int flatFill = -1;
 };

@@ -12,17 +12,17 @@
 
 // One value element and the condition element that gates it (0 when none).
 struct DrawValueElement {
-    int32_t element;
-    int32_t condition;
+  int32_t element;
+  int32_t condition;
 };
 
 // One row per draw id 500 to 516. Uses all fields.
 struct DrawElements {
-    int32_t drawId;
-    int32_t elementCount;
-    std::array<int32_t, 5> elements;
-    int32_t valueCount;
-    std::array<DrawValueElement, 4> values;
+  int32_t drawId;
+  int32_t elementCount;
+  std::array<int32_t, 5> elements;
+  int32_t valueCount;
+  std::array<DrawValueElement, 4> values;
 };
 
 constexpr std::array<DrawElements, 17> kDrawElementTable{{
@@ -44,19 +44,18 @@ constexpr std::array<DrawElements, 17> kDrawElementTable{{
     {BuiltinId("DRAWLINE"), 4, {1, 3, 2, 4, 0}, 2, {{{2, 1}, {4, 3}, {0, 0}, {0, 0}}}},
     {BuiltinId("FILLRGN"), 3, {3, 1, 2, 0, 0}, 2, {{{1, 3}, {2, 3}, {0, 0}, {0, 0}}}},
 }};
-static_assert(kDrawElementTable.size() == kLastDrawId - kFirstDrawId + 1,
-              "one row per draw id");
+static_assert(kDrawElementTable.size() == kLastDrawId - kFirstDrawId + 1, "one row per draw id");
 
 constexpr bool DrawTableIsDense() {
-    for (size_t i = 0; i < kDrawElementTable.size(); ++i) {
-        if (kDrawElementTable[i].drawId != kFirstDrawId + static_cast<int32_t>(i)) return false;
-    }
-    return true;
+  for (size_t i = 0; i < kDrawElementTable.size(); ++i) {
+    if (kDrawElementTable[i].drawId != kFirstDrawId + static_cast<int32_t>(i)) return false;
+  }
+  return true;
 }
 static_assert(DrawTableIsDense(), "rows are in draw-id order without gaps");
 
 // The row of a draw id, or null for an id outside 500 to 516.
 constexpr const DrawElements* FindDrawElements(int32_t drawId) {
-    if (drawId < kFirstDrawId || drawId > kLastDrawId) return nullptr;
-    return &kDrawElementTable[static_cast<size_t>(drawId - kFirstDrawId)];
+  if (drawId < kFirstDrawId || drawId > kLastDrawId) return nullptr;
+  return &kDrawElementTable[static_cast<size_t>(drawId - kFirstDrawId)];
 }

@@ -37,8 +37,7 @@ struct BandSide {
 class BandWalk {
  public:
   BandWalk(const DrawJob& job, GraphDrawInfoBuilder& builder, const double* const series[4])
-      : m_job(job), m_builder(builder), m_p(series[0]), m_upperCode(series[1]), m_q(series[2]),
-        m_lowerCode(series[3]) {
+      : m_job(job), m_builder(builder), m_p(series[0]), m_upperCode(series[1]), m_q(series[2]), m_lowerCode(series[3]) {
     const size_t capacity = static_cast<size_t>(job.last - job.first + 3);
     m_upper.reserve(capacity);
     m_lower.reserve(capacity);

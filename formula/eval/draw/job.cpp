@@ -76,8 +76,7 @@ void FlushLine(GraphDrawInfoBuilder& builder, int id, std::vector<TarnPoint>& po
   points.clear();
 }
 
-void FlushPolygon(GraphDrawInfoBuilder& builder, int id, std::vector<TarnPoint>& upper,
-                  std::vector<TarnPoint>& lower) {
+void FlushPolygon(GraphDrawInfoBuilder& builder, int id, std::vector<TarnPoint>& upper, std::vector<TarnPoint>& lower) {
   upper.insert(upper.end(), lower.rbegin(), lower.rend());
   if (!upper.empty()) builder.AddCurveLine(id, upper, false, false);
   upper.clear();

@@ -79,9 +79,7 @@ inline bool IsConditionTrue(double v) { return IsTrue(v); }
 // A cell that has a value equal to 1 within VALUE_EPSILON.
 inline bool IsOne(double v) { return HasValue(v) && std::fabs(v - 1.0) <= VALUE_EPSILON; }
 
-inline TarnDrawInfo::TarnPoint At(double x, double y) {
-  return TarnDrawInfo::TarnPoint{static_cast<float>(x), y};
-}
+inline TarnDrawInfo::TarnPoint At(double x, double y) { return TarnDrawInfo::TarnPoint{static_cast<float>(x), y}; }
 
 // A palette colour of the host.
 TarnDrawInfo::TarnColor Palette(int32_t id);

@@ -124,8 +124,7 @@ int32_t ReadExtendFlag(const DrawJob& job) {
   ctx.rangeFirst = 0;
   ctx.rangeLast = 0;
   double value = INVALID_VALUE;
-  if (EvaluateOutputOperand(&ctx, record.kinds[kExtendElement], record.values[kExtendElement], &value, 0) !=
-      EVAL_OK) {
+  if (EvaluateOutputOperand(&ctx, record.kinds[kExtendElement], record.values[kExtendElement], &value, 0) != EVAL_OK) {
     return 0;
   }
   return HasValue(value) ? TruncateToInt(value) : 0;
@@ -179,8 +178,8 @@ void BuildPolyLine(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   const uint32_t style = job.StyleCode(5, kPloyNormal);
   GraphDrawInfo info;
   GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddCurve(
-      TarnDrawInfo::GetCurve(job.colour, static_cast<float>(job.width), LineStyleOf(style)));
+  const int id =
+      builder.AddCurve(TarnDrawInfo::GetCurve(job.colour, static_cast<float>(job.width), LineStyleOf(style)));
   PolyLineWalk walk(builder, id, static_cast<size_t>(job.last - job.first + 2));
   for (int32_t bar = job.first; bar <= job.last; ++bar) {
     const double c = condition[bar];
@@ -212,8 +211,8 @@ void BuildSegments(const DrawJob& job, std::vector<GraphDrawInfo>& out) {
   const uint32_t style = job.StyleCode(8, kPloyNormal);
   GraphDrawInfo info;
   GraphDrawInfoBuilder builder(&info);
-  const int id = builder.AddCurve(
-      TarnDrawInfo::GetCurve(job.colour, static_cast<float>(job.width), LineStyleOf(style)));
+  const int id =
+      builder.AddCurve(TarnDrawInfo::GetCurve(job.colour, static_cast<float>(job.width), LineStyleOf(style)));
   PairItems pairs(builder);
   Segment s;
   for (int32_t bar = job.first; bar <= job.last; ++bar) {

@@ -78,8 +78,8 @@ bool IsHidden(const DrawSource& source, int32_t output, const std::set<int32_t>&
 
 }  // namespace
 
-bool BuildDrawInfo(const DrawSource& source, int32_t first, int32_t last, int32_t step,
-                   const std::set<int32_t>& hidden, std::vector<GraphDrawInfo>& out) {
+bool BuildDrawInfo(const DrawSource& source, int32_t first, int32_t last, int32_t step, const std::set<int32_t>& hidden,
+                   std::vector<GraphDrawInfo>& out) {
   if (source.program == nullptr || source.parser == nullptr) return false;
   const int32_t outputs = static_cast<int32_t>(source.program->m_outputs.size());
   out.clear();

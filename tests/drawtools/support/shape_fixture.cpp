@@ -6,9 +6,7 @@ std::vector<TarnGraphPoint> Anchors(const std::vector<std::pair<float, double>>&
   return out;
 }
 
-std::vector<TarnDrawInfo::TarnPoint> LinePoints(const TarnDrawInfo::CurveLine& line) {
-  return line.points.GetPoint();
-}
+std::vector<TarnDrawInfo::TarnPoint> LinePoints(const TarnDrawInfo::CurveLine& line) { return line.points.GetPoint(); }
 
 void ExpectPoint(const TarnDrawInfo::TarnPoint& p, float x, double y, const char* what) {
   EXPECT_NEAR(p.x, x, 1e-4) << what;

@@ -72,7 +72,8 @@ TEST(ExprArenaTest, RecordsGrowInPlaceAndStatementsStayPut) {
   ExprRecord* r = arena.NewRecord(OP_CALL, 1);
   ASSERT_NE(r, nullptr);
   EXPECT_EQ(r->kinds[0], OPK_ZERO);
-  for (int i = 0; i < 40; ++i) ASSERT_TRUE(AppendElement(r, OPK_NUMBER, OperandValue::FromFloat(static_cast<float>(i))));
+  for (int i = 0; i < 40; ++i)
+    ASSERT_TRUE(AppendElement(r, OPK_NUMBER, OperandValue::FromFloat(static_cast<float>(i))));
   ASSERT_TRUE(InsertElement(r, 0, OPK_FUNC_ID, OperandValue::FromInt32(7)));
   ASSERT_EQ(r->count, 42);
   EXPECT_EQ(r->values[0].Int32(), 7);
@@ -98,8 +99,8 @@ TEST(CalculateInfoTest, WholeRangeSlotsByStorageKind) {
   const struct {
     SeriesKey key;
     bool whole;
-  } cases[] = {{{OPK_OUTPUT_SERIES, 2}, true}, {{OPK_VAR_SERIES, 2}, false}, {{OPK_VAR_SERIES, 5}, true},
-               {{OPK_OUTPUT_SERIES, 5}, false}, {{OPK_FIELD, 1}, false},   {{OPK_STATE, 2}, false}};
+  } cases[] = {{{OPK_OUTPUT_SERIES, 2}, true},  {{OPK_VAR_SERIES, 2}, false}, {{OPK_VAR_SERIES, 5}, true},
+               {{OPK_OUTPUT_SERIES, 5}, false}, {{OPK_FIELD, 1}, false},      {{OPK_STATE, 2}, false}};
   for (const auto& c : cases) EXPECT_EQ(p.IsWholeRange(c.key), c.whole) << c.key.kind << " " << c.key.slot;
 }
 
@@ -189,11 +190,11 @@ TEST_F(OutputLookupTest, SeriesKeyOnlyForVariableElements) {
 
 TEST(CalculateInfoTest, DefiningAssignmentIsTheFirstMatchOnKindAndFullPayload) {
   ProgramBuilder b;
-  b.Expression(b.SeriesVar(OPK_VAR_SERIES, 1));        // 0: defines nothing
-  b.Assign(OPK_VAR_SERIES, 0, Num(1.0f));              // 1
-  b.Assign(OPK_OUTPUT_SERIES, 1, Num(2.0f));           // 2
-  b.Assign(OPK_VAR_SERIES, 1, Num(3.0f));              // 3
-  b.Assign(OPK_VAR_SERIES, 1, Num(4.0f));              // 4: a later duplicate
+  b.Expression(b.SeriesVar(OPK_VAR_SERIES, 1));  // 0: defines nothing
+  b.Assign(OPK_VAR_SERIES, 0, Num(1.0f));        // 1
+  b.Assign(OPK_OUTPUT_SERIES, 1, Num(2.0f));     // 2
+  b.Assign(OPK_VAR_SERIES, 1, Num(3.0f));        // 3
+  b.Assign(OPK_VAR_SERIES, 1, Num(4.0f));        // 4: a later duplicate
   const CCalculateInfo& p = b.Program();
   EXPECT_EQ(p.FindDefiningAssignment(OPK_VAR_SERIES, 0), 1);
   EXPECT_EQ(p.FindDefiningAssignment(OPK_OUTPUT_SERIES, 1), 2);

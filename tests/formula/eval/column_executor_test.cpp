@@ -106,7 +106,9 @@ class ArrayBars : public IIndexDataProvider {
   bool GetAnchorBar(int32_t bar, int32_t, int32_t* anchor) override { return *anchor = bar, true; }
   bool GetPeriod(int32_t*, int32_t*) override { return true; }
   bool GetBarTime(int32_t bar, int64_t* time) override { return *time = 86400 * int64_t{bar}, true; }
-  bool GetBarIndexByTime(int64_t time, int32_t* bar) override { return *bar = static_cast<int32_t>(time / 86400), true; }
+  bool GetBarIndexByTime(int64_t time, int32_t* bar) override {
+    return *bar = static_cast<int32_t>(time / 86400), true;
+  }
   bool GetTimeOfDate(int64_t, int64_t*) override { return false; }
 };
 

@@ -9,29 +9,29 @@
 namespace {
 
 struct SwitchCase {
-    const char* environment;  // null: unset
-    bool setting;
-    bool enabled;
+  const char* environment;  // null: unset
+  bool setting;
+  bool enabled;
 };
 
 constexpr SwitchCase kSwitchCases[] = {
-    {nullptr, true, true}, {nullptr, false, false}, {"off", true, false}, {"0", true, false},
+    {nullptr, true, true}, {nullptr, false, false}, {"off", true, false},  {"0", true, false},
     {"on", true, true},    {"1", true, true},       {"off", false, false}, {"", true, true},
 };
 
 TEST(ColumnSwitchTest, SettingAndEnvironmentBothMustAllowIt) {
-    for (const SwitchCase& c : kSwitchCases) {
-        if (c.environment == nullptr) {
-            unsetenv("ABACOR_COLUMN_EXECUTOR");
-        } else {
-            setenv("ABACOR_COLUMN_EXECUTOR", c.environment, 1);
-        }
-        CIndexCalculator calc;
-        calc.SetColumnExecutor(c.setting);
-        EXPECT_EQ(calc.ColumnExecutorEnabled(), c.enabled)
-            << (c.environment ? c.environment : "(unset)") << " " << c.setting;
+  for (const SwitchCase& c : kSwitchCases) {
+    if (c.environment == nullptr) {
+      unsetenv("ABACOR_COLUMN_EXECUTOR");
+    } else {
+      setenv("ABACOR_COLUMN_EXECUTOR", c.environment, 1);
     }
-    unsetenv("ABACOR_COLUMN_EXECUTOR");
+    CIndexCalculator calc;
+    calc.SetColumnExecutor(c.setting);
+    EXPECT_EQ(calc.ColumnExecutorEnabled(), c.enabled)
+        << (c.environment ? c.environment : "(unset)") << " " << c.setting;
+  }
+  unsetenv("ABACOR_COLUMN_EXECUTOR");
 }
 
 }  // namespace

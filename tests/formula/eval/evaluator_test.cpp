@@ -50,17 +50,33 @@ TEST_F(OperatorTest, ArithmeticAndEpsilonRules) {
     double expected;
   };
   const Case cases[] = {
-      {OP_ADD, 1.5, 2.25, 3.75},    {OP_SUB, 1.5, 2.25, -0.75},      {OP_MUL, 1.5, -2.0, -3.0},
-      {OP_DIV, 1.0, 0.0, 0.0},      {OP_DIV, 1.0, 0.00000001, 0.0}, {OP_DIV, 1.0, 0.001, 1000.0},
-      {OP_DIV, 3.0, -1e-7, 0.0},    {OP_DIV, 3.0, -2e-7, -15000000.0},
+      {OP_ADD, 1.5, 2.25, 3.75},
+      {OP_SUB, 1.5, 2.25, -0.75},
+      {OP_MUL, 1.5, -2.0, -3.0},
+      {OP_DIV, 1.0, 0.0, 0.0},
+      {OP_DIV, 1.0, 0.00000001, 0.0},
+      {OP_DIV, 1.0, 0.001, 1000.0},
+      {OP_DIV, 3.0, -1e-7, 0.0},
+      {OP_DIV, 3.0, -2e-7, -15000000.0},
       // and / or: magnitudes above the epsilon are true.
-      {OP_AND, 1.0, 2.0, 1.0},      {OP_AND, 1.0, 1e-7, 0.0},       {OP_AND, -3.0, 2e-7, 1.0},
-      {OP_OR, 0.0, 5e-8, 0.0},      {OP_OR, 0.0, -1.0, 1.0},
+      {OP_AND, 1.0, 2.0, 1.0},
+      {OP_AND, 1.0, 1e-7, 0.0},
+      {OP_AND, -3.0, 2e-7, 1.0},
+      {OP_OR, 0.0, 5e-8, 0.0},
+      {OP_OR, 0.0, -1.0, 1.0},
       // A difference of 0.00000005 is equality.
-      {OP_GT, 1.00000005, 1.0, 0.0}, {OP_EQ, 1.00000005, 1.0, 1.0}, {OP_NE, 1.00000005, 1.0, 0.0},
-      {OP_GE, 1.0, 1.00000005, 1.0}, {OP_LE, 1.00000005, 1.0, 1.0}, {OP_LT, 1.0, 1.00000005, 0.0},
-      {OP_GT, 1.000001, 1.0, 1.0},  {OP_LT, 1.0, 1.000001, 1.0},    {OP_GE, 1.0, 1.000001, 0.0},
-      {OP_LE, 1.000001, 1.0, 0.0},  {OP_NE, 1.0, 1.000001, 1.0},    {OP_EQ, 2.0, 3.0, 0.0},
+      {OP_GT, 1.00000005, 1.0, 0.0},
+      {OP_EQ, 1.00000005, 1.0, 1.0},
+      {OP_NE, 1.00000005, 1.0, 0.0},
+      {OP_GE, 1.0, 1.00000005, 1.0},
+      {OP_LE, 1.00000005, 1.0, 1.0},
+      {OP_LT, 1.0, 1.00000005, 0.0},
+      {OP_GT, 1.000001, 1.0, 1.0},
+      {OP_LT, 1.0, 1.000001, 1.0},
+      {OP_GE, 1.0, 1.000001, 0.0},
+      {OP_LE, 1.000001, 1.0, 0.0},
+      {OP_NE, 1.0, 1.000001, 1.0},
+      {OP_EQ, 2.0, 3.0, 0.0},
   };
   for (const Case& c : cases) {
     const double v = Apply(c.op, c.a, c.b);
@@ -95,10 +111,10 @@ TEST_F(OperatorTest, ElementCountAndUnknownOpsAreStructuralFaults) {
   provider.barCount = provider.totalBarCount = 1;
   TestRun run(b.Program(), provider);
   double v = 0.0;
-  for (const Operand& r : {ProgramBuilder::Record(OP_ADD, {Num(1)}),
-                           ProgramBuilder::Record(OP_ADD, {Num(1), Num(2), Num(3)}),
-                           ProgramBuilder::Op(12, Num(1), Num(2)), ProgramBuilder::Op(13, Num(1), Num(2)),
-                           ProgramBuilder::Op(17, Num(1), Num(2)), ProgramBuilder::Op(-1, Num(1), Num(2))}) {
+  for (const Operand& r :
+       {ProgramBuilder::Record(OP_ADD, {Num(1)}), ProgramBuilder::Record(OP_ADD, {Num(1), Num(2), Num(3)}),
+        ProgramBuilder::Op(12, Num(1), Num(2)), ProgramBuilder::Op(13, Num(1), Num(2)),
+        ProgramBuilder::Op(17, Num(1), Num(2)), ProgramBuilder::Op(-1, Num(1), Num(2))}) {
     EXPECT_EQ(run.Eval(r, 0, &v), EVAL_BAD_ARGUMENT) << r.value.Record()->op;
     ReleaseOperand(r.kind, r.value);
   }
@@ -137,8 +153,8 @@ TEST_F(EvaluatorTest, ConstantsParametersAndTexts) {
   std::memcpy(&bits, &f, 4);
   EXPECT_EQ(bits, 5u);
   // Kinds that are not values.
-  for (OperandKind k : {OPK_FIELD, OPK_VAR_SERIES, OPK_FUNC_ID, OPK_FUNC_SLOT, OPK_STATE,
-                        static_cast<OperandKind>(6), static_cast<OperandKind>(12), static_cast<OperandKind>(15)}) {
+  for (OperandKind k : {OPK_FIELD, OPK_VAR_SERIES, OPK_FUNC_ID, OPK_FUNC_SLOT, OPK_STATE, static_cast<OperandKind>(6),
+                        static_cast<OperandKind>(12), static_cast<OperandKind>(15)}) {
     EXPECT_EQ(run.Eval(Raw(k, 0), 3, &v), EVAL_BAD_ARGUMENT) << k;
   }
   run.ctx.program = nullptr;
@@ -190,9 +206,9 @@ TEST_F(EvaluatorTest, DataFieldsReadTheProviderOrTheDefault) {
   EXPECT_EQ(run.Eval(id1001, 2, &v), EVAL_OK);
   EXPECT_EQ(v, 7.5);
   EXPECT_EQ(run.Eval(badIndex, 2, &v), EVAL_BAD_ARGUMENT);
-  EXPECT_EQ(run.Eval(Raw(OPK_VAR, 99), 2, &v), EVAL_BAD_ARGUMENT);   // beyond the table
+  EXPECT_EQ(run.Eval(Raw(OPK_VAR, 99), 2, &v), EVAL_BAD_ARGUMENT);     // beyond the table
   EXPECT_EQ(run.Eval(Raw(OPK_VAR, ~0ull), 2, &v), EVAL_BAD_ARGUMENT);  // negative index
-  EXPECT_EQ(run.Eval(close, 1, &v, 0, true), EVAL_BAD_ARGUMENT);     // not in m_outputVars
+  EXPECT_EQ(run.Eval(close, 1, &v, 0, true), EVAL_BAD_ARGUMENT);       // not in m_outputVars
   run.ctx.dataProvider = nullptr;
   EXPECT_EQ(run.Eval(close, 1, &v), EVAL_BAD_ARGUMENT);
 }
@@ -235,8 +251,8 @@ TEST_F(EvaluatorTest, FailedOrInvalidScalarIsNotCached) {
 
 TEST_F(EvaluatorTest, SeriesCellsAreComputedLazilyAndOnce) {
   // X := CLOSE * 2 - OPEN (slot 0 of storage kind 5).
-  b.Assign(OPK_VAR_SERIES, 0, ProgramBuilder::Op(OP_SUB, ProgramBuilder::Op(OP_MUL, b.FieldVar(CLOSE), Num(2)),
-                                                  b.FieldVar(OPEN)));
+  b.Assign(OPK_VAR_SERIES, 0,
+           ProgramBuilder::Op(OP_SUB, ProgramBuilder::Op(OP_MUL, b.FieldVar(CLOSE), Num(2)), b.FieldVar(OPEN)));
   const Operand x = b.SeriesVar(OPK_VAR_SERIES, 0);
   TestRun run(b.Program(), provider);
   double v = 0.0;
@@ -341,10 +357,10 @@ TEST_F(EvaluatorTest, CallBuiltinResolvesIdsAndSlots) {
   };
   const Case cases[] = {
       {ProgramBuilder::Call(131, {Num(1), Num(2), Num(3)}), EVAL_OK},  // the constant stub by id
-      {ProgramBuilder::CallSlot(74, {}), EVAL_OK},                      // and by slot
-      {ProgramBuilder::Call(125, {Num(1)}), EVAL_BAD_ARGUMENT},         // REVERSE: no slot
-      {ProgramBuilder::Call(240, {Num(1)}), EVAL_BAD_ARGUMENT},         // BUY: no slot
-      {ProgramBuilder::Call(500, {Num(1)}), EVAL_BAD_ARGUMENT},         // a draw id
+      {ProgramBuilder::CallSlot(74, {}), EVAL_OK},                     // and by slot
+      {ProgramBuilder::Call(125, {Num(1)}), EVAL_BAD_ARGUMENT},        // REVERSE: no slot
+      {ProgramBuilder::Call(240, {Num(1)}), EVAL_BAD_ARGUMENT},        // BUY: no slot
+      {ProgramBuilder::Call(500, {Num(1)}), EVAL_BAD_ARGUMENT},        // a draw id
       {ProgramBuilder::Call(600, {}), EVAL_BAD_ARGUMENT},
       {ProgramBuilder::Call(-5, {}), EVAL_BAD_ARGUMENT},
       {ProgramBuilder::CallSlot(-1, {}), EVAL_BAD_ARGUMENT},
@@ -414,8 +430,8 @@ TEST_F(EvaluatorTest, FailingDefinitionLeavesTheCellUncomputed) {
 }
 
 TEST_F(EvaluatorTest, WriteBackAlwaysUsesStatementVariables) {
-  b.SeriesVar(OPK_VAR_SERIES, 3);                     // m_stmtVars[0]
-  b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);            // m_outputVars[0]: must not be written
+  b.SeriesVar(OPK_VAR_SERIES, 3);           // m_stmtVars[0]
+  b.SeriesVar(OPK_OUTPUT_SERIES, 0, true);  // m_outputVars[0]: must not be written
   TestRun run(b.Program(), provider);
   run.ctx.bar = 5;
   run.ctx.variables = VariableTable::kOutputs;  // as inside an output's evaluation

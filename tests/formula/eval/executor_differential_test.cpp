@@ -43,7 +43,8 @@ std::vector<CorpusFormula> Join(std::vector<CorpusFormula> a, const std::vector<
 }
 
 std::vector<CorpusFormula> SuiteAndReference() {
-  return Join(FormulasInFolder(kRoot + "/bench/suite", ".txt"), ReferenceExamples(kRoot + "/docs/reference/language.txt"));
+  return Join(FormulasInFolder(kRoot + "/bench/suite", ".txt"),
+              ReferenceExamples(kRoot + "/docs/reference/language.txt"));
 }
 
 std::vector<CorpusFormula> FuzzCorpus() {
@@ -119,10 +120,10 @@ TEST_P(ExecutorDifferential, SameBitsWithTheExecutorOnAndOff) {
     }
   }
   EXPECT_TRUE(knownRan) << source.name << " did not yield " << source.known;
-  std::cout << source.name << ": " << ran << " formulas ran on " << data.size() << " data sets, "
-            << skipped.size() << " did not compile, " << unrepeatable
-            << " differ from run to run even with the executor off (listed in executor_differential_"
-            << source.name << ".txt)\n";
+  std::cout << source.name << ": " << ran << " formulas ran on " << data.size() << " data sets, " << skipped.size()
+            << " did not compile, " << unrepeatable
+            << " differ from run to run even with the executor off (listed in executor_differential_" << source.name
+            << ".txt)\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, ExecutorDifferential, testing::ValuesIn(kSources),

@@ -149,7 +149,7 @@ class CheckCallTest : public ::testing::Test {
 
 TEST_F(CheckCallTest, CheckACountsArguments) {
   const auto& vars = b.Program().m_stmtVars;
-  EXPECT_EQ(CheckCall(Keep(ProgramBuilder::Call(126, {Num(1), Num(2)})), vars), EVAL_OK);         // REF
+  EXPECT_EQ(CheckCall(Keep(ProgramBuilder::Call(126, {Num(1), Num(2)})), vars), EVAL_OK);  // REF
   EXPECT_EQ(CheckCall(Keep(ProgramBuilder::Call(126, {Num(1)})), vars), EVAL_BAD_ARGUMENT);
   EXPECT_EQ(CheckCall(Keep(ProgramBuilder::CallState(140, 0xFFFF0001u, {Num(1), Num(2)})), vars), EVAL_OK);  // MA
   EXPECT_EQ(CheckCall(Keep(ProgramBuilder::CallState(140, 1, {Num(1), Num(2), Num(3)})), vars), EVAL_BAD_ARGUMENT);

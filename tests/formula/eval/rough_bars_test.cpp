@@ -20,8 +20,8 @@ uint64_t Bits(double v) {
 }
 
 struct Hazards {
-  int32_t exactTies = 0;  // a price equal in every bit to the previous bar's
-  int32_t nearTies = 0;   // 0 < |difference| <= the equality tolerance
+  int32_t exactTies = 0;   // a price equal in every bit to the previous bar's
+  int32_t nearTies = 0;    // 0 < |difference| <= the equality tolerance
   int32_t nearMisses = 0;  // just beyond the tolerance
   int32_t offGrid = 0;     // not a whole number of cents
   int32_t nans = 0;

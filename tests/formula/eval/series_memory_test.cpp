@@ -48,8 +48,8 @@ TEST(SeriesPoolTest, FreedArraysAreTakenAgain) {
     size_t count;
     bool shareable;
   };
-  const Case cases[] = {{4, false}, {2502, false}, {2502, true}, {kMapped + 3, false}, {kMapped + 3, true},
-                        {1000002, true}};
+  const Case cases[] = {{4, false},           {2502, false},       {2502, true},
+                        {kMapped + 3, false}, {kMapped + 3, true}, {1000002, true}};
   for (const Case& c : cases) {
     PoolScope scope(size_t{64} << 20);
     SeriesMemory first = series_memory::Allocate(c.count, c.shareable);
@@ -81,8 +81,8 @@ TEST(SeriesPoolTest, ArraysServeRequestsOfAboutTheirSize) {
     bool reused;
   };
   const Case cases[] = {
-      {1000, 1000, false, true}, {1000, 800, false, true},  {1000, 799, false, false},
-      {1000, 1001, false, false}, {1000, 900, true, true},   {kMapped, kMapped - 1000, false, true},
+      {1000, 1000, false, true},       {1000, 800, false, true}, {1000, 799, false, false},
+      {1000, 1001, false, false},      {1000, 900, true, true},  {kMapped, kMapped - 1000, false, true},
       {kMapped, kMapped, true, false},
   };
   for (const Case& c : cases) {

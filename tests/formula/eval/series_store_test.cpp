@@ -29,7 +29,7 @@ TEST(SeriesStoreTest, RefusesBadKeys) {
   EXPECT_NE(store.GetSeries(14, 0, true, 0), nullptr);
   EXPECT_NE(store.GetSeries(0, 0, true, 0), nullptr);
   SeriesStore empty(0);
-  EXPECT_EQ(empty.GetSeries(5, 0, true, 0), nullptr);  // needs a bar
+  EXPECT_EQ(empty.GetSeries(5, 0, true, 0), nullptr);   // needs a bar
   EXPECT_NE(empty.GetSeries(11, 0, true, 4), nullptr);  // an explicit length does not
 }
 
@@ -169,8 +169,8 @@ TEST(SeriesStoreTest, ArrayToWriteIsUncomputedOutsideItsRange) {
     int32_t skipFirst, skipLast;  // the cells left to the writer; first > last: none
   };
   const Case cases[] = {
-      {0, 9, 0, 9}, {0, 11, 0, 11}, {3, 5, 3, 5}, {-4, 2, 0, 2}, {7, 40, 7, 11}, {6, 2, 1, 0}, {12, 20, 1, 0},
-      {-5, -1, 1, 0},
+      {0, 9, 0, 9},   {0, 11, 0, 11}, {3, 5, 3, 5},   {-4, 2, 0, 2},
+      {7, 40, 7, 11}, {6, 2, 1, 0},   {12, 20, 1, 0}, {-5, -1, 1, 0},
   };
   for (const Case& c : cases) {
     SeriesStore store(10);

@@ -12,8 +12,8 @@ TEST(StyleNamesTest, LooksUpWordsInAnyCase) {
     uint32_t code;
   };
   const Case cases[] = {
-      {"citsar", 0x01000004u},     {"CLRRED", 0x020000FFu},  {"ClrPink", 0x02CBC0FFu},
-      {"PLOYSTICK", 0x01000001u},  {"cltstick", 0x01000001u}, {"CITCIRCLE", 0x01000001u},
+      {"citsar", 0x01000004u},        {"CLRRED", 0x020000FFu},     {"ClrPink", 0x02CBC0FFu},
+      {"PLOYSTICK", 0x01000001u},     {"cltstick", 0x01000001u},   {"CITCIRCLE", 0x01000001u},
       {"cltrtvolstick", 0x01000004u}, {"CLRDEFAULT", 0x02FEFEFEu}, {"PLOYSAR", 0x01000009u},
   };
   for (const Case& c : cases) {
@@ -24,7 +24,9 @@ TEST(StyleNamesTest, LooksUpWordsInAnyCase) {
 }
 
 TEST(StyleNamesTest, UnknownWordsLeaveZero) {
-  for (const char* word : {"", "CLR", "CLRREDX", "colorred", "CITSAR ", "PLOYST\xC4\xB0" "CK"}) {
+  for (const char* word : {"", "CLR", "CLRREDX", "colorred", "CITSAR ",
+                           "PLOYST\xC4\xB0"
+                           "CK"}) {
     uint32_t code = 123;
     EXPECT_FALSE(LookupStyleName(word, &code)) << word;
     EXPECT_EQ(code, 0u);

@@ -50,8 +50,8 @@ TEST(ValueTest, CountRoundingAddsTheFloatEpsilonTowardTheSign) {
   };
   const Case cases[] = {
       {5.0, 5},         {4.9999999, 5},  // within the float 1e-7 of the next integer
-      {4.99999, 4},     {4.5, 4},        {0.0, 0},   {-0.5, 0},
-      {-4.9999999, -5}, {-4.99999, -4},  {1e12, INT32_MAX}, {-1e12, INT32_MIN},
+      {4.99999, 4},     {4.5, 4},       {0.0, 0},          {-0.5, 0},
+      {-4.9999999, -5}, {-4.99999, -4}, {1e12, INT32_MAX}, {-1e12, INT32_MIN},
   };
   for (const Case& c : cases) {
     // Oracle: the rule written out with the float constant.

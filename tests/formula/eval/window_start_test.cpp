@@ -311,8 +311,7 @@ TEST(WindowAccuracy, WindowSumsAreFaithfulToTheExactSum) {
     const double rounded = exact.Round(total);
     const double ulp = std::nextafter(rounded, INFINITY) - rounded;
     const double err = std::fabs(static_cast<double>(exact.Of(sums[b]) - total)) * std::ldexp(1.0, -exact.scale);
-    const double naiveErr =
-        std::fabs(static_cast<double>(exact.Of(naive) - total)) * std::ldexp(1.0, -exact.scale);
+    const double naiveErr = std::fabs(static_cast<double>(exact.Of(naive) - total)) * std::ldexp(1.0, -exact.scale);
     ASSERT_LT(err, ulp) << "bar " << b;
     ASSERT_LE(err, std::max(naiveErr, ulp / 2)) << "bar " << b;
     ASSERT_EQ(means[b], sums[b] / kN) << "bar " << b;

@@ -26,39 +26,39 @@ const std::vector<std::string> kFormulas = {
 };
 
 CompileSummary CompileOnce(const std::string& text) {
-    ParserHandle parser;
-    bool ok = parser->Compile(text, {"n", "m"}, {5.0f, 10.0f});
-    CompileSummary summary = Summarise(parser.get(), ok);
-    CParserHelper::IsFunc("ma");  // the keyword tests read the shared tables as well
-    return summary;
+  ParserHandle parser;
+  bool ok = parser->Compile(text, {"n", "m"}, {5.0f, 10.0f});
+  CompileSummary summary = Summarise(parser.get(), ok);
+  CParserHelper::IsFunc("ma");  // the keyword tests read the shared tables as well
+  return summary;
 }
 
 TEST(CompileConcurrency, EightThreadsMatchSerialResults) {
-    std::vector<CompileSummary> serial;
-    for (const std::string& text : kFormulas) serial.push_back(CompileOnce(text));
-    constexpr int kThreads = 8;
-    constexpr int kRounds = 25;
-    std::vector<std::vector<CompileSummary>> results(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([t, &results] {
-            for (int round = 0; round < kRounds; ++round) {
-                for (size_t k = 0; k < kFormulas.size(); ++k) {
-                    results[t].push_back(CompileOnce(kFormulas[(k + t) % kFormulas.size()]));
-                }
-            }
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-    for (int t = 0; t < kThreads; ++t) {
-        ASSERT_EQ(results[t].size(), kRounds * kFormulas.size());
-        for (size_t r = 0; r < results[t].size(); ++r) {
-            size_t formula = (r % kFormulas.size() + t) % kFormulas.size();
-            EXPECT_TRUE(results[t][r] == serial[formula]) << "thread " << t << " formula " << kFormulas[formula];
+  std::vector<CompileSummary> serial;
+  for (const std::string& text : kFormulas) serial.push_back(CompileOnce(text));
+  constexpr int kThreads = 8;
+  constexpr int kRounds = 25;
+  std::vector<std::vector<CompileSummary>> results(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &results] {
+      for (int round = 0; round < kRounds; ++round) {
+        for (size_t k = 0; k < kFormulas.size(); ++k) {
+          results[t].push_back(CompileOnce(kFormulas[(k + t) % kFormulas.size()]));
         }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) {
+    ASSERT_EQ(results[t].size(), kRounds * kFormulas.size());
+    for (size_t r = 0; r < results[t].size(); ++r) {
+      size_t formula = (r % kFormulas.size() + t) % kFormulas.size();
+      EXPECT_TRUE(results[t][r] == serial[formula]) << "thread " << t << " formula " << kFormulas[formula];
     }
-    EXPECT_TRUE(serial[0].ok);
-    EXPECT_FALSE(serial[3].ok);
+  }
+  EXPECT_TRUE(serial[0].ok);
+  EXPECT_FALSE(serial[3].ok);
 }
 
 }  // namespace

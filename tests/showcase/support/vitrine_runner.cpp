@@ -26,8 +26,10 @@ std::vector<std::string> Lines(const std::string& text) {
 std::string ShellQuote(const std::string& s) {
   std::string out = "'";
   for (char c : s) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += c;
   }
   return out + "'";
 }
@@ -85,8 +87,10 @@ VitrineRun VitrineRunner::Collect(int status) {
   }
   if (WIFEXITED(status)) {
     int code = WEXITSTATUS(status);
-    if (code > 128) run.signal = code - 128;
-    else run.exitCode = code;
+    if (code > 128)
+      run.signal = code - 128;
+    else
+      run.exitCode = code;
   } else if (WIFSIGNALED(status)) {
     run.signal = WTERMSIG(status);
   }

@@ -17,8 +17,8 @@ struct StoredValue {
 using StoredConfig = std::map<int, StoredValue>;
 
 struct VitrineRun {
-  int exitCode = -1;       // -1 when the process did not exit normally
-  int signal = 0;          // the signal that ended it, if any
+  int exitCode = -1;  // -1 when the process did not exit normally
+  int signal = 0;     // the signal that ended it, if any
   std::string output;
 };
 

@@ -21,17 +21,79 @@ const std::vector<double> kClose = {10, 11, 12, 11, 13, 13, 9, 10};
 
 // Every function of this family, by name.
 const char* const kNames[] = {
-    "BACKSET",  "ALIGNRIGHT", "BARSCOUNT", "BARSLAST",   "BARSNEXT",      "BARSSINCEN",     "BARSSINCE",
-    "COUNT",    "BARSLASTCOUNT", "HHV",    "HHVBARS",    "HOD",           "LLV",            "LLVBARS",
-    "LOD",      "REF",        "REFV",      "REFX",       "REFXV",         "REFDATE",        "SUM",
-    "MULAR",    "FILTER",     "FILTERX",   "TFILTER",    "TTFILTER",      "SUMBARS",        "MA",
-    "EMA",      "SMA",        "DMA",       "TMA",        "MEMA",          "EXPMA",          "EXPMEMA",
-    "WMA",      "AMA",        "XMA",       "CONST",      "TOPRANGE",      "LOWRANGE",       "FINDHIGH",
-    "FINDHIGHBARS", "FINDLOW", "FINDLOWBARS", "ZTPRICE", "DTPRICE",       "DRAWNULL",       "BARSTATUS",
-    "CURRBARSCOUNT", "TOTALBARSCOUNT", "ISLASTBAR", "TR", "SMMA",         "STD",            "STDP",
-    "VAR",      "VARP",       "AVEDEV",    "DEVSQ",      "FORCAST",       "SLOPE",          "COVAR",
-    "RELATE",   "VOLAT",      "PEAK",      "PEAKBARS",   "SAR",           "SARTURN",        "TROUGH",
-    "TROUGHBARS", "ZIG",      "ZIGA",
+    "BACKSET",
+    "ALIGNRIGHT",
+    "BARSCOUNT",
+    "BARSLAST",
+    "BARSNEXT",
+    "BARSSINCEN",
+    "BARSSINCE",
+    "COUNT",
+    "BARSLASTCOUNT",
+    "HHV",
+    "HHVBARS",
+    "HOD",
+    "LLV",
+    "LLVBARS",
+    "LOD",
+    "REF",
+    "REFV",
+    "REFX",
+    "REFXV",
+    "REFDATE",
+    "SUM",
+    "MULAR",
+    "FILTER",
+    "FILTERX",
+    "TFILTER",
+    "TTFILTER",
+    "SUMBARS",
+    "MA",
+    "EMA",
+    "SMA",
+    "DMA",
+    "TMA",
+    "MEMA",
+    "EXPMA",
+    "EXPMEMA",
+    "WMA",
+    "AMA",
+    "XMA",
+    "CONST",
+    "TOPRANGE",
+    "LOWRANGE",
+    "FINDHIGH",
+    "FINDHIGHBARS",
+    "FINDLOW",
+    "FINDLOWBARS",
+    "ZTPRICE",
+    "DTPRICE",
+    "DRAWNULL",
+    "BARSTATUS",
+    "CURRBARSCOUNT",
+    "TOTALBARSCOUNT",
+    "ISLASTBAR",
+    "TR",
+    "SMMA",
+    "STD",
+    "STDP",
+    "VAR",
+    "VARP",
+    "AVEDEV",
+    "DEVSQ",
+    "FORCAST",
+    "SLOPE",
+    "COVAR",
+    "RELATE",
+    "VOLAT",
+    "PEAK",
+    "PEAKBARS",
+    "SAR",
+    "SARTURN",
+    "TROUGH",
+    "TROUGHBARS",
+    "ZIG",
+    "ZIGA",
 };
 
 // Arguments a formula writes: the function's argument count, less the own
@@ -163,13 +225,13 @@ TEST(BuiltinGaps, WindowsSkipOrRefuseMissingValues) {
   h.provider.failingReads = {{harness::CLOSE, 3}};
   // SUM skips the gap, MA has no value while the gap is inside its window.
   EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("SUM", {h.C(), Harness::N(3)})), {10, 21, 33, NA, 25, 26, 35, 32}));
-  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("MA", {h.C(), Harness::N(3)})), {NA, NA, 11, NA, NA, NA, 35.0 / 3, 32.0 / 3}));
+  EXPECT_TRUE(
+      harness::SeriesNear(h.Run(h.Fn("MA", {h.C(), Harness::N(3)})), {NA, NA, 11, NA, NA, NA, 35.0 / 3, 32.0 / 3}));
   EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("HHV", {h.C(), Harness::N(3)})), {10, 11, 12, 12, 13, 13, 13, 13}));
   EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("STD", {h.C(), Harness::N(2)})),
                                   {NA, std::sqrt(0.5), std::sqrt(0.5), NA, NA, 0, std::sqrt(8.0), std::sqrt(0.5)}));
   // EMA has no value on the gap and starts over from the next close.
-  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("EMA", {h.C(), Harness::N(3)})),
-                                  {10, 10.5, 11.25, NA, 13, 13, 11, 10.5}));
+  EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("EMA", {h.C(), Harness::N(3)})), {10, 10.5, 11.25, NA, 13, 13, 11, 10.5}));
   // An X without a value is no signal for FILTER.
   EXPECT_TRUE(harness::SeriesNear(h.Run(h.Fn("FILTER", {h.C(), Harness::N(1)})), {1, 0, 1, 0, 1, 0, 1, 0}));
   h.provider.failingReads = {{harness::CLOSE, 0}, {harness::CLOSE, 2}};

@@ -15,9 +15,9 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
+#include "support/builtin_harness.h"
 #include "support/owned_objects.h"
 #include "support/shanghai_zone.h"
-#include "support/builtin_harness.h"
 #include "support/test_data_provider.h"
 
 namespace {
@@ -79,9 +79,8 @@ class FormulaFixture : public ::testing::Test {
     const Values actual = Output(i);
     ASSERT_EQ(actual.size(), expected.size());
     for (size_t b = 0; b < expected.size(); ++b) {
-      EXPECT_TRUE(SameValue(expected[b], actual[b]))
-          << "output " << i << " bar " << b << ": expected " << ShowValue(expected[b]) << ", got "
-          << ShowValue(actual[b]);
+      EXPECT_TRUE(SameValue(expected[b], actual[b])) << "output " << i << " bar " << b << ": expected "
+                                                     << ShowValue(expected[b]) << ", got " << ShowValue(actual[b]);
     }
   }
 
@@ -108,9 +107,9 @@ TEST_F(FormulaFixture, MathFunctions) {
   ExpectOutput(3, Each([](int32_t b) { return std::max(kClose[b], kOpen[b]); }));
   ExpectOutput(4, Each([](int32_t) { return -16776961.0; }));
   ExpectOutput(5, Each([](int32_t b) {
-    const double x = (kClose[b] - 12) / 2;
-    return std::fabs(x) > 1 ? INV : std::asin(x);
-  }));
+                 const double x = (kClose[b] - 12) / 2;
+                 return std::fabs(x) > 1 ? INV : std::asin(x);
+               }));
 }
 
 // Independent oracles of the run tests over the fixture.
@@ -154,13 +153,13 @@ TEST_F(FormulaFixture, CrossAndRunTests) {
   ExpectOutput(2, Each([](int32_t b) { return WindowAny(b, 3, Up); }));
   ExpectOutput(3, Each([](int32_t b) { return WindowAll(b, 2, UpOrEqual); }));
   ExpectOutput(4, Each([](int32_t b) {
-    const int32_t from = std::min(3, b + 1);
-    const int32_t to = std::min(1, b + 1);
-    for (int32_t j = to; j <= from; ++j) {
-      if (b - j >= 0 && !UpOrEqual(b - j)) return 0.0;
-    }
-    return 1.0;
-  }));
+                 const int32_t from = std::min(3, b + 1);
+                 const int32_t to = std::min(1, b + 1);
+                 for (int32_t j = to; j <= from; ++j) {
+                   if (b - j >= 0 && !UpOrEqual(b - j)) return 0.0;
+                 }
+                 return 1.0;
+               }));
   ExpectOutput(5, Each([](int32_t b) { return WindowAll(b, 2, Up); }));
 }
 
@@ -173,9 +172,9 @@ TEST_F(FormulaFixture, EachCallKeepsItsOwnCount) {
   Calculate(3, 9);
   ExpectOutput(0, Each([](int32_t b) { return WindowAny(b, 3, Up) + WindowAny(b, 2, Down) * 10; }));
   ExpectOutput(1, Each([](int32_t b) {
-    if (b == 0) return INV;
-    return (kClose[b] > kClose[b - 1] ? 1.0 : 0.0) + (kOpen[b] > kOpen[b - 1] ? 10.0 : 0.0);
-  }));
+                 if (b == 0) return INV;
+                 return (kClose[b] > kClose[b - 1] ? 1.0 : 0.0) + (kOpen[b] > kOpen[b - 1] ? 10.0 : 0.0);
+               }));
 }
 
 TEST_F(FormulaFixture, RunTestsCalculatedPieceByPieceMatchOneRun) {

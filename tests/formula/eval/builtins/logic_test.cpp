@@ -11,8 +11,8 @@
 namespace {
 
 constexpr double INV = INVALID_VALUE;
-constexpr int32_t CROSS = 40, LONGCROSS = 41, UPNDAY = 42, DOWNNDAY = 43, NDAY = 44, EXIST = 45, EVERY = 46,
-                  LAST = 47, NOT = 48, IF = 70, IFN = 71, VALUEWHEN = 72;
+constexpr int32_t CROSS = 40, LONGCROSS = 41, UPNDAY = 42, DOWNNDAY = 43, NDAY = 44, EXIST = 45, EVERY = 46, LAST = 47,
+                  NOT = 48, IF = 70, IFN = 71, VALUEWHEN = 72;
 
 using Values = std::vector<double>;
 
@@ -145,7 +145,9 @@ TEST(RunBuiltins, UpAndDownAgainstPlainLoops) {
       for (bool rising : {true, false}) {
         CheckRunTest(
             {x},
-            [&](BuiltinHarness& h) { return h.CallState(rising ? UPNDAY : DOWNNDAY, 1, {h.Series(0), Num(n)}); },
+            [&](BuiltinHarness& h) {
+              return h.CallState(rising ? UPNDAY : DOWNNDAY, 1, {h.Series(0), Num(n)});
+            },
             [&](int32_t b) { return MovesOracle(x, b, n, rising); }, rising ? "UPNDAY" : "DOWNNDAY");
       }
     }
@@ -174,7 +176,10 @@ TEST(RunBuiltins, NDayAgainstPlainLoop) {
     const Values y = RandomSeries(gen, 25, {1, 2});
     for (int32_t n : {1, 2, 4}) {
       CheckRunTest(
-          {x, y}, [&](BuiltinHarness& h) { return h.CallState(NDAY, 3, {h.Series(0), h.Series(1), Num(n)}); },
+          {x, y},
+          [&](BuiltinHarness& h) {
+            return h.CallState(NDAY, 3, {h.Series(0), h.Series(1), Num(n)});
+          },
           [&](int32_t b) { return NDayOracle(x, y, b, n); }, "NDAY");
     }
   }
@@ -186,7 +191,10 @@ TEST(RunBuiltins, ExistAgainstPlainLoop) {
     const Values x = RandomSeries(gen, 30, {0, 0, 0, 1, 2, INV});
     for (int32_t n : {1, 2, 3, 5}) {
       CheckRunTest(
-          {x}, [&](BuiltinHarness& h) { return h.CallState(EXIST, 4, {h.Series(0), Num(n)}); },
+          {x},
+          [&](BuiltinHarness& h) {
+            return h.CallState(EXIST, 4, {h.Series(0), Num(n)});
+          },
           [&](int32_t b) { return ExistOracle(x, b, n); }, "EXIST");
     }
   }
@@ -207,7 +215,10 @@ TEST(RunBuiltins, EveryAgainstPlainLoop) {
     const Values x = RandomSeries(gen, 30, {1, 1, 1, 1, 0, 2, INV});
     for (int32_t n : {1, 2, 3, 4}) {
       CheckRunTest(
-          {x}, [&](BuiltinHarness& h) { return h.CallState(EVERY, 5, {h.Series(0), Num(n)}); },
+          {x},
+          [&](BuiltinHarness& h) {
+            return h.CallState(EVERY, 5, {h.Series(0), Num(n)});
+          },
           [&](int32_t b) { return EveryOracle(x, b, n); }, "EVERY");
     }
   }
@@ -301,8 +312,7 @@ TEST(ConditionBuiltins, ValueWhenStartsAfreshOnTheFirstCalculatedBar) {
 
 TEST(ConditionBuiltins, ValueWhenWritesItsResultBack) {
   BuiltinHarness h({{1, 0, 1, 0}, {10, 11, 12, 13}});
-  const Operand call =
-      h.Call(VALUEWHEN, {h.builder.SeriesVar(OPK_VAR_SERIES, 0), h.Series(0), h.Series(1)});
+  const Operand call = h.Call(VALUEWHEN, {h.builder.SeriesVar(OPK_VAR_SERIES, 0), h.Series(0), h.Series(1)});
   h.builder.Assign(OPK_VAR_SERIES, 0, Num(-1));  // a definition that VALUEWHEN overrides below
   TestRun& run = h.Run();
   run.ctx.rangeFirst = 0;

@@ -19,7 +19,6 @@ using harness::NA;
 
 const std::vector<double> kClose = {10, 11, 12, 11, 13, 13, 9, 10};
 
-
 class StatCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(StatCases, MatchesRule) {
@@ -35,61 +34,87 @@ Operand Fn2(Harness& h, const char* name, float n) { return h.Fn(name, {h.C(), H
 const double kSqrt250 = std::sqrt(250.0);
 
 const Case kStatCases[] = {
-    {"STD3", [](Harness& h) { return Fn2(h, "STD", 3); },
+    {"STD3",
+     [](Harness& h) { return Fn2(h, "STD", 3); },
      {NA, NA, 1.0, 0.5773502691896257, 1.0, 1.1547005383792515, 2.309401076758503, 2.0816659994661326}},
-    {"STDP3", [](Harness& h) { return Fn2(h, "STDP", 3); },
+    {"STDP3",
+     [](Harness& h) { return Fn2(h, "STDP", 3); },
      {NA, NA, 0.816496580927726, 0.4714045207910317, 0.816496580927726, 0.9428090415820634, 1.8856180831641267,
       1.699673171197595}},
-    {"VAR3", [](Harness& h) { return Fn2(h, "VAR", 3); },
-     {NA, NA, 1, 1.0 / 3, 1, 4.0 / 3, 16.0 / 3, 13.0 / 3}},
-    {"VARP3", [](Harness& h) { return Fn2(h, "VARP", 3); },
+    {"VAR3", [](Harness& h) { return Fn2(h, "VAR", 3); }, {NA, NA, 1, 1.0 / 3, 1, 4.0 / 3, 16.0 / 3, 13.0 / 3}},
+    {"VARP3",
+     [](Harness& h) { return Fn2(h, "VARP", 3); },
      {NA, NA, 2.0 / 3, 2.0 / 9, 2.0 / 3, 8.0 / 9, 32.0 / 9, 26.0 / 9}},
     // One bar: no sample dispersion, a population dispersion of 0.
     {"STD1", [](Harness& h) { return Fn2(h, "STD", 1); }, {NA, NA, NA, NA, NA, NA, NA, NA}},
     {"VAR1", [](Harness& h) { return Fn2(h, "VAR", 1); }, {NA, NA, NA, NA, NA, NA, NA, NA}},
     {"STDP1", [](Harness& h) { return Fn2(h, "STDP", 1); }, {0, 0, 0, 0, 0, 0, 0, 0}},
     {"VARP1", [](Harness& h) { return Fn2(h, "VARP", 1); }, {0, 0, 0, 0, 0, 0, 0, 0}},
-    {"AVEDEV3", [](Harness& h) { return Fn2(h, "AVEDEV", 3); },
+    {"AVEDEV3",
+     [](Harness& h) { return Fn2(h, "AVEDEV", 3); },
      {NA, NA, 2.0 / 3, 4.0 / 9, 2.0 / 3, 8.0 / 9, 16.0 / 9, 14.0 / 9}},
-    {"DEVSQ3", [](Harness& h) { return Fn2(h, "DEVSQ", 3); },
-     {NA, NA, 2, 2.0 / 3, 2, 8.0 / 3, 32.0 / 3, 26.0 / 3}},
+    {"DEVSQ3", [](Harness& h) { return Fn2(h, "DEVSQ", 3); }, {NA, NA, 2, 2.0 / 3, 2, 8.0 / 3, 32.0 / 3, 26.0 / 3}},
     {"SLOPE3", [](Harness& h) { return Fn2(h, "SLOPE", 3); }, {NA, NA, 1, 0, 0.5, 1, -2, -1.5}},
-    {"FORCAST3", [](Harness& h) { return Fn2(h, "FORCAST", 3); },
+    {"FORCAST3",
+     [](Harness& h) { return Fn2(h, "FORCAST", 3); },
      {NA, NA, 12, 34.0 / 3, 12.5, 40.0 / 3, 29.0 / 3, 27.5 / 3}},
     // COVAR of X with 2X + 1 is twice VAR; their correlation is 1.
-    {"COVAR3", [](Harness& h) {
+    {"COVAR3",
+     [](Harness& h) {
        return h.Fn("COVAR", {h.C(), Harness::Op(OP_ADD, Harness::Op(OP_MUL, h.C(), Harness::N(2)), Harness::N(1)),
                              Harness::N(3)});
      },
      {NA, NA, 2, 2.0 / 3, 2, 8.0 / 3, 32.0 / 3, 26.0 / 3}},
-    {"RELATE3", [](Harness& h) {
+    {"RELATE3",
+     [](Harness& h) {
        return h.Fn("RELATE", {h.C(), Harness::Op(OP_ADD, Harness::Op(OP_MUL, h.C(), Harness::N(2)), Harness::N(1)),
                               Harness::N(3)});
      },
      {NA, NA, 1, 1, 1, 1, 1, 1}},
-    {"RELATEneg", [](Harness& h) {
+    {"RELATEneg",
+     [](Harness& h) {
        return h.Fn("RELATE", {h.C(), Harness::Op(OP_SUB, Harness::N(0), h.C()), Harness::N(3)});
      },
      {NA, NA, -1, -1, -1, -1, -1, -1}},
-    {"COVAR1", [](Harness& h) { return h.Fn("COVAR", {h.C(), h.C(), Harness::N(1)}); },
+    {"COVAR1",
+     [](Harness& h) {
+       return h.Fn("COVAR", {h.C(), h.C(), Harness::N(1)});
+     },
      {NA, NA, NA, NA, NA, NA, NA, NA}},
-    {"VOLAT3", [](Harness& h) { return Fn2(h, "VOLAT", 3); },
+    {"VOLAT3",
+     [](Harness& h) { return Fn2(h, "VOLAT", 3); },
      {NA, NA, 0.06560779686763302, 1.3757706681739754, 2.0085638340125076, 1.320678499925519, 2.9071196432015505,
       3.7400676555229633}},
     // Searches: the second largest / smallest of the last five bars (fewer at the start).
-    {"FINDHIGH", [](Harness& h) { return h.Fn("FINDHIGH", {h.C(), Harness::N(0), Harness::N(5), Harness::N(2)}); },
+    {"FINDHIGH",
+     [](Harness& h) {
+       return h.Fn("FINDHIGH", {h.C(), Harness::N(0), Harness::N(5), Harness::N(2)});
+     },
      {10, 10, 11, 11, 12, 13, 13, 13}},
-    {"FINDLOW", [](Harness& h) { return h.Fn("FINDLOW", {h.C(), Harness::N(0), Harness::N(5), Harness::N(2)}); },
+    {"FINDLOW",
+     [](Harness& h) {
+       return h.Fn("FINDLOW", {h.C(), Harness::N(0), Harness::N(5), Harness::N(2)});
+     },
      {10, 11, 11, 11, 11, 11, 11, 10}},
     {"FINDHIGHBARS",
-     [](Harness& h) { return h.Fn("FINDHIGHBARS", {h.C(), Harness::N(0), Harness::N(5), Harness::N(2)}); },
+     [](Harness& h) {
+       return h.Fn("FINDHIGHBARS", {h.C(), Harness::N(0), Harness::N(5), Harness::N(2)});
+     },
      {0, 1, 1, 2, 2, 0, 1, 2}},
     {"FINDLOWBARS",
-     [](Harness& h) { return h.Fn("FINDLOWBARS", {h.C(), Harness::N(0), Harness::N(5), Harness::N(1)}); },
+     [](Harness& h) {
+       return h.Fn("FINDLOWBARS", {h.C(), Harness::N(0), Harness::N(5), Harness::N(1)});
+     },
      {0, 1, 2, 3, 4, 2, 0, 1}},
-    {"FINDHIGHskip", [](Harness& h) { return h.Fn("FINDHIGH", {h.C(), Harness::N(2), Harness::N(2), Harness::N(1)}); },
+    {"FINDHIGHskip",
+     [](Harness& h) {
+       return h.Fn("FINDHIGH", {h.C(), Harness::N(2), Harness::N(2), Harness::N(1)});
+     },
      {NA, NA, 10, 11, 12, 12, 13, 13}},
-    {"FINDHIGHbadT", [](Harness& h) { return h.Fn("FINDHIGH", {h.C(), Harness::N(0), Harness::N(5), Harness::N(0)}); },
+    {"FINDHIGHbadT",
+     [](Harness& h) {
+       return h.Fn("FINDHIGH", {h.C(), Harness::N(0), Harness::N(5), Harness::N(0)});
+     },
      {NA, NA, NA, NA, NA, NA, NA, NA}},
     // Bar status.
     {"BARSTATUS", [](Harness& h) { return h.Fn("BARSTATUS", {}); }, {1, 0, 0, 0, 0, 0, 0, 2}},
@@ -97,15 +122,31 @@ const Case kStatCases[] = {
     {"TOTALBARSCOUNT", [](Harness& h) { return h.Fn("TOTALBARSCOUNT", {}); }, {8, 8, 8, 8, 8, 8, 8, 8}},
     {"ISLASTBAR", [](Harness& h) { return h.Fn("ISLASTBAR", {}); }, {0, 0, 0, 0, 0, 0, 0, 1}},
     {"DRAWNULL", [](Harness& h) { return h.Fn("DRAWNULL", {}); }, {NA, NA, NA, NA, NA, NA, NA, NA}},
-    {"ZTPRICE", [](Harness& h) { return h.Fn("ZTPRICE", {h.C(), Harness::N(0.5f)}); },
+    {"ZTPRICE",
+     [](Harness& h) {
+       return h.Fn("ZTPRICE", {h.C(), Harness::N(0.5f)});
+     },
      {15, 16.5, 18, 16.5, 19.5, 19.5, 13.5, 15}},
-    {"DTPRICE", [](Harness& h) { return h.Fn("DTPRICE", {h.C(), Harness::N(0.5f)}); },
+    {"DTPRICE",
+     [](Harness& h) {
+       return h.Fn("DTPRICE", {h.C(), Harness::N(0.5f)});
+     },
      {5, 5.5, 6, 5.5, 6.5, 6.5, 4.5, 5}},
-    {"FILTERX", [](Harness& h) { return h.Fn("FILTERX", {h.C(), Harness::N(1)}); }, {NA, NA, NA, NA, NA, NA, NA, NA}},
+    {"FILTERX",
+     [](Harness& h) {
+       return h.Fn("FILTERX", {h.C(), Harness::N(1)});
+     },
+     {NA, NA, NA, NA, NA, NA, NA, NA}},
     // Whole-range functions.
-    {"BACKSET2", [](Harness& h) { return h.Fn("BACKSET", {Harness::Op(OP_GT, h.C(), Harness::N(12)), Harness::N(2)}); },
+    {"BACKSET2",
+     [](Harness& h) {
+       return h.Fn("BACKSET", {Harness::Op(OP_GT, h.C(), Harness::N(12)), Harness::N(2)});
+     },
      {0, 0, 0, 1, 1, 1, 0, 0}},
-    {"BACKSET0", [](Harness& h) { return h.Fn("BACKSET", {Harness::Op(OP_GT, h.C(), Harness::N(12)), Harness::N(0)}); },
+    {"BACKSET0",
+     [](Harness& h) {
+       return h.Fn("BACKSET", {Harness::Op(OP_GT, h.C(), Harness::N(12)), Harness::N(0)});
+     },
      {0, 0, 0, 0, 1, 1, 0, 0}},
     {"CONST", [](Harness& h) { return h.Fn("CONST", {h.C()}); }, {10, 10, 10, 10, 10, 10, 10, 10}},
 };
@@ -150,8 +191,8 @@ TEST(BuiltinStats, VolatAnnualisesByPeriod) {
     int32_t mult;
     double factor;  // NA: no value
   };
-  const Period periods[] = {{3, 1, kSqrt250}, {5, 1, std::sqrt(12.0)}, {3, 2, std::sqrt(125.0)},
-                            {3, 0, NA},       {0, 1, std::sqrt(21600000.0)}};
+  const Period periods[] = {
+      {3, 1, kSqrt250}, {5, 1, std::sqrt(12.0)}, {3, 2, std::sqrt(125.0)}, {3, 0, NA}, {0, 1, std::sqrt(21600000.0)}};
   for (const Period& p : periods) {
     Harness h(kClose);
     h.provider.periodType = p.type;
@@ -175,10 +216,10 @@ TEST(BuiltinRefs, RefDateChecksTheCalendar) {
     int64_t ymd;  // 0: not a valid date
   };
   const Date dates[] = {
-      {900101, 19900101},  {891231, 0},        {1341231, 20341231}, {1350101, 0},
-      {1000230, 0},        {1010230, 0},       {1000229, 20000229}, {1040229, 20040229},
-      {1010229, 0},        {1000431, 0},       {1000430, 20000430}, {1001301, 0},
-      {1000001, 0},        {1000100, 0},       {0, 0},              {-900101, 0},
+      {900101, 19900101},  {891231, 0},         {1341231, 20341231}, {1350101, 0}, {1000230, 0},
+      {1010230, 0},        {1000229, 20000229}, {1040229, 20040229}, {1010229, 0}, {1000431, 0},
+      {1000430, 20000430}, {1001301, 0},        {1000001, 0},        {1000100, 0}, {0, 0},
+      {-900101, 0},
   };
   for (const Date& d : dates) {
     int64_t ymd = 0;
@@ -222,7 +263,8 @@ class SarTest : public ::testing::Test {
  protected:
   SarTest()
       : h({9.25, 10.25, 11.25, 12.25, 13.25, 14.25, 13.25, 12.25, 11.25, 10.25, 9.25, 10.25, 11.25, 12.25},
-          {10, 11, 12, 13, 14, 15, 14, 13, 12, 11, 10, 11, 12, 13}, {9, 10, 11, 12, 13, 14, 13, 12, 11, 10, 9, 10, 11, 12},
+          {10, 11, 12, 13, 14, 15, 14, 13, 12, 11, 10, 11, 12, 13},
+          {9, 10, 11, 12, 13, 14, 13, 12, 11, 10, 9, 10, 11, 12},
           {9.75, 10.75, 11.75, 12.75, 13.75, 14.25, 13.25, 12.25, 11.25, 10.25, 9.25, 10.75, 11.75, 12.75}) {}
   Operand Sar(const char* name, float n, float step, float max) {
     return h.Fn(name, {Harness::N(n), Harness::N(step), Harness::N(max)});
@@ -231,11 +273,10 @@ class SarTest : public ::testing::Test {
 };
 
 TEST_F(SarTest, FollowsTheTrendAndTurns) {
-  EXPECT_TRUE(harness::SeriesNear(
-      h.Run(Sar("SAR", 3, 10, 30)),
-      {NA, NA, 9, 9.3, 10.04, 11.228, 12.3596, 15, 14.7, 13.96, 12.772, 11.6404, 9, 9.3}, 1e-12));
-  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SARTURN", 3, 10, 30)),
-                                  {NA, NA, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0}));
+  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 3, 10, 30)),
+                                  {NA, NA, 9, 9.3, 10.04, 11.228, 12.3596, 15, 14.7, 13.96, 12.772, 11.6404, 9, 9.3},
+                                  1e-12));
+  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SARTURN", 3, 10, 30)), {NA, NA, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1, 0}));
 }
 
 TEST_F(SarTest, WarmUpAndBadFactors) {
@@ -243,8 +284,8 @@ TEST_F(SarTest, WarmUpAndBadFactors) {
   std::vector<double> warm = h.Run(Sar("SAR", 10, 2, 20));
   for (int i = 0; i < 9; ++i) EXPECT_FALSE(HasValue(warm[i])) << i;
   EXPECT_TRUE(HasValue(warm[9]));
-  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 10, 20, 2)), none));   // maximum below step
-  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 3, 0, 20)), none));    // no step
+  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 10, 20, 2)), none));    // maximum below step
+  EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 3, 0, 20)), none));     // no step
   EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 3, 100, 100)), none));  // step of 1
   EXPECT_TRUE(harness::SeriesNear(h.Run(Sar("SAR", 0, 2, 20)), none));
 }
@@ -290,17 +331,26 @@ Operand Peak(Harness& h, const char* name, float n, float m) {
 }
 
 const ZigCase kZigCases[] = {
-    {"flat", std::vector<double>(6, 10.0), [](Harness& h) { return Zig(h, "ZIG", 3, 5); },
-     {NA, NA, NA, NA, NA, NA}},
-    {"belowThreshold", {10, 10.2, 10.4, 10.1, 9.9, 10.3}, [](Harness& h) { return Zig(h, "ZIG", 3, 5); },
+    {"flat", std::vector<double>(6, 10.0), [](Harness& h) { return Zig(h, "ZIG", 3, 5); }, {NA, NA, NA, NA, NA, NA}},
+    {"belowThreshold",
+     {10, 10.2, 10.4, 10.1, 9.9, 10.3},
+     [](Harness& h) { return Zig(h, "ZIG", 3, 5); },
      {NA, NA, NA, NA, NA, NA}},
     {"swing", kSwing, [](Harness& h) { return Zig(h, "ZIG", 3, 10); }, {10, 11, 12, 11, 10, 9, 10, 11, 12, 13}},
-    {"swingOfCloseExpression", kSwing, [](Harness& h) { return h.Fn("ZIG", {h.C(), Harness::N(10)}); },
+    {"swingOfCloseExpression",
+     kSwing,
+     [](Harness& h) {
+       return h.Fn("ZIG", {h.C(), Harness::N(10)});
+     },
      {10, 11, 12, 11, 10, 9, 10, 11, 12, 13}},
     {"peaksZig", kPeaks, [](Harness& h) { return Zig(h, "ZIG", 3, 5); }, {10, 12, 10, 13, 10, 14, 10}},
     {"peaksZigA", kPeaks, [](Harness& h) { return Zig(h, "ZIGA", 3, 2.5f); }, {10, 11, 12, 13, 10, 14, 10}},
     {"sourceOutOfRange", kPeaks, [](Harness& h) { return Zig(h, "ZIG", 4, 5); }, {NA, NA, NA, NA, NA, NA, NA}},
-    {"thresholdChanges", kPeaks, [](Harness& h) { return h.Fn("ZIG", {Harness::N(3), h.C()}); },
+    {"thresholdChanges",
+     kPeaks,
+     [](Harness& h) {
+       return h.Fn("ZIG", {Harness::N(3), h.C()});
+     },
      {NA, NA, NA, NA, NA, NA, NA}},
     {"peak1", kPeaks, [](Harness& h) { return Peak(h, "PEAK", 5, 1); }, {NA, 12, 12, 13, 13, 14, 14}},
     {"peak2", kPeaks, [](Harness& h) { return Peak(h, "PEAK", 5, 2); }, {NA, NA, NA, 12, 12, 13, 13}},
@@ -308,9 +358,10 @@ const ZigCase kZigCases[] = {
     {"peakBars1", kPeaks, [](Harness& h) { return Peak(h, "PEAKBARS", 5, 1); }, {NA, 0, 1, 0, 1, 0, 1}},
     {"trough1", kPeaks, [](Harness& h) { return Peak(h, "TROUGH", 5, 1); }, {NA, NA, 10, 10, 10, 10, 10}},
     {"troughBars1", kPeaks, [](Harness& h) { return Peak(h, "TROUGHBARS", 5, 1); }, {NA, NA, 0, 1, 0, 1, 2}},
-    {"swingPeak", kSwing, [](Harness& h) { return Peak(h, "PEAK", 10, 1); },
-     {NA, NA, 12, 12, 12, 12, 12, 12, 12, 12}},
-    {"swingTrough", kSwing, [](Harness& h) { return Peak(h, "TROUGHBARS", 10, 1); },
+    {"swingPeak", kSwing, [](Harness& h) { return Peak(h, "PEAK", 10, 1); }, {NA, NA, 12, 12, 12, 12, 12, 12, 12, 12}},
+    {"swingTrough",
+     kSwing,
+     [](Harness& h) { return Peak(h, "TROUGHBARS", 10, 1); },
      {NA, NA, NA, NA, NA, 0, 1, 2, 3, 4}},
 };
 

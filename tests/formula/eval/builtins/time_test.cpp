@@ -8,16 +8,16 @@
 
 #include "formula/eval/builtins/time.h"
 #include "formula/eval/value.h"
-#include "support/shanghai_zone.h"
 #include "support/builtin_harness.h"
+#include "support/shanghai_zone.h"
 
 namespace {
 
 constexpr double INV = INVALID_VALUE;
 using Values = std::vector<double>;
-constexpr int32_t DATETODAY = 90, DAYTODATE = 91, TIMETOSEC = 92, SECTOTIME = 93, PERIOD = 94, DATE = 95,
-                  TIME = 96, TIME2 = 97, YEAR = 98, MONTH = 99, WEEKOFYEAR = 100, WEEKDAY = 101, DAY = 102,
-                  HOUR = 103, MINUTE = 104, TOTALFZNUM = 105, FROMOPEN = 106;
+constexpr int32_t DATETODAY = 90, DAYTODATE = 91, TIMETOSEC = 92, SECTOTIME = 93, PERIOD = 94, DATE = 95, TIME = 96,
+                  TIME2 = 97, YEAR = 98, MONTH = 99, WEEKOFYEAR = 100, WEEKDAY = 101, DAY = 102, HOUR = 103,
+                  MINUTE = 104, TOTALFZNUM = 105, FROMOPEN = 106;
 
 // Runs each test in the UTC+8 zone of Shanghai and restores the zone after.
 class ShanghaiTime : public ::testing::Test {
@@ -29,7 +29,6 @@ class ShanghaiTime : public ::testing::Test {
     BuiltinHarness h(std::vector<Values>{{v}});
     return h.At(h.Call(id, {h.Series(0)}), 0, code);
   }
-
 };
 
 struct ConversionCase {
@@ -51,11 +50,21 @@ void ExpectConversions(const std::vector<ConversionCase>& cases, double (*conver
 TEST_F(ShanghaiTime, TimeOfDayConversions) {
   ExpectConversions(
       {
-          {TIMETOSEC, 0, INV},        {TIMETOSEC, 93000, 34200},  {TIMETOSEC, 235959, 86399},
-          {TIMETOSEC, 240000, INV},   {TIMETOSEC, 6000, INV},     {TIMETOSEC, 75, INV},
-          {TIMETOSEC, 930, 570},      {TIMETOSEC, -93000, INV},   {TIMETOSEC, INV, INV},
-          {SECTOTIME, 34200, 93000},  {SECTOTIME, 0, INV},        {SECTOTIME, 86399, 235959},
-          {SECTOTIME, 86400, INV},    {SECTOTIME, 59, 59},        {SECTOTIME, 3661, 10101},
+          {TIMETOSEC, 0, INV},
+          {TIMETOSEC, 93000, 34200},
+          {TIMETOSEC, 235959, 86399},
+          {TIMETOSEC, 240000, INV},
+          {TIMETOSEC, 6000, INV},
+          {TIMETOSEC, 75, INV},
+          {TIMETOSEC, 930, 570},
+          {TIMETOSEC, -93000, INV},
+          {TIMETOSEC, INV, INV},
+          {SECTOTIME, 34200, 93000},
+          {SECTOTIME, 0, INV},
+          {SECTOTIME, 86399, 235959},
+          {SECTOTIME, 86400, INV},
+          {SECTOTIME, 59, 59},
+          {SECTOTIME, 3661, 10101},
           {SECTOTIME, -5, INV},
       },
       Convert);
@@ -65,13 +74,22 @@ TEST_F(ShanghaiTime, TimeOfDayConversions) {
 TEST_F(ShanghaiTime, DayNumbers) {
   ExpectConversions(
       {
-          {DATETODAY, 901219, 0},        {DATETODAY, 901220, 1},       {DATETODAY, 1000101, 3300},
-          {DATETODAY, 1230812, 11924},   {DATETODAY, 920229, 437},     {DATETODAY, 901218, INV},
-          {DATETODAY, 0, INV},           {DATETODAY, INV, INV},        {DAYTODATE, 0, INV},
-          {DAYTODATE, -3, INV},          {DAYTODATE, 11924, 1230812},  {DAYTODATE, 3300, 1000101},
+          {DATETODAY, 901219, 0},
+          {DATETODAY, 901220, 1},
+          {DATETODAY, 1000101, 3300},
+          {DATETODAY, 1230812, 11924},
+          {DATETODAY, 920229, 437},
+          {DATETODAY, 901218, INV},
+          {DATETODAY, 0, INV},
+          {DATETODAY, INV, INV},
+          {DAYTODATE, 0, INV},
+          {DAYTODATE, -3, INV},
+          {DAYTODATE, 11924, 1230812},
+          {DAYTODATE, 3300, 1000101},
           {DAYTODATE, 24855, 1590106},
           // Beyond the 32-bit product of the day number and 86400.
-          {DAYTODATE, 24856, 1590107},   {DAYTODATE, 40000, 2000625},
+          {DAYTODATE, 24856, 1590107},
+          {DAYTODATE, 40000, 2000625},
       },
       Convert);
 }
@@ -96,8 +114,14 @@ struct FieldCase {
 
 TEST_F(ShanghaiTime, CalendarFieldsOfBarTimes) {
   const FieldCase cases[] = {
-      {DATE, 1230812, 1240101}, {TIME, 930, 5},      {TIME2, 93015, 500}, {YEAR, 2023, 2024},
-      {MONTH, 8, 1},            {WEEKDAY, 6, 1},     {DAY, 12, 1},        {HOUR, 9, 0},
+      {DATE, 1230812, 1240101},
+      {TIME, 930, 5},
+      {TIME2, 93015, 500},
+      {YEAR, 2023, 2024},
+      {MONTH, 8, 1},
+      {WEEKDAY, 6, 1},
+      {DAY, 12, 1},
+      {HOUR, 9, 0},
       {MINUTE, 30, 5},
       // (day of year - weekday + 6) / 7: (223 - 6 + 6) / 7 and (0 - 1 + 6) / 7.
       {WEEKOFYEAR, 31, 0},
@@ -150,10 +174,9 @@ TEST(SessionBuiltins, PeriodCodes) {
     int32_t code;
   };
   const Case cases[] = {
-      {1, 1, 0},   {1, 3, 12},  {1, 5, 1},    {1, 10, 15},  {1, 15, 2},  {1, 20, 16}, {1, 30, 3},
-      {1, 60, 4},  {1, 90, 17}, {1, 120, 13}, {1, 180, 18}, {1, 240, 14}, {1, 7, 8},  {2, 1, 15},
-      {3, 1, 5},   {3, 2, 9},   {4, 1, 6},    {5, 1, 7},    {6, 1, 10},  {7, 1, 11}, {8, 1, 15},
-      {0, 1, 15},
+      {1, 1, 0},   {1, 3, 12},   {1, 5, 1},    {1, 10, 15},  {1, 15, 2}, {1, 20, 16}, {1, 30, 3}, {1, 60, 4},
+      {1, 90, 17}, {1, 120, 13}, {1, 180, 18}, {1, 240, 14}, {1, 7, 8},  {2, 1, 15},  {3, 1, 5},  {3, 2, 9},
+      {4, 1, 6},   {5, 1, 7},    {6, 1, 10},   {7, 1, 11},   {8, 1, 15}, {0, 1, 15},
   };
   for (const Case& c : cases) {
     BuiltinHarness h(std::vector<Values>{{0.0}});

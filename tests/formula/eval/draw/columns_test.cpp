@@ -66,8 +66,7 @@ TEST(DrawColumn, RecordsInOrderAndStepOneDrawsOnlyEvenBars) {
 TEST(DrawColumn, ThicknessNineGivesColumnsOfPoint76Bars) {
   TestDataProvider provider;
   OpenClose(provider, {5, 5, 5}, {6, -2, 7});
-  const std::pair<const char*, double> cases[] = {{"X:C,STICK,LINETHICK9;", 0.76},
-                                                   {"X:C,STICK,LINETHICK1;", 0.44}};
+  const std::pair<const char*, double> cases[] = {{"X:C,STICK,LINETHICK9;", 0.76}, {"X:C,STICK,LINETHICK1;", 0.44}};
   for (const auto& [text, width] : cases) {
     DrawRun run(text, provider);
     const auto drawings = run.Draw(0, 2);

@@ -96,8 +96,9 @@ TEST(DrawFillRegion, ARunOfTrueBarsIsFilledHalfABarBeyondItsEnds) {
   ASSERT_EQ(d.curves[0].lines.size(), 1u);
   ExpectPolygon(d.curves[0].lines[0], {{0.5, 11}, {1, 12}, {1.5, 13}, {1.5, 9.5}, {1, 9}, {0.5, 8.5}});
   ASSERT_EQ(d.curves[1].lines.size(), 1u);
-  ExpectPolygon(d.curves[1].lines[0], {{1.5, 13}, {2, 14}, {2.5, 13}, {3, 12}, {3.5, 11},
-                                       {3.5, 8.5}, {3, 9}, {2.5, 9.5}, {2, 10}, {1.5, 9.5}});
+  ExpectPolygon(
+      d.curves[1].lines[0],
+      {{1.5, 13}, {2, 14}, {2.5, 13}, {3, 12}, {3.5, 11}, {3.5, 8.5}, {3, 9}, {2.5, 9.5}, {2, 10}, {1.5, 9.5}});
 }
 
 TEST(DrawFillRegion, ClippedToTheBarsOwnPointsAtTheEndsOfTheRange) {

@@ -54,9 +54,16 @@ TEST(DrawNumber, FormatTable) {
     double value;
     const char* text;
   };
-  const Case cases[] = {{2.25, "2.25"},     {7, "7"},       {12.5, "12.5"}, {3.0, "3"},
-                        {0.0, "0"},         {-4.5, "-4.5"}, {1e-7, "0"},    {123456.0000001, "123456"},
-                        {0.1234567, "0.123457"}, {100, "100"}};
+  const Case cases[] = {{2.25, "2.25"},
+                        {7, "7"},
+                        {12.5, "12.5"},
+                        {3.0, "3"},
+                        {0.0, "0"},
+                        {-4.5, "-4.5"},
+                        {1e-7, "0"},
+                        {123456.0000001, "123456"},
+                        {0.1234567, "0.123457"},
+                        {100, "100"}};
   for (const Case& c : cases) EXPECT_EQ(FormatDrawNumber(c.value), c.text) << c.value;
   EXPECT_EQ(FormatDrawNumber(1e300).size(), 301u);
 }

@@ -79,8 +79,7 @@ ColumnExecutorSetting::~ColumnExecutorSetting() {
   }
 }
 
-ExecutorComparison CompareExecutor(IIndexParser& parser, const RoughBars& bars, bool columns,
-                                   const ChartSteps& steps) {
+ExecutorComparison CompareExecutor(IIndexParser& parser, const RoughBars& bars, bool columns, const ChartSteps& steps) {
   SetColumnExecutor(false);
   const StepCells off = RunSteps(parser, bars, columns, steps);
   SetColumnExecutor(true);

@@ -49,5 +49,4 @@ struct ExecutorComparison {
 
 // Runs the formula with the executor off, then on (and off once more when
 // they differ). `columns` serves the bars through the bulk-read face too.
-ExecutorComparison CompareExecutor(IIndexParser& parser, const RoughBars& bars, bool columns,
-                                   const ChartSteps& steps);
+ExecutorComparison CompareExecutor(IIndexParser& parser, const RoughBars& bars, bool columns, const ChartSteps& steps);

@@ -178,9 +178,9 @@ class LiteralScanner {
     int value = 0;
     for (int n = 0; n < most; ++n) {
       const char c = At(i_);
-      const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+      const int d = std::isdigit(static_cast<unsigned char>(c))    ? c - '0'
                     : std::isxdigit(static_cast<unsigned char>(c)) ? std::tolower(c) - 'a' + 10
-                                                                    : 99;
+                                                                   : 99;
       if (d >= base) break;
       value = value * base + d;
       ++i_;

@@ -1,7 +1,7 @@
 #include "support/result_cells.h"
 
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <set>
 

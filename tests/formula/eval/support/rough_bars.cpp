@@ -39,8 +39,9 @@ class Rng {
 // Offsets that make a cell tie, almost tie or just miss a tie with the value
 // it is nudged from: within the equality tolerance (the float 1e-7 widened),
 // exactly on it, and beyond it.
-constexpr double kNudges[] = {3e-8, -3e-8, 6e-8, -6e-8, 9.5e-8, -9.5e-8, 1.0000000116860974e-07,
-                              -1.0000000116860974e-07, 1.3e-7, -1.3e-7, 2.5e-7, -2.5e-7};
+constexpr double kNudges[] = {
+    3e-8,   -3e-8,   6e-8,   -6e-8,  9.5e-8, -9.5e-8, 1.0000000116860974e-07, -1.0000000116860974e-07,
+    1.3e-7, -1.3e-7, 2.5e-7, -2.5e-7};
 static_assert(sizeof(kNudges) / sizeof(kNudges[0]) == 12, "twelve nudges");
 
 double Cents(int64_t cents) { return static_cast<double>(cents) / 100.0; }
