@@ -15,12 +15,15 @@
 #include "abacor/index_obj_creator.h"
 #include "abacor/index_parser.h"
 #include "formula/eval/value.h"
-#include "support/builtin_harness.h"
 #include "support/owned_objects.h"
+#include "support/series_harness.h"
 #include "support/shanghai_zone.h"
 #include "support/test_data_provider.h"
 
 namespace {
+
+using harness::SameValue;
+using harness::ShowValue;
 
 constexpr double INV = INVALID_VALUE;
 using Values = std::vector<double>;

@@ -6,9 +6,14 @@
 #include <vector>
 
 #include "formula/eval/value.h"
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 
 namespace {
+
+using harness::BY_SERIES;
+using harness::Harness;
+using harness::SameValue;
+using harness::ShowValue;
 
 constexpr double INV = INVALID_VALUE;
 constexpr int32_t CROSS = 40, LONGCROSS = 41, UPNDAY = 42, DOWNNDAY = 43, NDAY = 44, EXIST = 45, EVERY = 46, LAST = 47,
@@ -79,13 +84,13 @@ Values RandomSeries(std::mt19937& gen, int32_t n, const Values& pool) {
 // evaluated alone on a fresh run (a full scan), both against the oracle.
 template <typename MakeCall, typename Oracle>
 void CheckRunTest(const std::vector<Values>& series, MakeCall make, Oracle oracle, const char* what) {
-  BuiltinHarness walked(series);
+  Harness walked(BY_SERIES, series);
   const Values sequential = walked.Walk(make(walked));
   const int32_t bars = static_cast<int32_t>(series[0].size());
   Values fresh;
   Values expected;
   for (int32_t b = 0; b < bars; ++b) {
-    BuiltinHarness alone(series);
+    Harness alone(BY_SERIES, series);
     fresh.push_back(alone.At(make(alone), b));
     expected.push_back(oracle(b));
   }
@@ -98,7 +103,7 @@ void CheckRunTest(const std::vector<Values>& series, MakeCall make, Oracle oracl
 TEST(CrossBuiltins, CrossResolvesAnEqualBarByTheBarBefore) {
   // A: below, equal, above -> cross on the third bar; A equal twice and
   // above at the start -> no cross.
-  BuiltinHarness h({{0, 2, 3, 3, 2, 2, 3}, {2, 2, 2, 2, 2, 2, 2}});
+  Harness h(BY_SERIES, {{0, 2, 3, 3, 2, 2, 3}, {2, 2, 2, 2, 2, 2, 2}});
   const Values v = h.Walk(h.Call(CROSS, {h.Series(0), h.Series(1)}));
   // bar 0: A < B -> 0; bar 1: A = B -> 0; bar 2: A > B, equal at 1, below at 0 -> 1;
   // bar 3: above at 2 -> 0; bar 4, 5: not above -> 0; bar 6: equal at 5 and at 4,
@@ -107,18 +112,18 @@ TEST(CrossBuiltins, CrossResolvesAnEqualBarByTheBarBefore) {
 }
 
 TEST(CrossBuiltins, CrossNeedsValuesOnTheBarsItReads) {
-  BuiltinHarness h({{3, 2, 3, INV, 3, 1, 3}, {2, 2, 2, 2, 2, 2, 2}});
+  Harness h(BY_SERIES, {{3, 2, 3, INV, 3, 1, 3}, {2, 2, 2, 2, 2, 2, 2}});
   const Values v = h.Walk(h.Call(CROSS, {h.Series(0), h.Series(1)}));
   // bar 0: the bar before has no value; bar 2: equal at 1, bar 0 above -> 0;
   // bar 3: no value; bar 4: bar 3 has none -> INVALID; bar 6: below at 5 -> 1.
   ExpectSeries({INV, 0, 0, INV, INV, 0, 1}, v, "CROSS");
   // A constant second argument keeps its value on every bar.
-  BuiltinHarness c({{1, 3, 3}});
+  Harness c(BY_SERIES, {{1, 3, 3}});
   ExpectSeries({0, 1, 0}, c.Walk(c.Call(CROSS, {c.Series(0), Num(2)})), "CROSS constant");
 }
 
 TEST(CrossBuiltins, LongCross) {
-  BuiltinHarness h({{1, 1, 1, 3, 1, 1, 3, 1, INV, 3}, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2}});
+  Harness h(BY_SERIES, {{1, 1, 1, 3, 1, 1, 3, 1, INV, 3}, {2, 2, 2, 2, 2, 2, 2, 2, 2, 2}});
   const Values v = h.Walk(h.Call(LONGCROSS, {h.Series(0), h.Series(1), Num(3)}));
   // bar 3: below on bars 0-2 -> 1; bar 6: below only on 4, 5 (3 was above) -> 0;
   // bar 8: bar 6 was above, which decides before bar 8 itself is read -> 0;
@@ -128,7 +133,7 @@ TEST(CrossBuiltins, LongCross) {
   // With N = 2 bar 9 looks at bars 7 (below) and 8 (skipped) -> 1.
   ExpectSeries({0, 0, 0, 1, 0, 0, 1, 0, 0, 1}, two, "LONGCROSS 2");
   // Nothing decides before the bar itself: its missing value shows.
-  BuiltinHarness m({{1, INV}, {2, 2}});
+  Harness m(BY_SERIES, {{1, INV}, {2, 2}});
   ExpectSeries({0, INV}, m.Walk(m.Call(LONGCROSS, {m.Series(0), m.Series(1), Num(3)})), "LONGCROSS invalid");
   int32_t code = -1;
   EXPECT_TRUE(IsInvalid(h.At(h.Call(LONGCROSS, {h.Series(0), h.Series(1), Num(0.4f)}), 3, &code)));
@@ -145,7 +150,7 @@ TEST(RunBuiltins, UpAndDownAgainstPlainLoops) {
       for (bool rising : {true, false}) {
         CheckRunTest(
             {x},
-            [&](BuiltinHarness& h) {
+            [&](Harness& h) {
               return h.CallState(rising ? UPNDAY : DOWNNDAY, 1, {h.Series(0), Num(n)});
             },
             [&](int32_t b) { return MovesOracle(x, b, n, rising); }, rising ? "UPNDAY" : "DOWNNDAY");
@@ -155,11 +160,11 @@ TEST(RunBuiltins, UpAndDownAgainstPlainLoops) {
 }
 
 TEST(RunBuiltins, UpNDayHandCases) {
-  BuiltinHarness h({{5, 6, 7, 8, 8, 9, 10}});
+  Harness h(BY_SERIES, {{5, 6, 7, 8, 8, 9, 10}});
   // Rises on bars 1 to 3, flat on 4, rises on 5 and 6; the window is
   // min(N, bar), so bar 1 needs one rise only.
   ExpectSeries({INV, 1, 1, 1, 0, 0, 1}, h.Walk(h.CallState(UPNDAY, 1, {h.Series(0), Num(2)})), "UPNDAY 2");
-  BuiltinHarness d({{9, 8, 7, 7, 6}});
+  Harness d(BY_SERIES, {{9, 8, 7, 7, 6}});
   ExpectSeries({INV, 1, 1, 0, 1}, d.Walk(d.CallState(DOWNNDAY, 1, {d.Series(0), Num(1)})), "DOWNNDAY 1");
   int32_t code = -1;
   EXPECT_TRUE(IsInvalid(h.At(h.CallState(UPNDAY, 2, {h.Series(0), Num(0)}), 3, &code)));
@@ -177,7 +182,7 @@ TEST(RunBuiltins, NDayAgainstPlainLoop) {
     for (int32_t n : {1, 2, 4}) {
       CheckRunTest(
           {x, y},
-          [&](BuiltinHarness& h) {
+          [&](Harness& h) {
             return h.CallState(NDAY, 3, {h.Series(0), h.Series(1), Num(n)});
           },
           [&](int32_t b) { return NDayOracle(x, y, b, n); }, "NDAY");
@@ -192,7 +197,7 @@ TEST(RunBuiltins, ExistAgainstPlainLoop) {
     for (int32_t n : {1, 2, 3, 5}) {
       CheckRunTest(
           {x},
-          [&](BuiltinHarness& h) {
+          [&](Harness& h) {
             return h.CallState(EXIST, 4, {h.Series(0), Num(n)});
           },
           [&](int32_t b) { return ExistOracle(x, b, n); }, "EXIST");
@@ -201,11 +206,11 @@ TEST(RunBuiltins, ExistAgainstPlainLoop) {
 }
 
 TEST(RunBuiltins, ExistCountsInvalidBarsAsFalse) {
-  BuiltinHarness h({{INV, INV, INV}});
+  Harness h(BY_SERIES, {{INV, INV, INV}});
   ExpectSeries({0, 0, 0}, h.Walk(h.CallState(EXIST, 1, {h.Series(0), Num(1)})), "EXIST 1");
   ExpectSeries({0, 0, 0}, h.Walk(h.CallState(EXIST, 2, {h.Series(0), Num(3)})), "EXIST 3");
   // A window whose length changes between bars is counted afresh.
-  BuiltinHarness w({{1, 0, 0, 0, 0}, {5, 5, 5, 2, 2}});
+  Harness w(BY_SERIES, {{1, 0, 0, 0, 0}, {5, 5, 5, 2, 2}});
   ExpectSeries({1, 1, 1, 0, 0}, w.Walk(w.CallState(EXIST, 3, {w.Series(0), w.Series(1)})), "EXIST varying N");
 }
 
@@ -216,7 +221,7 @@ TEST(RunBuiltins, EveryAgainstPlainLoop) {
     for (int32_t n : {1, 2, 3, 4}) {
       CheckRunTest(
           {x},
-          [&](BuiltinHarness& h) {
+          [&](Harness& h) {
             return h.CallState(EVERY, 5, {h.Series(0), Num(n)});
           },
           [&](int32_t b) { return EveryOracle(x, b, n); }, "EVERY");
@@ -227,7 +232,7 @@ TEST(RunBuiltins, EveryAgainstPlainLoop) {
 TEST(RunBuiltins, EveryHandCases) {
   // The current bar must be exactly 1; an earlier 2 or an earlier bar
   // without a value does not break the run.
-  BuiltinHarness h({{1, 1, 2, 1, INV, 1, 0, 1}});
+  Harness h(BY_SERIES, {{1, 1, 2, 1, INV, 1, 0, 1}});
   ExpectSeries({1, 1, 0, 1, INV, 1, 0, 1}, h.Walk(h.CallState(EVERY, 1, {h.Series(0), Num(1)})), "EVERY 1");
   // The window is min(N, bar + 1).
   ExpectSeries({1, 1, 0, 1, INV, 1, 0, 0}, h.Walk(h.CallState(EVERY, 2, {h.Series(0), Num(2)})), "EVERY 2");
@@ -237,7 +242,7 @@ TEST(RunBuiltins, EveryHandCases) {
 TEST(RunBuiltins, TheSameBarComputedTwiceReusesTheCountBeforeIt) {
   // The newest bar is recomputed after its data changed; the kept count of
   // the bar before stays usable.
-  BuiltinHarness h({{1, 2, 3, 4}});
+  Harness h(BY_SERIES, {{1, 2, 3, 4}});
   const Operand call = h.CallState(UPNDAY, 1, {h.Series(0), Num(3)});
   ExpectSeries({INV, 1, 1, 1}, h.Walk(call), "UPNDAY first pass");
   h.provider.fields[1][3] = 2.5;  // no longer a rise
@@ -245,7 +250,7 @@ TEST(RunBuiltins, TheSameBarComputedTwiceReusesTheCountBeforeIt) {
   h.provider.fields[1][3] = 5;
   EXPECT_EQ(h.At(call, 3), 1.0);
   // The kept block: previous (2, count 2), last (3, count 3).
-  const double* block = h.Run().store.GetSeries(OPK_STATE, 1, false, 4);
+  const double* block = h.SharedRun().store.GetSeries(OPK_STATE, 1, false, 4);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(block[0], 2.0);
   EXPECT_EQ(block[1], 2.0);
@@ -254,11 +259,11 @@ TEST(RunBuiltins, TheSameBarComputedTwiceReusesTheCountBeforeIt) {
 }
 
 TEST(RunBuiltins, AnEarlyInvalidResultLeavesTheBlockAlone) {
-  BuiltinHarness h({{1, 2, INV, 4}});
+  Harness h(BY_SERIES, {{1, 2, INV, 4}});
   const Operand call = h.CallState(UPNDAY, 1, {h.Series(0), Num(1)});
   EXPECT_EQ(h.At(call, 1), 1.0);
   EXPECT_TRUE(IsInvalid(h.At(call, 2)));
-  const double* block = h.Run().store.GetSeries(OPK_STATE, 1, false, 4);
+  const double* block = h.SharedRun().store.GetSeries(OPK_STATE, 1, false, 4);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(block[2], 1.0);
   EXPECT_EQ(block[3], 1.0);
@@ -267,7 +272,7 @@ TEST(RunBuiltins, AnEarlyInvalidResultLeavesTheBlockAlone) {
 // ---- LAST, NOT, IF, IFN ------------------------------------------------------
 
 TEST(ConditionBuiltins, Last) {
-  BuiltinHarness h({{1, 1, 0, 1, 1, INV, 1}});
+  Harness h(BY_SERIES, {{1, 1, 0, 1, 1, INV, 1}});
   const Values v = h.Walk(h.Call(LAST, {h.Series(0), Num(3), Num(1)}));
   // Bars 1..3 before: bar 3 sees 0 at bar 2; bar 6 sees 1, INV (true), 1.
   ExpectSeries({1, 1, 1, 0, 0, 0, 1}, v, "LAST 3 1");
@@ -280,7 +285,7 @@ TEST(ConditionBuiltins, Last) {
 }
 
 TEST(ConditionBuiltins, NotIfIfn) {
-  BuiltinHarness h({{0, 5e-8, 2, INV}, {10, 11, 12, 13}, {20, 21, INV, 23}});
+  Harness h(BY_SERIES, {{0, 5e-8, 2, INV}, {10, 11, 12, 13}, {20, 21, INV, 23}});
   ExpectSeries({1, 1, 0, INV}, h.Walk(h.Call(NOT, {h.Series(0)})), "NOT");
   ExpectSeries({20, 21, 12, INV}, h.Walk(h.Call(IF, {h.Series(0), h.Series(1), h.Series(2)})), "IF");
   ExpectSeries({10, 11, INV, INV}, h.Walk(h.Call(IFN, {h.Series(0), h.Series(1), h.Series(2)})), "IFN");
@@ -294,27 +299,27 @@ TEST(ConditionBuiltins, NotIfIfn) {
 // ---- VALUEWHEN -------------------------------------------------------------
 
 TEST(ConditionBuiltins, ValueWhenHoldsTheLastValue) {
-  BuiltinHarness h({{0, 1, 0, 0, 1, INV, 0}, {10, 11, 12, 13, 14, 15, 16}});
+  Harness h(BY_SERIES, {{0, 1, 0, 0, 1, INV, 0}, {10, 11, 12, 13, 14, 15, 16}});
   h.Assign(0, ProgramBuilder::Call(VALUEWHEN, {h.builder.SeriesVar(OPK_VAR_SERIES, 0), h.Series(0), h.Series(1)}));
   const Operand result = h.builder.SeriesVar(OPK_VAR_SERIES, 0);
-  h.Run().ctx.rangeFirst = 0;
+  h.SharedRun().ctx.rangeFirst = 0;
   // Bar 0 is the first calculated bar with COND false: no value.
   ExpectSeries({INV, 11, 11, 11, 14, INV, INV}, h.Walk(result), "VALUEWHEN");
 }
 
 TEST(ConditionBuiltins, ValueWhenStartsAfreshOnTheFirstCalculatedBar) {
-  BuiltinHarness h({{1, 0, 0, 0, 1, 0}, {10, 11, 12, 13, 14, 15}});
+  Harness h(BY_SERIES, {{1, 0, 0, 0, 1, 0}, {10, 11, 12, 13, 14, 15}});
   h.Assign(0, ProgramBuilder::Call(VALUEWHEN, {h.builder.SeriesVar(OPK_VAR_SERIES, 0), h.Series(0), h.Series(1)}));
   const Operand result = h.builder.SeriesVar(OPK_VAR_SERIES, 0);
-  h.Run().ctx.rangeFirst = 2;
+  h.SharedRun().ctx.rangeFirst = 2;
   ExpectSeries({INV, INV, 14, 14}, h.Walk(result, 2), "VALUEWHEN from bar 2");
 }
 
 TEST(ConditionBuiltins, ValueWhenWritesItsResultBack) {
-  BuiltinHarness h({{1, 0, 1, 0}, {10, 11, 12, 13}});
+  Harness h(BY_SERIES, {{1, 0, 1, 0}, {10, 11, 12, 13}});
   const Operand call = h.Call(VALUEWHEN, {h.builder.SeriesVar(OPK_VAR_SERIES, 0), h.Series(0), h.Series(1)});
   h.builder.Assign(OPK_VAR_SERIES, 0, Num(-1));  // a definition that VALUEWHEN overrides below
-  TestRun& run = h.Run();
+  TestRun& run = h.SharedRun();
   run.ctx.rangeFirst = 0;
   EXPECT_EQ(h.At(call, 0), 10.0);
   EXPECT_EQ(run.Cell(OPK_VAR_SERIES, 0, 0), 10.0);
@@ -329,10 +334,10 @@ TEST(ConditionBuiltins, ValueWhenWritesItsResultBack) {
 }
 
 TEST(ConditionBuiltins, ValueWhenFindsAnUncomputedPreviousBar) {
-  BuiltinHarness h({{0, 1, 0, 0, 0}, {10, 11, 12, 13, 14}});
+  Harness h(BY_SERIES, {{0, 1, 0, 0, 0}, {10, 11, 12, 13, 14}});
   h.Assign(0, ProgramBuilder::Call(VALUEWHEN, {h.builder.SeriesVar(OPK_VAR_SERIES, 0), h.Series(0), h.Series(1)}));
   const Operand result = h.builder.SeriesVar(OPK_VAR_SERIES, 0);
-  h.Run().ctx.rangeFirst = 0;
+  h.SharedRun().ctx.rangeFirst = 0;
   EXPECT_EQ(h.At(result, 4), 11.0);  // bars 3, 2, 1 are computed on the way
   int32_t code = -1;
   h.At(h.Call(VALUEWHEN, {Num(1), h.Series(0), h.Series(1)}), 1, &code);

@@ -7,9 +7,14 @@
 
 #include "formula/eval/builtins/math.h"
 #include "formula/eval/value.h"
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 
 namespace {
+
+using harness::BY_SERIES;
+using harness::Harness;
+using harness::SameValue;
+using harness::ShowValue;
 
 constexpr double INV = INVALID_VALUE;
 const double PI = std::acos(-1.0);
@@ -29,7 +34,7 @@ struct MathCase {
 double Apply(int32_t id, const std::vector<double>& args, int32_t* code) {
   std::vector<std::vector<double>> series;
   for (double a : args) series.push_back({a});
-  BuiltinHarness h(series);
+  Harness h(BY_SERIES, series);
   std::vector<Operand> operands;
   for (size_t j = 0; j < args.size(); ++j) operands.push_back(h.Series(static_cast<int32_t>(j)));
   return h.At(h.Call(id, operands), 0, code);
@@ -185,14 +190,14 @@ TEST(MathBuiltins, RandStaysInRange) {
 }
 
 TEST(MathBuiltins, EntryChecks) {
-  BuiltinHarness h({{1.0, 2.0}});
+  Harness h(BY_SERIES, {{1.0, 2.0}});
   int32_t code = -1;
   // One argument too many.
   EXPECT_TRUE(IsInvalid(h.At(h.Call(SQRT, {h.Series(0), h.Series(0)}), 0, &code)));
   EXPECT_EQ(code, EVAL_BAD_ARGUMENT);
   // A bar outside the data.
   double out = 0.0;
-  TestRun& run = h.Run();
+  TestRun& run = h.SharedRun();
   run.ctx.bar = 5;
   const Operand call = h.Call(SQRT, {h.Series(0)});
   EXPECT_EQ(BuiltinSqrt(call.value.Record(), &out, &run.ctx, 0), EVAL_OK);

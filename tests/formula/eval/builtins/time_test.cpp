@@ -8,10 +8,15 @@
 
 #include "formula/eval/builtins/time.h"
 #include "formula/eval/value.h"
-#include "support/builtin_harness.h"
+#include "support/series_harness.h"
 #include "support/shanghai_zone.h"
 
 namespace {
+
+using harness::BY_SERIES;
+using harness::Harness;
+using harness::SameValue;
+using harness::ShowValue;
 
 constexpr double INV = INVALID_VALUE;
 using Values = std::vector<double>;
@@ -26,7 +31,7 @@ class ShanghaiTime : public ::testing::Test {
 
   // A one-argument conversion of v.
   static double Convert(int32_t id, double v, int32_t* code = nullptr) {
-    BuiltinHarness h(std::vector<Values>{{v}});
+    Harness h(BY_SERIES, std::vector<Values>{{v}});
     return h.At(h.Call(id, {h.Series(0)}), 0, code);
   }
 };
@@ -127,7 +132,7 @@ TEST_F(ShanghaiTime, CalendarFieldsOfBarTimes) {
       {WEEKOFYEAR, 31, 0},
   };
   for (const FieldCase& c : cases) {
-    BuiltinHarness h({{0, 0}});
+    Harness h(BY_SERIES, {{0, 0}});
     h.provider.barTimes = {SATURDAY_MORNING, NEW_YEAR};
     const Operand call = h.Call(c.id, {});
     int32_t code = -1;
@@ -138,7 +143,7 @@ TEST_F(ShanghaiTime, CalendarFieldsOfBarTimes) {
 }
 
 TEST_F(ShanghaiTime, CalendarFieldsFailWithoutABarTime) {
-  BuiltinHarness h({{0, 0}});
+  Harness h(BY_SERIES, {{0, 0}});
   h.provider.barTimes = {SATURDAY_MORNING};  // bar 1 has no time
   int32_t code = -1;
   EXPECT_TRUE(IsInvalid(h.At(h.Call(DATE, {}), 1, &code)));
@@ -148,7 +153,7 @@ TEST_F(ShanghaiTime, CalendarFieldsFailWithoutABarTime) {
   EXPECT_EQ(code, EVAL_BAD_ARGUMENT);
   // Without a provider.
   double out = 0.0;
-  TestRun& run = h.Run();
+  TestRun& run = h.SharedRun();
   run.ctx.dataProvider = nullptr;
   run.ctx.bar = 0;
   const Operand call = h.Call(MINUTE, {});
@@ -156,7 +161,7 @@ TEST_F(ShanghaiTime, CalendarFieldsFailWithoutABarTime) {
 }
 
 TEST(SessionBuiltins, ScalarsOfTheProvider) {
-  BuiltinHarness h(std::vector<Values>{{0.0}});
+  Harness h(BY_SERIES, std::vector<Values>{{0.0}});
   h.provider.scalars[502] = 240;
   int32_t code = -1;
   EXPECT_EQ(h.At(h.Call(TOTALFZNUM, {}), 0, &code), 240.0);
@@ -179,7 +184,7 @@ TEST(SessionBuiltins, PeriodCodes) {
       {4, 1, 6},   {5, 1, 7},    {6, 1, 10},   {7, 1, 11},   {8, 1, 15}, {0, 1, 15},
   };
   for (const Case& c : cases) {
-    BuiltinHarness h(std::vector<Values>{{0.0}});
+    Harness h(BY_SERIES, std::vector<Values>{{0.0}});
     h.provider.periodType = c.type;
     h.provider.periodMult = c.mult;
     EXPECT_EQ(h.At(h.Call(PERIOD, {}), 0), c.code) << c.type << "/" << c.mult;
