@@ -153,11 +153,14 @@ bool CIndexParser::GetOutputCount(int32_t* out) {
 
 bool CIndexParser::ValidOutput(int32_t i) const { return compiled && context != nullptr && i >= 0 && i < outputCount; }
 
-bool CIndexParser::ValidParam(int32_t i) const { return compiled && i >= 0 && i < context->Names().paramCount(); }
+bool CIndexParser::ValidParam(int32_t i) const {
+  return compiled && context != nullptr && i >= 0 && i < context->Names().paramCount();
+}
 
 bool CIndexParser::GetOutputColor(int32_t i, uint32_t* out) {
+  if (out == nullptr || !ValidOutput(i)) return false;
   const OutputAttributes& attributes = context->Attributes();
-  if (out == nullptr || !ValidOutput(i) || !attributes.Holds(i) || !attributes.colourSet()[i]) return false;
+  if (!attributes.Holds(i) || !attributes.colourSet()[i]) return false;
   *out = attributes.colours()[i];
   return true;
 }
@@ -185,8 +188,9 @@ bool CIndexParser::GetOutputDrawType(int32_t i, int32_t* out) {
 }
 
 bool CIndexParser::GetOutputName(int32_t i, char* buf, uint32_t size) {
+  if (buf == nullptr || size == 0 || !ValidOutput(i)) return false;
   const std::vector<std::string>& names = context->Script().summaryOutputNames;
-  if (buf == nullptr || size == 0 || !ValidOutput(i) || !Within(i, names.size())) return false;
+  if (!Within(i, names.size())) return false;
   CopyName(names[i], buf, size);
   if (std::strchr(buf, '.') != nullptr) std::memset(buf, 0, size);
   return true;
