@@ -1,8 +1,9 @@
 #include "formula/eval/column_executor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <mutex>
+#include <new>
 
 #include "formula/eval/builtins/steps.h"
 #include "formula/eval/evaluator.h"
@@ -11,127 +12,112 @@
 
 namespace {
 
-// Scratch columns kept between runs, for any calculator of the process.
-constexpr size_t kKeptScratch = 2;
+std::atomic<int32_t> g_blockBars{ColumnExecutor::kBlockBars};
 
-// The scratch columns no run is using, shared by every calculator.
-class ScratchPool {
- public:
-  ~ScratchPool() {
-    for (SeriesMemory& m : m_kept) series_memory::Release(&m);
+// One operator over `count` cells; a constant side is read as such.
+template <int32_t Op>
+void OperatorLoop(const Column& a, const Column& b, int32_t count, double* out) {
+  const double* x = a.cells;
+  const double* y = b.cells;
+  if (x != nullptr && y != nullptr) {
+    for (int32_t k = 0; k < count; ++k) out[k] = step::OperatorCell(Op, x[k], y[k]);
+  } else if (x != nullptr) {
+    for (int32_t k = 0; k < count; ++k) out[k] = step::OperatorCell(Op, x[k], b.constant);
+  } else if (y != nullptr) {
+    for (int32_t k = 0; k < count; ++k) out[k] = step::OperatorCell(Op, a.constant, y[k]);
+  } else {
+    std::fill(out, out + count, step::OperatorCell(Op, a.constant, b.constant));
   }
-  // A kept column of `cells` cells, or an empty one.
-  SeriesMemory Take(size_t cells) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    for (size_t i = 0; i < m_kept.size(); ++i) {
-      if (m_kept[i].mappedBytes < cells * sizeof(double)) continue;
-      SeriesMemory m = m_kept[i];
-      m_kept.erase(m_kept.begin() + static_cast<std::ptrdiff_t>(i));
-      return m;
-    }
-    return SeriesMemory{};
-  }
-  // Keeps a mapped column while there is room; frees it otherwise.
-  void Give(SeriesMemory m) {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m.mappedBytes != 0 && m_kept.size() < kKeptScratch) {
-      try {
-        m_kept.push_back(m);
-        return;
-      } catch (...) {}
-    }
-    series_memory::Release(&m);
-  }
-
- private:
-  std::mutex m_lock;
-  std::vector<SeriesMemory> m_kept;
-};
-
-ScratchPool& Pool() {
-  static ScratchPool pool;
-  return pool;
 }
 
-template <int32_t Op>
-void OperatorLoop(const Column& a, const Column& b, int32_t last, double* out) {
-  if (a.cells != nullptr && b.cells != nullptr) {
-    for (int32_t i = 0; i <= last; ++i) out[i] = step::OperatorCell(Op, a.cells[i], b.cells[i]);
+void RunOperator(int32_t op, const Column& a, const Column& b, int32_t count, double* out) {
+  switch (op) {
+    case OP_ADD: return OperatorLoop<OP_ADD>(a, b, count, out);
+    case OP_SUB: return OperatorLoop<OP_SUB>(a, b, count, out);
+    case OP_MUL: return OperatorLoop<OP_MUL>(a, b, count, out);
+    case OP_DIV: return OperatorLoop<OP_DIV>(a, b, count, out);
+    case OP_AND: return OperatorLoop<OP_AND>(a, b, count, out);
+    case OP_OR: return OperatorLoop<OP_OR>(a, b, count, out);
+    case OP_GT: return OperatorLoop<OP_GT>(a, b, count, out);
+    case OP_LT: return OperatorLoop<OP_LT>(a, b, count, out);
+    case OP_EQ: return OperatorLoop<OP_EQ>(a, b, count, out);
+    case OP_GE: return OperatorLoop<OP_GE>(a, b, count, out);
+    case OP_LE: return OperatorLoop<OP_LE>(a, b, count, out);
+    case OP_NE: return OperatorLoop<OP_NE>(a, b, count, out);
+    default: return OperatorLoop<OP_BITOR>(a, b, count, out);
+  }
+}
+
+// Cells of a column over `count` bars into out.
+void CopyColumn(const Column& c, int32_t count, double* out) {
+  if (c.cells == nullptr) {
+    std::fill(out, out + count, c.constant);
     return;
   }
-  for (int32_t i = 0; i <= last; ++i) out[i] = step::OperatorCell(Op, a.At(i), b.At(i));
-}
-
-void RunOperator(int32_t op, const Column& a, const Column& b, int32_t last, double* out) {
-  switch (op) {
-    case OP_ADD: return OperatorLoop<OP_ADD>(a, b, last, out);
-    case OP_SUB: return OperatorLoop<OP_SUB>(a, b, last, out);
-    case OP_MUL: return OperatorLoop<OP_MUL>(a, b, last, out);
-    case OP_DIV: return OperatorLoop<OP_DIV>(a, b, last, out);
-    case OP_AND: return OperatorLoop<OP_AND>(a, b, last, out);
-    case OP_OR: return OperatorLoop<OP_OR>(a, b, last, out);
-    case OP_GT: return OperatorLoop<OP_GT>(a, b, last, out);
-    case OP_LT: return OperatorLoop<OP_LT>(a, b, last, out);
-    case OP_EQ: return OperatorLoop<OP_EQ>(a, b, last, out);
-    case OP_GE: return OperatorLoop<OP_GE>(a, b, last, out);
-    case OP_LE: return OperatorLoop<OP_LE>(a, b, last, out);
-    case OP_NE: return OperatorLoop<OP_NE>(a, b, last, out);
-    default: return OperatorLoop<OP_BITOR>(a, b, last, out);
-  }
+  std::copy(c.cells, c.cells + count, out);
 }
 
 }  // namespace
 
+int32_t ColumnExecutor::SetBlockBars(int32_t bars) {
+  return g_blockBars.exchange(std::min(std::max(bars, 1), kBlockBars));
+}
+
 ColumnExecutor::~ColumnExecutor() { Release(); }
 
 void ColumnExecutor::Release() {
-  for (SeriesMemory& m : m_free) Pool().Give(m);
-  for (SeriesMemory& m : m_busy) Pool().Give(m);
-  m_free.clear();
-  m_busy.clear();
+  for (NodeState& s : m_nodes) series_memory::Release(&s.whole);
+  for (SeriesMemory& m : m_fieldMemory) series_memory::Release(&m);
+  m_nodes.clear();
+  m_fieldMemory.clear();
   m_fields.clear();
+  m_blocks.clear();
+  m_busy.clear();
 }
 
-double* ColumnExecutor::Take() {
-  if (m_free.empty()) {
-    SeriesMemory m = Pool().Take(m_cells);
-    if (m.cells == nullptr) m = series_memory::Allocate(m_cells, false);
-    if (m.cells == nullptr) return nullptr;
-    m_free.push_back(m);
+double* ColumnExecutor::TakeBlock() {
+  if (m_blocks.empty()) {
+    std::unique_ptr<double[]> cells(new (std::nothrow) double[kBlockBars]);
+    if (cells == nullptr) return nullptr;
+    m_blocks.push_back(std::move(cells));
   }
-  m_busy.push_back(m_free.back());
-  m_free.pop_back();
-  return m_busy.back().cells;
+  m_busy.push_back(std::move(m_blocks.back()));
+  m_blocks.pop_back();
+  return m_busy.back().get();
 }
 
-void ColumnExecutor::Give(const double* cells) {
-  for (size_t i = 0; i < m_busy.size(); ++i) {
-    if (m_busy[i].cells != cells) continue;
-    SeriesMemory m = m_busy[i];
+void ColumnExecutor::GiveBlock(double* cells) {
+  for (size_t i = m_busy.size(); i-- > 0;) {
+    if (m_busy[i].get() != cells) continue;
+    m_blocks.push_back(std::move(m_busy[i]));
     m_busy.erase(m_busy.begin() + static_cast<std::ptrdiff_t>(i));
-    m_free.push_back(m);
     return;
   }
 }
 
+double* ColumnExecutor::WholeOf(int32_t node) {
+  NodeState& s = m_nodes[static_cast<size_t>(node)];
+  if (s.whole.cells == nullptr) s.whole = series_memory::Allocate(m_cells, false);
+  return s.whole.cells;
+}
+
 // A field as the evaluator reads it: the host's column where it holds the
 // bar (only a finite number is a value), the provider otherwise.
-bool ColumnExecutor::FieldColumn(const PlanNode& node, Column* column) {
+const double* ColumnExecutor::FieldColumn(const PlanNode& node) {
   for (const auto& field : m_fields) {
-    if (field.first != node.fieldIndex) continue;
-    column->cells = field.second;
-    return true;
+    if (field.first == node.fieldIndex) return field.second;
   }
   const CalcContext* ctx = m_ctx;
   const double* host = node.fieldIndex < ctx->fieldColumnCount ? ctx->fieldColumns[node.fieldIndex] : nullptr;
   const int32_t held = host != nullptr ? std::min(ctx->columnBars, m_last + 1) : 0;
   if (held == m_last + 1 && std::all_of(host, host + held, [](double v) { return std::isfinite(v); })) {
     m_fields.emplace_back(node.fieldIndex, host);
-    column->cells = host;
-    return true;
+    return host;
   }
-  double* cells = Take();
-  if (cells == nullptr) return false;
+  SeriesMemory memory = series_memory::Allocate(m_cells, false);
+  double* cells = memory.cells;
+  if (cells == nullptr) return nullptr;
+  m_fieldMemory.push_back(memory);
   m_fields.emplace_back(node.fieldIndex, cells);
   for (int32_t b = 0; b < held; ++b) {
     const double v = host[b];
@@ -139,113 +125,144 @@ bool ColumnExecutor::FieldColumn(const PlanNode& node, Column* column) {
   }
   for (int32_t b = std::max(held, 0); b <= m_last; ++b) {
     m_ctx->bar = b;
-    if (EvaluateStatementVariable(m_ctx, node.variable, &cells[b], 0) != EVAL_OK) return false;
+    if (EvaluateStatementVariable(m_ctx, node.variable, &cells[b], 0) != EVAL_OK) return nullptr;
   }
-  column->cells = cells;
+  return cells;
+}
+
+bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, bool whole, int32_t first, int32_t last,
+                              Column* column, Taken* taken) {
+  const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
+  *column = Column{};
+  const double* base = nullptr;
+  switch (n.kind) {
+    case PlanNode::Kind::Constant:
+      column->constant = n.constant;
+      if (!whole) return true;
+      if (double* cells = WholeOf(node)) {
+        std::fill(cells + first, cells + last + 1, n.constant);
+        base = cells;
+      }
+      break;
+    case PlanNode::Kind::Field: base = FieldColumn(n); break;
+    case PlanNode::Kind::Series: base = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0); break;
+    default: {
+      double* cells = whole ? WholeOf(node) : TakeBlock();
+      if (cells == nullptr) return false;
+      if (!whole) taken->Add(cells);
+      column->cells = whole ? cells + first : cells;
+      return Evaluate(plan, node, whole ? cells + first : cells, first, last);
+    }
+  }
+  if (base == nullptr) return false;
+  column->cells = base + first;
   return true;
 }
 
-bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, Column* column, std::vector<double*>* taken) {
+bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest, int32_t first, int32_t last) {
   const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
-  *column = Column{};
-  switch (n.kind) {
-    case PlanNode::Kind::Constant: column->constant = n.constant; return true;
-    case PlanNode::Kind::Field: return FieldColumn(n, column);
-    case PlanNode::Kind::Series:
-      column->cells = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
-      return column->cells != nullptr;
-    default: break;
-  }
-  double* cells = Take();
-  if (cells == nullptr) return false;
-  taken->push_back(cells);
-  column->cells = cells;
-  return Evaluate(plan, node, cells);
-}
-
-bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest) {
-  const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
-  std::vector<double*> taken;
+  const int32_t count = last - first + 1;
+  Taken taken;
   Column args[3];
   bool ok = true;
   if (n.kind != PlanNode::Kind::Operator && n.kind != PlanNode::Kind::Call) {
-    ok = ColumnOf(plan, node, &args[0], &taken);
-    for (int32_t b = 0; ok && b <= m_last; ++b) dest[b] = args[0].At(b);
+    ok = ColumnOf(plan, node, false, first, last, &args[0], &taken);
+    if (ok) CopyColumn(args[0], count, dest);
   } else {
+    const bool whole = n.kind == PlanNode::Kind::Call && n.kernel->readsOlder;
     for (int32_t i = 0; ok && i < 3; ++i) {
-      if (n.args[i] >= 0) ok = ColumnOf(plan, n.args[i], &args[i], &taken);
+      if (n.args[i] >= 0) ok = ColumnOf(plan, n.args[i], whole, first, last, &args[i], &taken);
     }
   }
-  if (ok && n.kind == PlanNode::Kind::Operator) RunOperator(n.op, args[0], args[1], m_last, dest);
-  if (ok && n.kind == PlanNode::Kind::Call) ok = RunCall(n, args, dest, &taken);
-  for (double* cells : taken) Give(cells);
+  if (ok && n.kind == PlanNode::Kind::Operator) RunOperator(n.op, args[0], args[1], count, dest);
+  if (ok && n.kind == PlanNode::Kind::Call) ok = RunCall(plan, node, args, dest, first, last, &taken);
+  for (int32_t i = 0; i < taken.count; ++i) GiveBlock(taken.cells[i]);
   return ok;
 }
 
 // A kernel reads its series arguments as arrays: a constant is spread
-// over a scratch column (and also holds before bar 0).
-bool ColumnExecutor::RunCall(const PlanNode& n, const Column* args, double* dest, std::vector<double*>* taken) {
+// over a block buffer (a kernel that reads older bars has it as a whole
+// column already), and it also holds before bar 0.
+bool ColumnExecutor::RunCall(const ColumnPlan& plan, int32_t node, const Column* args, double* dest, int32_t first,
+                             int32_t last, Taken* taken) {
+  const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
+  NodeState& state = m_nodes[static_cast<size_t>(node)];
   KernelRun run;
   const double* arrays[3] = {nullptr, nullptr, nullptr};
+  double before[3] = {INVALID_VALUE, INVALID_VALUE, INVALID_VALUE};
   for (int32_t i = 0; i < n.kernel->seriesArgs; ++i) {
+    const PlanNode& arg = plan.nodes[static_cast<size_t>(n.args[i])];
+    if (arg.kind == PlanNode::Kind::Constant) before[i] = arg.constant;
     arrays[i] = args[i].cells;
     if (arrays[i] != nullptr) continue;
-    double* cells = Take();
+    double* cells = TakeBlock();
     if (cells == nullptr) return false;
-    taken->push_back(cells);
-    std::fill(cells, cells + m_last + 1, args[i].constant);
+    taken->Add(cells);
+    std::fill(cells, cells + (last - first + 1), args[i].constant);
     arrays[i] = cells;
-    if (i == 0) run.xBefore = args[i].constant;
-    if (i == 1) run.yBefore = args[i].constant;
   }
   run.x = arrays[0];
   run.y = arrays[1];
   run.z = arrays[2];
+  run.xBefore = before[0];
+  run.yBefore = before[1];
   run.n = n.n;
   run.m = n.m;
-  run.last = m_last;
+  run.first = first;
+  run.last = last;
+  run.carry = &state.carry;
   double* own = nullptr;
   if (n.kernel->ownSeries) {
     own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
     if (own == nullptr) return false;
+    own += first;
   }
   // The call's state is made afresh and left as the per-bar walk leaves it.
-  for (const int32_t slot : n.stateSlots) {
-    if (slot >= 0) m_ctx->store->FreeSeries(OPK_STATE, slot);
+  if (!state.started) {
+    for (const int32_t slot : n.stateSlots) {
+      if (slot >= 0) m_ctx->store->FreeSeries(OPK_STATE, slot);
+    }
+    state.started = true;
   }
   const int32_t stateCells = StateCells(*n.kernel, n.n, m_last);
-  if (stateCells > 0 && n.stateSlots[0] >= 0) {
+  if (last == m_last && stateCells > 0 && n.stateSlots[0] >= 0) {
     run.state = m_ctx->store->GetSeries(OPK_STATE, n.stateSlots[0], true, stateCells);
   }
   RunColumnKernel(*n.kernel, run, dest, own);
   return true;
 }
 
+bool ColumnExecutor::RunBlock(const ColumnPlan& plan, int32_t first, int32_t last) {
+  for (const PlannedSeries& s : plan.series) {
+    if (s.root < 0) continue;
+    // Every cell up to m_last is written: a new array is not filled there first.
+    double* out = m_ctx->store->GetSeriesToWrite(s.key.kind, s.key.slot, 0, m_last);
+    if (out == nullptr || !Evaluate(plan, s.root, out + first, first, last)) return false;
+  }
+  return true;
+}
+
 bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last) {
   if (ctx == nullptr || ctx->store == nullptr || last < 0 || last >= ctx->store->BarCount()) return false;
-  const size_t cells = static_cast<size_t>(ctx->store->BarCount()) + 2;
-  if (cells != m_cells) {
-    Release();
-    m_cells = cells;
-  }
+  Release();
+  m_cells = static_cast<size_t>(ctx->store->BarCount()) + 2;
   m_ctx = ctx;
   m_last = last;
+  m_blockBars = g_blockBars.load();
   bool ok = true;
-  for (const PlannedSeries& s : plan.series) {
+  try {
+    m_nodes.resize(plan.nodes.size());
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  for (int64_t first = 0; ok && first <= last; first += m_blockBars) {
     if (ctx->Cancelled()) {
       ok = false;
       break;
     }
-    if (s.root < 0) continue;
-    // Every cell up to `last` is written below: a new array is not filled there first.
-    double* out = ctx->store->GetSeriesToWrite(s.key.kind, s.key.slot, 0, last);
-    if (out == nullptr || !Evaluate(plan, s.root, out)) {
-      ok = false;
-      break;
-    }
+    const int64_t end = std::min<int64_t>(last, first + m_blockBars - 1);
+    ok = RunBlock(plan, static_cast<int32_t>(first), static_cast<int32_t>(end));
   }
-  for (const auto& field : m_fields) Give(field.second);
-  m_fields.clear();
   // Nothing stays with an idle calculator.
   Release();
   ctx->NoteCell(last);

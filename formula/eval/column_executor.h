@@ -1,10 +1,16 @@
 #pragma once
 // The column executor: computes the series of a column plan over bars
-// 0..last, one kernel over whole columns at a time, into the calculation
-// store, leaving every cell, own series and state as the per-bar path
-// would have them for later ticks (state blocks of the calls it ran are
-// dropped: they only cache, and the next per-bar call rebuilds them).
+// 0..last block by block, every planned series over one block of bars
+// before the next block, into the calculation store, leaving every cell,
+// own series and state as the per-bar path would have them for later ticks
+// (state blocks of the calls it ran are dropped: they only cache, and the
+// next per-bar call rebuilds them).
+//
+// Intermediate values live in small block buffers that stay in cache. Only
+// what a kernel reads at older bars (a window's or REF's argument, when it
+// is an expression) is kept as a whole column while the range runs.
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,6 +21,13 @@
 
 class ColumnExecutor {
  public:
+  // Bars computed at once, at most.
+  static constexpr int32_t kBlockBars = 2048;
+  // Sets the bars every executor of the process computes at once from its
+  // next run on (clipped to 1..kBlockBars; tests take small blocks to cross
+  // many block edges). Returns the previous setting.
+  static int32_t SetBlockBars(int32_t bars);
+
   ColumnExecutor() = default;
   ~ColumnExecutor();
   ColumnExecutor(const ColumnExecutor&) = delete;
@@ -23,26 +36,51 @@ class ColumnExecutor {
   // Computes every planned series over bars 0..last (last < ctx.barCount).
   // False when cancelled or memory runs out; cells computed so far stay.
   bool Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last);
-  // Gives back the scratch columns kept between runs.
+  // Gives back the block buffers and whole columns kept between runs.
   void Release();
 
  private:
-  // A scratch column of m_cells cells; null when memory runs out.
-  double* Take();
-  // Takes a scratch column back; any other array is left alone.
-  void Give(const double* cells);
-  bool Evaluate(const ColumnPlan& plan, int32_t node, double* dest);
-  // The column a node is read from: an array of the store, a field column,
-  // a constant, or a scratch column it was computed into (added to *taken).
-  bool ColumnOf(const ColumnPlan& plan, int32_t node, Column* column, std::vector<double*>* taken);
-  bool FieldColumn(const PlanNode& node, Column* column);
-  bool RunCall(const PlanNode& node, const Column* args, double* dest, std::vector<double*>* taken);
+  // What a node keeps from one block to the next.
+  struct NodeState {
+    KernelCarry carry;
+    SeriesMemory whole;    // the node's column from bar 0, when read at older bars
+    bool started = false;  // its call has run on an earlier block
+  };
 
+  // The block buffers a node's arguments took: at most one per argument
+  // and one more per constant a kernel reads as an array.
+  struct Taken {
+    double* cells[6] = {};
+    int32_t count = 0;
+    void Add(double* c) { cells[count++] = c; }
+  };
+
+  bool RunBlock(const ColumnPlan& plan, int32_t first, int32_t last);
+  // A block buffer; null when memory runs out.
+  double* TakeBlock();
+  void GiveBlock(double* cells);
+  // Computes node over bars first..last into dest[0..last - first].
+  bool Evaluate(const ColumnPlan& plan, int32_t node, double* dest, int32_t first, int32_t last);
+  // The column a node is read from over first..last: an array of the store,
+  // a field column, a constant, a block buffer it was computed into (added
+  // to *taken) or, with `whole`, its own column from bar 0.
+  bool ColumnOf(const ColumnPlan& plan, int32_t node, bool whole, int32_t first, int32_t last, Column* column,
+                Taken* taken);
+  // The node's whole column, made on its first block; null when memory runs out.
+  double* WholeOf(int32_t node);
+  // A field's column from bar 0: the host's own, or one read in full on first use.
+  const double* FieldColumn(const PlanNode& node);
+  bool RunCall(const ColumnPlan& plan, int32_t node, const Column* args, double* dest, int32_t first, int32_t last,
+               Taken* taken);
+
+  int32_t m_blockBars = kBlockBars;
   CalcContext* m_ctx = nullptr;
   int32_t m_last = -1;
   size_t m_cells = 0;
-  std::vector<SeriesMemory> m_free;  // scratch columns of m_cells cells
-  std::vector<SeriesMemory> m_busy;
-  // This run's field columns: the host's own, or a scratch column (owned).
+  std::vector<NodeState> m_nodes;
+  std::vector<std::unique_ptr<double[]>> m_blocks;  // free block buffers
+  std::vector<std::unique_ptr<double[]>> m_busy;    // block buffers in use
+  // This run's field columns: the host's own, or one of m_fieldMemory.
   std::vector<std::pair<int32_t, const double*>> m_fields;
+  std::vector<SeriesMemory> m_fieldMemory;
 };

@@ -8,83 +8,89 @@
 
 namespace {
 
+// Cells in the run.
+int32_t Count(const KernelRun& r) { return r.last - r.first + 1; }
+
 // A plain function of one or two arguments: no value when any has none.
 template <typename Fn>
 void Plain(const KernelRun& r, double* out, Fn fn) {
-  for (int32_t b = 0; b <= r.last; ++b) {
-    const double x = r.x[b];
-    const double y = r.y[b];
-    out[b] = HasValue(x) && HasValue(y) ? fn(x, y) : INVALID_VALUE;
+  for (int32_t k = 0; k < Count(r); ++k) {
+    const double x = r.x[k];
+    const double y = r.y[k];
+    out[k] = HasValue(x) && HasValue(y) ? fn(x, y) : INVALID_VALUE;
   }
 }
 
 void Abs(const KernelRun& r, double* out) {
-  for (int32_t b = 0; b <= r.last; ++b) out[b] = HasValue(r.x[b]) ? step::Abs(r.x[b]) : INVALID_VALUE;
+  for (int32_t k = 0; k < Count(r); ++k) out[k] = HasValue(r.x[k]) ? step::Abs(r.x[k]) : INVALID_VALUE;
 }
 
 void Choose(const KernelRun& r, bool ifn, double* out) {
-  for (int32_t b = 0; b <= r.last; ++b) out[b] = step::Choose(ifn, r.x[b], r.y[b], r.z[b]);
+  for (int32_t k = 0; k < Count(r); ++k) out[k] = step::Choose(ifn, r.x[k], r.y[k], r.z[k]);
 }
 
 void Cross(const KernelRun& r, double* out) {
-  for (int32_t b = 0; b <= r.last; ++b) {
+  for (int32_t b = r.first; b <= r.last; ++b) {
     auto read = [&r, b](int32_t k, double* x, double* y) {
       const int64_t bar = static_cast<int64_t>(b) - k;
-      *x = bar < 0 ? r.xBefore : r.x[bar];
-      *y = bar < 0 ? r.yBefore : r.y[bar];
+      *x = bar < 0 ? r.xBefore : r.x[bar - r.first];
+      *y = bar < 0 ? r.yBefore : r.y[bar - r.first];
       return HasValue(*x) && HasValue(*y) ? step::PairRead::Values : step::PairRead::NoValue;
     };
-    out[b] = INVALID_VALUE;
-    step::Cross(read, &out[b]);
+    double* cell = &out[b - r.first];
+    *cell = INVALID_VALUE;
+    step::Cross(read, cell);
   }
 }
+
+// Copies X: a window of one bar.
+void Copy(const KernelRun& r, double* out) { std::copy(r.x, r.x + Count(r), out); }
 
 // Cells before the first full window have no value.
 void WarmUp(const KernelRun& r, double* out) {
-  const int32_t end = std::min(r.last + 1, r.n - 1);
-  std::fill(out, out + std::max(end, 0), INVALID_VALUE);
+  const int32_t end = std::min(r.last + 1, std::max(r.first, r.n - 1));
+  std::fill(out, out + std::max(end - r.first, 0), INVALID_VALUE);
 }
 
 // MA, SUM and STD: the window aggregate walked by absolute blocks from bar
-// `first`, the state block left as the per-bar walk leaves it.
+// `start` (the first bar with a value), the state block left as the per-bar
+// walk leaves it.
 template <class Agg, class Value>
-void Window(const KernelRun& r, int32_t first, double* out, Value value) {
+void Window(const KernelRun& r, int32_t start, std::vector<Agg>* suffixes, window::WalkEnd<Agg>* end, double* out,
+            Value value) {
+  const int32_t first = std::max(r.first, start);
   if (first > r.last) return;
-  std::vector<Agg> suffixes;
-  window::WalkEnd<Agg> end;
   const int32_t n = r.n;
-  const double* x = r.x;
+  const double* x = r.x - r.first;  // x[j] is bar j; j never falls below 0
+  const int32_t base = r.first;
   window::WalkColumn<Agg>(
-      n, first, r.last, [x](int64_t j) { return x[j]; },
-      [out, n, &value](int32_t b, const window::Parts<Agg>& parts) { out[b] = value(parts.Whole(), n, b); }, &suffixes,
-      &end);
-  if (r.state != nullptr) window::StoreWalkEnd(r.state, n, r.last, end, suffixes);
+      n, first, r.last, first > start, [x](int64_t j) { return x[j]; },
+      [out, n, base, &value](int32_t b, const window::Parts<Agg>& parts) {
+        out[b - base] = value(parts.Whole(), n, b);
+      },
+      suffixes, end);
+  if (r.state != nullptr) window::StoreWalkEnd(r.state, n, r.last, *end, *suffixes);
 }
 
 void Ma(const KernelRun& r, double* out) {
-  if (r.n == 1) {
-    std::copy(r.x, r.x + r.last + 1, out);
-    return;
-  }
+  if (r.n == 1) return Copy(r, out);
   WarmUp(r, out);
-  Window<window::SumAgg>(r, r.n - 1, out,
+  Window<window::SumAgg>(r, r.n - 1, &r.carry->sums, &r.carry->sumEnd, out,
                          [](const window::SumAgg& a, int32_t n, int32_t) { return step::WindowMean(a, n); });
 }
 
 void Sum(const KernelRun& r, double* out) {
-  if (r.n == 1) {
-    std::copy(r.x, r.x + r.last + 1, out);
-    return;
-  }
-  Window<window::SumAgg>(r, 0, out,
+  if (r.n == 1) return Copy(r, out);
+  Window<window::SumAgg>(r, 0, &r.carry->sums, &r.carry->sumEnd, out,
                          [](const window::SumAgg& a, int32_t n, int32_t b) { return step::WindowSum(a, n, b); });
 }
 
 void Std(const KernelRun& r, double* out) {
   WarmUp(r, out);
-  Window<window::MomentAgg>(r, r.n - 1, out, [](const window::MomentAgg& a, int32_t n, int32_t) {
-    return a.AnyMissing() ? INVALID_VALUE : step::SampleStd(a.m2, n);
-  });
+  Window<window::MomentAgg>(r, r.n - 1, &r.carry->moments, &r.carry->momentEnd, out,
+                            [](const window::MomentAgg& a, int32_t n, int32_t) {
+                              return a.AnyMissing() ? INVALID_VALUE : step::SampleStd(a.m2, n);
+                            });
 }
 
 // HHV and LLV: the previous bar's extreme carried on while it stays in the
@@ -92,14 +98,11 @@ void Std(const KernelRun& r, double* out) {
 // extreme's bar of the last two bars.
 template <bool Highest>
 void Extreme(const KernelRun& r, double* out) {
-  if (r.n == 1) {
-    std::copy(r.x, r.x + r.last + 1, out);
-    return;
-  }
-  const double* x = r.x;
-  int32_t previous = -1;  // the extreme's bar at b - 1, -1 for none
-  int32_t before = -1;    // the same at b - 2
-  for (int32_t b = 0; b <= r.last; ++b) {
+  if (r.n == 1) return Copy(r, out);
+  const double* x = r.x - r.first;  // x[j] is bar j; j never falls below 0
+  int32_t previous = r.carry->previous;
+  int32_t before = r.carry->before;
+  for (int32_t b = r.first; b <= r.last; ++b) {
     const int32_t nEff = std::min(r.n, b + 1);
     double best = 0.0;
     int32_t pos = -1;
@@ -110,8 +113,10 @@ void Extreme(const KernelRun& r, double* out) {
     }
     before = previous;
     previous = pos;
-    out[b] = pos < 0 ? INVALID_VALUE : best;
+    out[b - r.first] = pos < 0 ? INVALID_VALUE : best;
   }
+  r.carry->previous = previous;
+  r.carry->before = before;
   if (r.state == nullptr) return;
   if (r.last >= 1) {
     r.state[0] = r.last - 1;
@@ -122,11 +127,11 @@ void Extreme(const KernelRun& r, double* out) {
 }
 
 void Ref(const KernelRun& r, double* out) {
-  auto at = [&r](int64_t bar) { return bar < 0 ? r.xBefore : r.x[bar]; };
-  for (int32_t b = 0; b <= r.last; ++b) {
+  auto at = [&r](int64_t bar) { return bar < 0 ? r.xBefore : r.x[bar - r.first]; };
+  for (int32_t b = r.first; b <= r.last; ++b) {
     const int32_t m = step::RefDistance(r.n, b);
     const double v = at(static_cast<int64_t>(b) - m);
-    out[b] = HasValue(v) || m == 0 ? v : at(static_cast<int64_t>(b) - m + 1);
+    out[b - r.first] = HasValue(v) || m == 0 ? v : at(static_cast<int64_t>(b) - m + 1);
   }
 }
 
@@ -135,23 +140,23 @@ void Ref(const KernelRun& r, double* out) {
 // alone where X has no value.
 template <KernelKind Kind>
 void Smoother(const KernelRun& r, double* out, double* own) {
-  double prev = UNCOMPUTED;  // own[b - 1] as written
-  for (int32_t b = 0; b <= r.last; ++b) {
-    const double x = r.x[b];
+  double prev = r.first > 0 ? own[-1] : UNCOMPUTED;  // the own series' previous cell as it stands
+  for (int32_t k = 0; k < Count(r); ++k) {
+    const double x = r.x[k];
     if (Kind == KernelKind::ExpMa && !HasValue(x)) {
-      out[b] = INVALID_VALUE;
-      prev = own[b];
+      out[k] = INVALID_VALUE;
+      prev = own[k];
       continue;
     }
     double v = x;
-    if (b > 0 && HasValue(x)) {
+    if (r.first + k > 0 && HasValue(x)) {
       const double p = HasValue(prev) ? prev : x;
       v = Kind == KernelKind::Sma ? step::Sma(r.n, r.m, p, x) : step::Ema(r.n, p, x);
-    } else if (b > 0) {
+    } else if (r.first + k > 0) {
       v = INVALID_VALUE;
     }
-    own[b] = v;
-    out[b] = v;
+    own[k] = v;
+    out[k] = v;
     prev = v;
   }
 }

@@ -1,26 +1,24 @@
 #pragma once
 // Column kernels: built-ins computed over a run of bars at once from whole
 // columns of their arguments. Each kernel repeats its built-in's per-bar
-// arithmetic (builtin_steps.h, window_aggregate.h) in the same order, so
+// arithmetic (builtins/steps.h, window_aggregate.h) in the same order, so
 // every cell gets the bits the per-bar path gives it, for a calculation
-// whose range starts at bar 0 and whose periods are constants.
+// whose range starts at bar 0 and whose periods are constants. A range is
+// computed in blocks of bars; what a kernel carries from one block to the
+// next keeps the bits of a single walk.
 #include <cstdint>
 #include <vector>
 
+#include "formula/eval/builtins/window_aggregate.h"
 #include "formula/eval/calc_context.h"
 #include "formula/eval/value.h"
 
-// A column as a kernel reads it: an array holding every bar from 0, or a
-// constant (a number or a parameter, the same at every bar, even before
-// bar 0).
+// A column as the executor hands it on for the block of bars being run:
+// cells[k] is bar first + k of the block, or a constant (a number or a
+// parameter, the same at every bar, even before bar 0).
 struct Column {
   const double* cells = nullptr;  // null: the constant
   double constant = 0.0;
-
-  double At(int64_t bar) const {
-    if (cells == nullptr) return constant;
-    return bar < 0 ? INVALID_VALUE : cells[bar];
-  }
 };
 
 enum class KernelKind { Max, Min, Abs, If, Ifn, Cross, Ma, Sum, Std, Hhv, Llv, Ref, Ema, ExpMa, Sma };
@@ -66,8 +64,20 @@ constexpr bool KernelRowsInKindOrder() {
 }
 static_assert(KernelRowsInKindOrder(), "row i is the kernel of kind i");
 
-// What one kernel run gets: its series arguments as arrays of bars 0..last,
-// constants and the bars.
+// Where a kernel's walk stands between two runs over consecutive bars.
+struct KernelCarry {
+  std::vector<window::SumAgg> sums;  // MA, SUM: the suffixes of the walk
+  window::WalkEnd<window::SumAgg> sumEnd;
+  std::vector<window::MomentAgg> moments;  // STD: the same
+  window::WalkEnd<window::MomentAgg> momentEnd;
+  int32_t previous = -1;  // HHV, LLV: the extreme's bar at the last bar run, -1 for none
+  int32_t before = -1;    // the same one bar earlier
+};
+
+// What one kernel run over bars first..last gets. Arrays start at bar
+// `first`: x[k] is bar first + k. A kernel that reads older bars gets whole
+// columns, where x[k] also holds bars down to 0 (k >= -first). A range is
+// run block after block from bar 0, every block with the same carry.
 struct KernelRun {
   const double* x = nullptr;
   const double* y = nullptr;
@@ -76,14 +86,17 @@ struct KernelRun {
   double yBefore = INVALID_VALUE;  // the same for Y
   int32_t n = 0;                   // the period, rounded as a count
   double m = 0.0;                  // SMA's weight
-  int32_t last = 0;                // cells 0..last are computed
-  double* state = nullptr;         // the call's state block (StateCells long)
+  int32_t first = 0;               // cells first..last are computed
+  int32_t last = 0;
+  double* state = nullptr;       // the call's state block (StateCells long), on the last block only
+  KernelCarry* carry = nullptr;  // never null
 };
 
 // Cells of the state block a kernel leaves as the per-bar walk would leave
 // it after bar `last` (0: it keeps none).
 int32_t StateCells(const ColumnKernel& kernel, int32_t n, int32_t last);
 
-// Computes cells 0..last of `out`; a smoother also writes its own series
-// into `own`.
+// Computes cells first..last into out[0..last - first]; a smoother also
+// writes its own series into `own`, which starts at bar first as well and
+// holds bar first - 1 when first > 0.
 void RunColumnKernel(const ColumnKernel& kernel, const KernelRun& run, double* out, double* own);

@@ -1,19 +1,28 @@
 #include "formula/eval/series_memory.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <iterator>
 #include <map>
 #include <mutex>
 #include <new>
+#include <vector>
 
 #if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
-
-#include <atomic>
 #endif
 
 namespace series_memory {
+
+// A file both sides of a share map; whichever side is released last puts
+// the file, pages and all, back in the pool.
+struct SharedFile {
+  int file = -1;
+  size_t mappedBytes = 0;
+  std::atomic<int> sides{2};
+};
+
 namespace {
 
 #if defined(__linux__)
@@ -24,6 +33,11 @@ constexpr size_t kPage = 4096;
 // beyond it arrays are mapped privately (and copied when published).
 constexpr int kMaxOpenFiles = 256;
 std::atomic<int> g_openFiles{0};
+
+// Files kept open after sharing, so that they can be recycled once both
+// sides are released; beyond this many a shared file is closed at once.
+constexpr int kMaxKeptFiles = 64;
+std::atomic<int> g_keptFiles{0};
 
 size_t RoundToPages(size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
 
@@ -74,7 +88,7 @@ SeriesMemory FromHeap(size_t count) {
   return m;
 }
 
-// Gives the array back to the system.
+// Gives the array back to the system (a pooled file may have no mapping).
 void Free(SeriesMemory* m) {
   if (m->mappedBytes == 0) {
     delete[] m->cells;
@@ -82,7 +96,7 @@ void Free(SeriesMemory* m) {
     return;
   }
 #if defined(__linux__)
-  ::munmap(m->cells, m->mappedBytes);
+  if (m->cells != nullptr) ::munmap(m->cells, m->mappedBytes);
   CloseFile(m);
 #endif
   *m = SeriesMemory{};
@@ -97,11 +111,11 @@ size_t CapFromEnvironment() {
   return end != nullptr && *end == '\0' ? static_cast<size_t>(bytes) : kDefaultPoolCap;
 }
 
-// Whether the environment lets the pool keep mapped arrays too:
-// ABACOR_SERIES_POOL_MAPPED=1.
+// Whether the pool keeps mapped arrays too: yes unless the environment says
+// ABACOR_SERIES_POOL_MAPPED=0.
 bool MappedFromEnvironment() {
   const char* text = std::getenv("ABACOR_SERIES_POOL_MAPPED");
-  return text != nullptr && text[0] == '1' && text[1] == '\0';
+  return text == nullptr || text[0] != '0' || text[1] != '\0';
 }
 
 // At most this many arrays holding a file wait in the pool, so that new
@@ -114,16 +128,23 @@ class Pool {
  public:
   Pool() : m_cap(CapFromEnvironment()), m_mapped(MappedFromEnvironment()) {}
 
-  // A pooled array of at least `bytes` and not much more; false when none fits.
-  bool Take(size_t bytes, bool wantFile, SeriesMemory* m) {
+  // A pooled array of at least `bytes` and not much more; false when none
+  // fits. A large request that finds none makes room for the array the
+  // caller maps instead: pooled mapped arrays, which could not serve it, go
+  // to *evicted until they add up to its size, so that arrays of sizes that
+  // do not come again never add to what the process holds.
+  bool Take(size_t bytes, bool wantFile, SeriesMemory* m, std::vector<SeriesMemory>* evicted) {
     std::lock_guard<std::mutex> lock(m_lock);
     Blocks& blocks = wantFile ? m_files : m_plain;
     const auto it = blocks.lower_bound(bytes);
-    if (it == blocks.end() || it->first > bytes + bytes / 4) return false;
-    *m = it->second;
-    m_held -= it->first;
-    blocks.erase(it);
-    return true;
+    if (it != blocks.end() && it->first <= bytes + bytes / 4) {
+      *m = it->second;
+      m_held -= it->first;
+      blocks.erase(it);
+      return true;
+    }
+    if (bytes >= MAPPED_MIN_BYTES) Evict(bytes, evicted);
+    return false;
   }
 
   // Keeps the array for later; false when it is not to be recycled or the
@@ -188,6 +209,35 @@ class Pool {
     return m_files.rbegin()->first > m_plain.rbegin()->first ? m_files : m_plain;
   }
 
+  // Moves mapped arrays, the largest first, to *evicted until they add up
+  // to `bytes` or none is left.
+  void Evict(size_t bytes, std::vector<SeriesMemory>* evicted) {
+    size_t freed = 0;
+    while (freed < bytes) {
+      Blocks& blocks = LargestMapped();
+      if (blocks.empty() || blocks.rbegin()->second.mappedBytes == 0) return;
+      const auto last = std::prev(blocks.end());
+      try {
+        evicted->push_back(last->second);
+      } catch (const std::exception&) {
+        return;
+      }
+      freed += last->first;
+      m_held -= last->first;
+      blocks.erase(last);
+    }
+  }
+
+  // The list whose largest array is mapped and the larger of the two; an
+  // empty list or one of heap arrays only when neither has a mapped array.
+  Blocks& LargestMapped() {
+    const bool plainMapped = !m_plain.empty() && m_plain.rbegin()->second.mappedBytes != 0;
+    const bool filesMapped = !m_files.empty();
+    if (!filesMapped) return m_plain;
+    if (!plainMapped) return m_files;
+    return m_files.rbegin()->first > m_plain.rbegin()->first ? m_files : m_plain;
+  }
+
   void DropMapped(Blocks* blocks) {
     for (auto it = blocks->begin(); it != blocks->end();) {
       if (it->second.mappedBytes == 0) {
@@ -231,16 +281,71 @@ SeriesMemory Fresh(size_t count, bool shareable) {
   return FromHeap(count);
 }
 
+// Maps a pooled file that has no mapping (its pages are still there);
+// false, with the file closed, when that fails.
+bool MapPooledFile(SeriesMemory* m) {
+#if defined(__linux__)
+  void* p = ::mmap(nullptr, m->mappedBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, m->file, 0);
+  if (p != MAP_FAILED) {
+    m->cells = static_cast<double*>(p);
+    return true;
+  }
+#endif
+  Free(m);
+  return false;
+}
+
+// Releases one side of a shared file; the last side puts the file back.
+void ReleaseSide(SeriesMemory* m) {
+  SharedFile* f = m->shared;
+#if defined(__linux__)
+  if (m->cells != nullptr) ::munmap(m->cells, m->mappedBytes);
+#endif
+  *m = SeriesMemory{};
+  if (f->sides.fetch_sub(1) != 1) return;
+  SeriesMemory parked{nullptr, f->mappedBytes, f->mappedBytes, f->file, true, nullptr};
+  delete f;
+  g_keptFiles.fetch_sub(1);
+  g_openFiles.fetch_add(1);
+  if (!ThePool().Put(parked)) Free(&parked);
+}
+
+// The file of a writer being shared, kept open for recycling while few
+// are; null (the file closed) otherwise.
+SharedFile* KeepFile(SeriesMemory* writer) {
+  if (g_keptFiles.fetch_add(1) >= kMaxKeptFiles) {
+    g_keptFiles.fetch_sub(1);
+    CloseFile(writer);
+    return nullptr;
+  }
+  SharedFile* f = new (std::nothrow) SharedFile;
+  if (f == nullptr) {
+    g_keptFiles.fetch_sub(1);
+    CloseFile(writer);
+    return nullptr;
+  }
+  f->file = writer->file;
+  f->mappedBytes = writer->mappedBytes;
+  writer->file = -1;
+  g_openFiles.fetch_sub(1);
+  return f;
+}
+
 }  // namespace
 
 SeriesMemory Allocate(size_t count, bool shareable) {
   const size_t bytes = count * sizeof(double);
   SeriesMemory m;
-  if (count > 0 && ThePool().Take(bytes, shareable && bytes >= MAPPED_MIN_BYTES, &m)) return m;
+  std::vector<SeriesMemory> evicted;
+  if (count > 0 && ThePool().Take(bytes, shareable && bytes >= MAPPED_MIN_BYTES, &m, &evicted)) {
+    if (m.cells != nullptr || MapPooledFile(&m)) return m;
+  }
+  for (SeriesMemory& e : evicted) Free(&e);
   return Fresh(count, shareable);
 }
 
 void Release(SeriesMemory* m) {
+  if (m->shared != nullptr) return ReleaseSide(m);
   if (m->cells == nullptr) return;
   if (ThePool().Put(*m)) {
     *m = SeriesMemory{};
@@ -268,12 +373,13 @@ bool Share(SeriesMemory* writer, SeriesMemory* reader) {
     ::munmap(shared, bytes);
     return false;
   }
-  // Both mappings keep the file alive; its descriptor is no longer needed.
+  // Both mappings keep the file alive; its descriptor is kept only to
+  // recycle the file.
   ::munmap(writer->cells, bytes);
-  CloseFile(writer);
+  SharedFile* file = KeepFile(writer);
   const size_t usable = writer->bytes;
-  *writer = SeriesMemory{static_cast<double*>(view), usable, bytes, -1, false};
-  *reader = SeriesMemory{static_cast<double*>(shared), usable, bytes, -1, false};
+  *writer = SeriesMemory{static_cast<double*>(view), usable, bytes, -1, false, file};
+  *reader = SeriesMemory{static_cast<double*>(shared), usable, bytes, -1, false, file};
   return true;
 #else
   static_cast<void>(writer);

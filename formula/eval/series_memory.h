@@ -12,16 +12,22 @@
 // already there, so a calculator that is reset or handed new bars (one
 // instrument after another) does not fault them in again, and memory the
 // allocator would trim and take back stays put. An array of a shared file is
-// never recycled. Arrays beyond the cap go back to the system. The cap is
-// read from the environment variable ABACOR_SERIES_POOL_BYTES (0: no pool) or
-// defaults to kDefaultPoolCap.
+// recycled only once both its sides are released: the file then waits in the
+// pool with its pages, unmapped, and the next shareable array maps them
+// again instead of faulting in new zeroed pages. Arrays beyond the cap go
+// back to the system. The cap is read from the environment variable
+// ABACOR_SERIES_POOL_BYTES (0: no pool) or defaults to kDefaultPoolCap.
 //
-// Mapped arrays are kept only when ABACOR_SERIES_POOL_MAPPED=1 (or
-// SetPoolKeepsMapped) asks for it: they take huge pages where the system has
-// them, so faulting them in anew costs little, while arrays of sizes that do
-// not come again (state blocks) would add to the resident memory of a
-// process that holds many whole-range calculations.
+// Mapped arrays are kept too unless ABACOR_SERIES_POOL_MAPPED=0 (or
+// SetPoolKeepsMapped) says otherwise. So that arrays of sizes that do not
+// come again (state blocks) never pile up in a process that holds many
+// whole-range calculations, a large array that finds no pooled array of its
+// size first gives back as many bytes of pooled mapped arrays.
 #include <cstddef>
+
+namespace series_memory {
+struct SharedFile;
+}
 
 struct SeriesMemory {
   double* cells = nullptr;
@@ -29,6 +35,9 @@ struct SeriesMemory {
   size_t mappedBytes = 0;  // 0 for a heap array
   int file = -1;           // the file of a shareable array until it is shared
   bool recyclable = true;  // false for either side of a shared file
+  // Either side of a shared file: the file, which goes back to the pool
+  // once both sides are released (null when it goes back to the system).
+  series_memory::SharedFile* shared = nullptr;
 };
 
 namespace series_memory {

@@ -404,16 +404,23 @@ struct WalkEnd {
 // suffixes of the previous block folded right to left when a block is
 // entered. item(j) gives bar j's Item; emit(b, parts) takes the two parts.
 // *suffixes holds the n suffixes of end->suffixBlock afterwards. n >= 1.
+// With `resume` the walk goes on from where one that ended at bar first - 1
+// left *suffixes and *end, with the same bits as one walk over both ranges.
 template <class Agg, class ItemAt, class Emit>
-void WalkColumn(int32_t n, int32_t first, int32_t last, const ItemAt& item, const Emit& emit,
+void WalkColumn(int32_t n, int32_t first, int32_t last, bool resume, const ItemAt& item, const Emit& emit,
                 std::vector<Agg>* suffixes, WalkEnd<Agg>* end) {
-  suffixes->assign(static_cast<size_t>(n), Agg{});
   Agg prefix;
+  if (resume) {
+    prefix = end->last;
+  } else {
+    suffixes->assign(static_cast<size_t>(n), Agg{});
+    end->suffixBlock = -1;
+  }
   for (int32_t b = first; b <= last; ++b) {
     const Place at = PlaceOf(b, n);
     end->previous = prefix;
-    end->hasPrevious = b > first;
-    if (at.i == 0 || b == first) {
+    end->hasPrevious = resume || b > first;
+    if (at.i == 0 || (b == first && !resume)) {
       prefix = Agg{};
       for (int64_t j = at.start; j <= b; ++j) prefix.Add(item(j));
     } else {
