@@ -162,42 +162,81 @@ bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, bool whole, 
 bool ColumnExecutor::Evaluate(const ColumnPlan& plan, int32_t node, double* dest, int32_t first, int32_t last) {
   const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
   const int32_t count = last - first + 1;
+  if (n.kind == PlanNode::Kind::Call) return EvaluateCall(plan, node, dest, first, last);
   Taken taken;
   Column args[3];
   bool ok = true;
-  if (n.kind != PlanNode::Kind::Operator && n.kind != PlanNode::Kind::Call) {
+  if (n.kind != PlanNode::Kind::Operator) {
     ok = ColumnOf(plan, node, false, first, last, &args[0], &taken);
     if (ok) CopyColumn(args[0], count, dest);
+  } else if (IsSmootherCall(plan, n.args[0]) && IsSmootherCall(plan, n.args[1])) {
+    ok = EvaluateSmootherPair(plan, n, first, last, args, &taken);
   } else {
-    const bool whole = n.kind == PlanNode::Kind::Call && n.kernel->readsOlder;
-    for (int32_t i = 0; ok && i < 3; ++i) {
-      if (n.args[i] >= 0) ok = ColumnOf(plan, n.args[i], whole, first, last, &args[i], &taken);
-    }
+    for (int32_t i = 0; ok && i < 2; ++i) ok = ColumnOf(plan, n.args[i], false, first, last, &args[i], &taken);
   }
   if (ok && n.kind == PlanNode::Kind::Operator) RunOperator(n.op, args[0], args[1], count, dest);
-  if (ok && n.kind == PlanNode::Kind::Call) ok = RunCall(plan, node, args, dest, first, last, &taken);
   for (int32_t i = 0; i < taken.count; ++i) GiveBlock(taken.cells[i]);
+  return ok;
+}
+
+bool ColumnExecutor::IsSmootherCall(const ColumnPlan& plan, int32_t node) const {
+  if (node < 0) return false;
+  const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
+  return n.kind == PlanNode::Kind::Call && IsSmoother(*n.kernel);
+}
+
+bool ColumnExecutor::EvaluateCall(const ColumnPlan& plan, int32_t node, double* dest, int32_t first, int32_t last) {
+  PreparedCall call;
+  const bool ok = PrepareCall(plan, node, first, last, &call);
+  if (ok) RunColumnKernel(*plan.nodes[static_cast<size_t>(node)].kernel, call.run, dest, call.own);
+  for (int32_t i = 0; i < call.taken.count; ++i) GiveBlock(call.taken.cells[i]);
+  return ok;
+}
+
+// An operator over two smoothers runs both walks in one loop, each into a
+// block buffer that becomes the operator's argument.
+bool ColumnExecutor::EvaluateSmootherPair(const ColumnPlan& plan, const PlanNode& op, int32_t first, int32_t last,
+                                          Column* args, Taken* taken) {
+  PreparedCall calls[2];
+  double* cells[2] = {nullptr, nullptr};
+  bool ok = true;
+  for (int32_t i = 0; ok && i < 2; ++i) {
+    cells[i] = TakeBlock();
+    ok = cells[i] != nullptr;
+    if (ok) taken->Add(cells[i]);
+    if (ok) ok = PrepareCall(plan, op.args[i], first, last, &calls[i]);
+    args[i].cells = cells[i];
+  }
+  if (ok) {
+    RunSmootherPair(*plan.nodes[static_cast<size_t>(op.args[0])].kernel, calls[0].run, cells[0], calls[0].own,
+                    *plan.nodes[static_cast<size_t>(op.args[1])].kernel, calls[1].run, cells[1], calls[1].own);
+  }
+  for (const PreparedCall& call : calls) {
+    for (int32_t i = 0; i < call.taken.count; ++i) GiveBlock(call.taken.cells[i]);
+  }
   return ok;
 }
 
 // A kernel reads its series arguments as arrays: a constant is spread
 // over a block buffer (a kernel that reads older bars has it as a whole
 // column already), and it also holds before bar 0.
-bool ColumnExecutor::RunCall(const ColumnPlan& plan, int32_t node, const Column* args, double* dest, int32_t first,
-                             int32_t last, Taken* taken) {
+bool ColumnExecutor::PrepareCall(const ColumnPlan& plan, int32_t node, int32_t first, int32_t last,
+                                 PreparedCall* call) {
   const PlanNode& n = plan.nodes[static_cast<size_t>(node)];
   NodeState& state = m_nodes[static_cast<size_t>(node)];
-  KernelRun run;
+  Column args[3];
+  KernelRun& run = call->run;
   const double* arrays[3] = {nullptr, nullptr, nullptr};
   double before[3] = {INVALID_VALUE, INVALID_VALUE, INVALID_VALUE};
   for (int32_t i = 0; i < n.kernel->seriesArgs; ++i) {
+    if (!ColumnOf(plan, n.args[i], n.kernel->readsOlder, first, last, &args[i], &call->taken)) return false;
     const PlanNode& arg = plan.nodes[static_cast<size_t>(n.args[i])];
     if (arg.kind == PlanNode::Kind::Constant) before[i] = arg.constant;
     arrays[i] = args[i].cells;
     if (arrays[i] != nullptr) continue;
     double* cells = TakeBlock();
     if (cells == nullptr) return false;
-    taken->Add(cells);
+    call->taken.Add(cells);
     std::fill(cells, cells + (last - first + 1), args[i].constant);
     arrays[i] = cells;
   }
@@ -211,11 +250,10 @@ bool ColumnExecutor::RunCall(const ColumnPlan& plan, int32_t node, const Column*
   run.first = first;
   run.last = last;
   run.carry = &state.carry;
-  double* own = nullptr;
   if (n.kernel->ownSeries) {
-    own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
-    if (own == nullptr) return false;
-    own += first;
+    call->own = m_ctx->store->GetSeries(n.key.kind, n.key.slot, true, 0);
+    if (call->own == nullptr) return false;
+    call->own += first;
   }
   // The call's state is made afresh and left as the per-bar walk leaves it.
   if (!state.started) {
@@ -228,7 +266,6 @@ bool ColumnExecutor::RunCall(const ColumnPlan& plan, int32_t node, const Column*
   if (last == m_last && stateCells > 0 && n.stateSlots[0] >= 0) {
     run.state = m_ctx->store->GetSeries(OPK_STATE, n.stateSlots[0], true, stateCells);
   }
-  RunColumnKernel(*n.kernel, run, dest, own);
   return true;
 }
 

@@ -70,8 +70,19 @@ class ColumnExecutor {
   double* WholeOf(int32_t node);
   // A field's column from bar 0: the host's own, or one read in full on first use.
   const double* FieldColumn(const PlanNode& node);
-  bool RunCall(const ColumnPlan& plan, int32_t node, const Column* args, double* dest, int32_t first, int32_t last,
-               Taken* taken);
+  // A call with its arguments computed over the block and its own series
+  // and state found, ready for its kernel.
+  struct PreparedCall {
+    KernelRun run;
+    double* own = nullptr;
+    Taken taken;
+  };
+  bool PrepareCall(const ColumnPlan& plan, int32_t node, int32_t first, int32_t last, PreparedCall* call);
+  bool EvaluateCall(const ColumnPlan& plan, int32_t node, double* dest, int32_t first, int32_t last);
+  bool IsSmootherCall(const ColumnPlan& plan, int32_t node) const;
+  // Both arguments of `op`, smoothers, into block buffers set in args[0..1].
+  bool EvaluateSmootherPair(const ColumnPlan& plan, const PlanNode& op, int32_t first, int32_t last, Column* args,
+                            Taken* taken);
 
   int32_t m_blockBars = kBlockBars;
   CalcContext* m_ctx = nullptr;

@@ -137,27 +137,62 @@ void Ref(const KernelRun& r, double* out) {
 
 // EMA, EXPMA and SMA: seeded with X on bar 0, then the step from the own
 // series' previous value (X where that has none). EXPMA leaves its series
-// alone where X has no value.
-template <KernelKind Kind>
-void Smoother(const KernelRun& r, double* out, double* own) {
-  double prev = r.first > 0 ? own[-1] : UNCOMPUTED;  // the own series' previous cell as it stands
-  for (int32_t k = 0; k < Count(r); ++k) {
-    const double x = r.x[k];
+// alone where X has no value. A walk goes one bar at a time, so that two
+// independent walks can share a loop: each is a chain of divisions, and two
+// chains in one loop keep the divider busy while either waits.
+class SmootherWalk {
+ public:
+  SmootherWalk(const KernelRun& r, double* out, double* own)
+      : m_r(r), m_out(out), m_own(own), m_prev(r.first > 0 ? own[-1] : UNCOMPUTED) {}
+
+  // Bar first + k.
+  template <KernelKind Kind>
+  void Step(int32_t k) {
+    const double x = m_r.x[k];
     if (Kind == KernelKind::ExpMa && !HasValue(x)) {
-      out[k] = INVALID_VALUE;
-      prev = own[k];
-      continue;
+      m_out[k] = INVALID_VALUE;
+      m_prev = m_own[k];
+      return;
     }
     double v = x;
-    if (r.first + k > 0 && HasValue(x)) {
-      const double p = HasValue(prev) ? prev : x;
-      v = Kind == KernelKind::Sma ? step::Sma(r.n, r.m, p, x) : step::Ema(r.n, p, x);
-    } else if (r.first + k > 0) {
+    if (m_r.first + k > 0 && HasValue(x)) {
+      const double p = HasValue(m_prev) ? m_prev : x;
+      v = Kind == KernelKind::Sma ? step::Sma(m_r.n, m_r.m, p, x) : step::Ema(m_r.n, p, x);
+    } else if (m_r.first + k > 0) {
       v = INVALID_VALUE;
     }
-    own[k] = v;
-    out[k] = v;
-    prev = v;
+    m_own[k] = v;
+    m_out[k] = v;
+    m_prev = v;
+  }
+
+ private:
+  const KernelRun& m_r;
+  double* m_out;
+  double* m_own;
+  double m_prev;  // the own series' previous cell as it stands
+};
+
+template <KernelKind Kind>
+void Smoother(const KernelRun& r, double* out, double* own) {
+  SmootherWalk walk(r, out, own);
+  for (int32_t k = 0; k < Count(r); ++k) walk.Step<Kind>(k);
+}
+
+template <KernelKind A, KernelKind B>
+void SmootherPair(SmootherWalk* a, SmootherWalk* b, int32_t count) {
+  for (int32_t k = 0; k < count; ++k) {
+    a->Step<A>(k);
+    b->Step<B>(k);
+  }
+}
+
+template <KernelKind A>
+void SmootherPairWith(KernelKind b, SmootherWalk* walkA, SmootherWalk* walkB, int32_t count) {
+  switch (b) {
+    case KernelKind::Ema: return SmootherPair<A, KernelKind::Ema>(walkA, walkB, count);
+    case KernelKind::ExpMa: return SmootherPair<A, KernelKind::ExpMa>(walkA, walkB, count);
+    default: return SmootherPair<A, KernelKind::Sma>(walkA, walkB, count);
   }
 }
 
@@ -192,5 +227,21 @@ void RunColumnKernel(const ColumnKernel& kernel, const KernelRun& run, double* o
     case KernelKind::Ema: return Smoother<KernelKind::Ema>(run, out, own);
     case KernelKind::ExpMa: return Smoother<KernelKind::ExpMa>(run, out, own);
     case KernelKind::Sma: return Smoother<KernelKind::Sma>(run, out, own);
+  }
+}
+
+bool IsSmoother(const ColumnKernel& kernel) {
+  return kernel.kind == KernelKind::Ema || kernel.kind == KernelKind::ExpMa || kernel.kind == KernelKind::Sma;
+}
+
+void RunSmootherPair(const ColumnKernel& a, const KernelRun& runA, double* outA, double* ownA, const ColumnKernel& b,
+                     const KernelRun& runB, double* outB, double* ownB) {
+  SmootherWalk walkA(runA, outA, ownA);
+  SmootherWalk walkB(runB, outB, ownB);
+  const int32_t count = Count(runA);
+  switch (a.kind) {
+    case KernelKind::Ema: return SmootherPairWith<KernelKind::Ema>(b.kind, &walkA, &walkB, count);
+    case KernelKind::ExpMa: return SmootherPairWith<KernelKind::ExpMa>(b.kind, &walkA, &walkB, count);
+    default: return SmootherPairWith<KernelKind::Sma>(b.kind, &walkA, &walkB, count);
   }
 }

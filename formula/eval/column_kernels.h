@@ -100,3 +100,10 @@ int32_t StateCells(const ColumnKernel& kernel, int32_t n, int32_t last);
 // writes its own series into `own`, which starts at bar first as well and
 // holds bar first - 1 when first > 0.
 void RunColumnKernel(const ColumnKernel& kernel, const KernelRun& run, double* out, double* own);
+
+// Whether the kernel is a smoother (EMA, EXPMA, SMA).
+bool IsSmoother(const ColumnKernel& kernel);
+// Two smoothers over the same bars whose walks do not depend on each other,
+// run in one loop; each gets the cells RunColumnKernel gives it.
+void RunSmootherPair(const ColumnKernel& a, const KernelRun& runA, double* outA, double* ownA, const ColumnKernel& b,
+                     const KernelRun& runB, double* outB, double* ownB);
