@@ -277,6 +277,12 @@ inline Place PlaceOf(int32_t b, int32_t n) {
   return Place{k, b - k * n, k * n};
 }
 
+// The place of the bar after `at`, without a division.
+inline Place NextPlace(const Place& at, int32_t n) {
+  if (at.i + 1 < n) return Place{at.k, at.i + 1, at.start};
+  return Place{at.k + 1, 0, at.start + n};
+}
+
 // The window's two parts: the suffix of the previous block (older) and the
 // prefix of the current one (newer). Without a suffix, older is empty and
 // split is false.
@@ -416,8 +422,8 @@ void WalkColumn(int32_t n, int32_t first, int32_t last, bool resume, const ItemA
     suffixes->assign(static_cast<size_t>(n), Agg{});
     end->suffixBlock = -1;
   }
-  for (int32_t b = first; b <= last; ++b) {
-    const Place at = PlaceOf(b, n);
+  Place at = PlaceOf(first, n);
+  for (int32_t b = first; b <= last; ++b, at = NextPlace(at, n)) {
     end->previous = prefix;
     end->hasPrevious = resume || b > first;
     if (at.i == 0 || (b == first && !resume)) {
