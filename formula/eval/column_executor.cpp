@@ -102,7 +102,8 @@ double* ColumnExecutor::WholeOf(int32_t node) {
 }
 
 // A field as the evaluator reads it: the host's column where it holds the
-// bar (only a finite number is a value), the provider otherwise.
+// bar (only a finite number is a value), the provider otherwise, over the
+// bars from m_readFrom on.
 const double* ColumnExecutor::FieldColumn(const PlanNode& node) {
   for (const auto& field : m_fields) {
     if (field.first == node.fieldIndex) return field.second;
@@ -110,7 +111,8 @@ const double* ColumnExecutor::FieldColumn(const PlanNode& node) {
   const CalcContext* ctx = m_ctx;
   const double* host = node.fieldIndex < ctx->fieldColumnCount ? ctx->fieldColumns[node.fieldIndex] : nullptr;
   const int32_t held = host != nullptr ? std::min(ctx->columnBars, m_last + 1) : 0;
-  if (held == m_last + 1 && std::all_of(host, host + held, [](double v) { return std::isfinite(v); })) {
+  const auto finite = [](double v) { return std::isfinite(v); };
+  if (held == m_last + 1 && std::all_of(host + m_readFrom, host + held, finite)) {
     m_fields.emplace_back(node.fieldIndex, host);
     return host;
   }
@@ -119,11 +121,11 @@ const double* ColumnExecutor::FieldColumn(const PlanNode& node) {
   if (cells == nullptr) return nullptr;
   m_fieldMemory.push_back(memory);
   m_fields.emplace_back(node.fieldIndex, cells);
-  for (int32_t b = 0; b < held; ++b) {
+  for (int32_t b = m_readFrom; b < held; ++b) {
     const double v = host[b];
     cells[b] = std::isfinite(v) ? v : INVALID_VALUE;
   }
-  for (int32_t b = std::max(held, 0); b <= m_last; ++b) {
+  for (int32_t b = std::max(held, m_readFrom); b <= m_last; ++b) {
     m_ctx->bar = b;
     if (EvaluateStatementVariable(m_ctx, node.variable, &cells[b], 0) != EVAL_OK) return nullptr;
   }
@@ -272,18 +274,52 @@ bool ColumnExecutor::PrepareCall(const ColumnPlan& plan, int32_t node, int32_t f
 bool ColumnExecutor::RunBlock(const ColumnPlan& plan, int32_t first, int32_t last) {
   for (const PlannedSeries& s : plan.series) {
     if (s.root < 0) continue;
-    // Every cell up to m_last is written: a new array is not filled there first.
-    double* out = m_ctx->store->GetSeriesToWrite(s.key.kind, s.key.slot, 0, m_last);
+    // Every cell of the range is written: a new array is not filled there first.
+    double* out = m_ctx->store->GetSeriesToWrite(s.key.kind, s.key.slot, m_first, m_last);
     if (out == nullptr || !Evaluate(plan, s.root, out + first, first, last)) return false;
   }
   return true;
 }
 
-bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last) {
-  if (ctx == nullptr || ctx->store == nullptr || last < 0 || last >= ctx->store->BarCount()) return false;
+// Whether what the plan reads before `first` is all there: series read at
+// older bars, and the previous cell of every smoother's own series, hold a
+// computed cell at every bar read, and nothing else is read at older bars
+// (an expression there would need the bars before the range computed too).
+// *from is the first bar read.
+bool ColumnExecutor::CanRunFrom(const ColumnPlan& plan, SeriesStore* store, int32_t first, int32_t* from) {
+  *from = first;
+  if (first == 0) return true;
+  for (const PlanNode& n : plan.nodes) {
+    if (n.kind != PlanNode::Kind::Call) continue;
+    if (n.kernel->ownSeries && !ComputedCells(store, n.key, first - 1, first - 1)) return false;
+    const int32_t look = LookBack(*n.kernel, n.n);
+    if (look == 0) continue;
+    const int32_t oldest = std::max(first - look, 0);
+    for (int32_t i = 0; i < n.kernel->seriesArgs; ++i) {
+      const PlanNode& arg = plan.nodes[static_cast<size_t>(n.args[i])];
+      if (arg.kind == PlanNode::Kind::Series && !ComputedCells(store, arg.key, oldest, first - 1)) return false;
+      if (arg.kind != PlanNode::Kind::Series && arg.kind != PlanNode::Kind::Field) return false;
+      *from = std::min(*from, oldest);
+    }
+  }
+  return true;
+}
+
+bool ColumnExecutor::ComputedCells(SeriesStore* store, SeriesKey key, int32_t from, int32_t to) {
+  const double* cells = store->GetSeries(key.kind, key.slot, false, 0);
+  if (cells == nullptr) return false;
+  return std::none_of(cells + from, cells + to + 1, [](double v) { return IsUncomputed(v); });
+}
+
+bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t first, int32_t last) {
+  if (ctx == nullptr || ctx->store == nullptr || first < 0 || first > last || last >= ctx->store->BarCount()) {
+    return false;
+  }
   Release();
+  if (!CanRunFrom(plan, ctx->store, first, &m_readFrom)) return false;
   m_cells = static_cast<size_t>(ctx->store->BarCount()) + 2;
   m_ctx = ctx;
+  m_first = first;
   m_last = last;
   m_blockBars = g_blockBars.load();
   bool ok = true;
@@ -292,13 +328,13 @@ bool ColumnExecutor::Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last)
   } catch (const std::exception&) {
     ok = false;
   }
-  for (int64_t first = 0; ok && first <= last; first += m_blockBars) {
+  for (int64_t start = first; ok && start <= last; start += m_blockBars) {
     if (ctx->Cancelled()) {
       ok = false;
       break;
     }
-    const int64_t end = std::min<int64_t>(last, first + m_blockBars - 1);
-    ok = RunBlock(plan, static_cast<int32_t>(first), static_cast<int32_t>(end));
+    const int64_t end = std::min<int64_t>(last, start + m_blockBars - 1);
+    ok = RunBlock(plan, static_cast<int32_t>(start), static_cast<int32_t>(end));
   }
   // Nothing stays with an idle calculator.
   Release();

@@ -1,6 +1,6 @@
 #pragma once
-// The column executor: computes the series of a column plan over bars
-// 0..last block by block, every planned series over one block of bars
+// The column executor: computes the series of a column plan over a range of
+// bars block by block, every planned series over one block of bars
 // before the next block, into the calculation store, leaving every cell,
 // own series and state as the per-bar path would have them for later ticks
 // (state blocks of the calls it ran are dropped: they only cache, and the
@@ -19,6 +19,8 @@
 #include "formula/eval/column_plan.h"
 #include "formula/eval/series_memory.h"
 
+class SeriesStore;
+
 class ColumnExecutor {
  public:
   // Bars computed at once, at most.
@@ -33,9 +35,14 @@ class ColumnExecutor {
   ColumnExecutor(const ColumnExecutor&) = delete;
   ColumnExecutor& operator=(const ColumnExecutor&) = delete;
 
-  // Computes every planned series over bars 0..last (last < ctx.barCount).
-  // False when cancelled or memory runs out; cells computed so far stay.
-  bool Run(const ColumnPlan& plan, CalcContext* ctx, int32_t last);
+  // Computes every planned series over bars first..last (last <
+  // ctx.barCount). A range after bar 0 needs what it reads before `first`
+  // computed already (CanRunFrom). False when cancelled, memory runs out or
+  // the range cannot run; cells computed so far stay.
+  bool Run(const ColumnPlan& plan, CalcContext* ctx, int32_t first, int32_t last);
+  // Whether a range from `first` finds in the store every cell it reads
+  // before `first`; *from is the oldest bar it reads.
+  static bool CanRunFrom(const ColumnPlan& plan, SeriesStore* store, int32_t first, int32_t* from);
   // Gives back the block buffers and whole columns kept between runs.
   void Release();
 
@@ -85,8 +92,13 @@ class ColumnExecutor {
                             Taken* taken);
 
   int32_t m_blockBars = kBlockBars;
+  // Whether cells from..to of the series of `key` are all computed.
+  static bool ComputedCells(SeriesStore* store, SeriesKey key, int32_t from, int32_t to);
+
   CalcContext* m_ctx = nullptr;
+  int32_t m_first = 0;
   int32_t m_last = -1;
+  int32_t m_readFrom = 0;  // the oldest bar the run reads
   size_t m_cells = 0;
   std::vector<NodeState> m_nodes;
   std::vector<std::unique_ptr<double[]>> m_blocks;  // free block buffers

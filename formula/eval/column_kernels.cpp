@@ -61,14 +61,15 @@ void Window(const KernelRun& r, int32_t start, std::vector<Agg>* suffixes, windo
   const int32_t first = std::max(r.first, start);
   if (first > r.last) return;
   const int32_t n = r.n;
-  const double* x = r.x - r.first;  // x[j] is bar j; j never falls below 0
+  const double* x = r.x - r.first;  // x[j] is bar j, for the bars the walk reads
   const int32_t base = r.first;
   window::WalkColumn<Agg>(
-      n, first, r.last, first > start, [x](int64_t j) { return x[j]; },
+      n, first, r.last, r.carry->walked, [x](int64_t j) { return x[j]; },
       [out, n, base, &value](int32_t b, const window::Parts<Agg>& parts) {
         out[b - base] = value(parts.Whole(), n, b);
       },
       suffixes, end);
+  r.carry->walked = true;
   if (r.state != nullptr) window::StoreWalkEnd(r.state, n, r.last, *end, *suffixes);
 }
 
@@ -99,7 +100,7 @@ void Std(const KernelRun& r, double* out) {
 template <bool Highest>
 void Extreme(const KernelRun& r, double* out) {
   if (r.n == 1) return Copy(r, out);
-  const double* x = r.x - r.first;  // x[j] is bar j; j never falls below 0
+  const double* x = r.x - r.first;  // x[j] is bar j, for the bars the scan reads
   int32_t previous = r.carry->previous;
   int32_t before = r.carry->before;
   for (int32_t b = r.first; b <= r.last; ++b) {
@@ -243,5 +244,18 @@ void RunSmootherPair(const ColumnKernel& a, const KernelRun& runA, double* outA,
     case KernelKind::Ema: return SmootherPairWith<KernelKind::Ema>(b.kind, &walkA, &walkB, count);
     case KernelKind::ExpMa: return SmootherPairWith<KernelKind::ExpMa>(b.kind, &walkA, &walkB, count);
     default: return SmootherPairWith<KernelKind::Sma>(b.kind, &walkA, &walkB, count);
+  }
+}
+
+int32_t LookBack(const ColumnKernel& kernel, int32_t n) {
+  switch (kernel.kind) {
+    case KernelKind::Ma:
+    case KernelKind::Sum:
+    case KernelKind::Std: return 2 * n;
+    case KernelKind::Hhv:
+    case KernelKind::Llv:
+    case KernelKind::Ref: return n;
+    case KernelKind::Cross: return 2;
+    default: return 0;
   }
 }

@@ -70,14 +70,16 @@ struct KernelCarry {
   window::WalkEnd<window::SumAgg> sumEnd;
   std::vector<window::MomentAgg> moments;  // STD: the same
   window::WalkEnd<window::MomentAgg> momentEnd;
+  bool walked = false;    // MA, SUM, STD: a walk ended at the bar before this run
   int32_t previous = -1;  // HHV, LLV: the extreme's bar at the last bar run, -1 for none
   int32_t before = -1;    // the same one bar earlier
 };
 
 // What one kernel run over bars first..last gets. Arrays start at bar
 // `first`: x[k] is bar first + k. A kernel that reads older bars gets whole
-// columns, where x[k] also holds bars down to 0 (k >= -first). A range is
-// run block after block from bar 0, every block with the same carry.
+// columns, where x[k] also holds the older bars it reads. A range is run
+// block after block, every block with the same carry; a range that starts
+// after bar 0 reads what lies before it from whole columns.
 struct KernelRun {
   const double* x = nullptr;
   const double* y = nullptr;
@@ -107,3 +109,8 @@ bool IsSmoother(const ColumnKernel& kernel);
 // run in one loop; each gets the cells RunColumnKernel gives it.
 void RunSmootherPair(const ColumnKernel& a, const KernelRun& runA, double* outA, double* ownA, const ColumnKernel& b,
                      const KernelRun& runB, double* outB, double* ownB);
+
+// Bars before the current one that a kernel reads its series arguments at
+// (a window walk starts at its block, and takes the suffixes of the block
+// before); 0 for a kernel that reads the current bar only.
+int32_t LookBack(const ColumnKernel& kernel, int32_t n);

@@ -393,16 +393,21 @@ bool CIndexCalculator::RunAllOutputs(CalcContext& ctx, CCalculateInfo* program, 
 }
 
 bool CIndexCalculator::ColumnRange(int32_t first, int32_t last) const {
-  if (first != 0 || m_rangeFirst != 0 || last - first + 1 < kMinColumnBars) return false;
+  if (m_rangeFirst != 0 || last - first + 1 < kMinColumnBars) return false;
   if (m_recalcAll || m_extendForward) return false;
   return ColumnExecutorEnabled();
 }
 
 bool CIndexCalculator::RunColumns(CalcContext& ctx, CCalculateInfo* program, int32_t first, int32_t last) {
   const ColumnPlan plan = PlanColumns(*program, m_assignmentIndex.get(), OutputElementsOf(*program));
-  if (!plan.usable) return RunAllOutputs(ctx, program, first, last);
+  // A range after bar 0 runs in columns only when what it reads before
+  // its first bar is all computed already.
+  int32_t oldest = first;
+  if (!plan.usable || !ColumnExecutor::CanRunFrom(plan, ctx.store, first, &oldest)) {
+    return RunAllOutputs(ctx, program, first, last);
+  }
   if (m_columnExecutorState == nullptr) m_columnExecutorState = std::make_unique<ColumnExecutor>();
-  if (!m_columnExecutorState->Run(plan, &ctx, last)) return false;
+  if (!m_columnExecutorState->Run(plan, &ctx, first, last)) return false;
   for (const OutputElement& e : plan.perBar) {
     if (m_stop.load(std::memory_order_relaxed)) return false;
     if (!RunElement(ctx, *program->FindOutputRecord(e.output), e.element, first, last)) return false;

@@ -236,4 +236,30 @@ TEST(ColumnExecutorTest, GivesThePerBarBitsForARangeAndTheTicksAfterIt) {
   }
 }
 
+// Ranges that start after bar 0: on a calculator that has computed
+// nothing yet (what lies before the range must then come from the per-bar
+// path), and again over the middle of computed data after the bars there
+// changed.
+TEST(ColumnExecutorTest, RangesAfterBarZeroGiveThePerBarBits) {
+  constexpr int32_t all = 240;
+  struct Range {
+    int32_t first, last;
+    bool recompute;
+  };
+  const Range steps[] = {{100, all - 1, false}, {0, all - 1, false}, {90, 190, true}, {150, all - 1, true}};
+  for (const char* formula : kFormulas) {
+    ColumnBars bars;
+    FillRough(&bars, all, 11);
+    Engine on(formula, &bars, true);
+    Engine off(formula, &bars, false);
+    SCOPED_TRACE(formula);
+    for (const Range& r : steps) {
+      if (r.recompute) bars.fields[4][static_cast<size_t>(r.first + 20)] += 0.05;
+      ASSERT_TRUE(on.calc.Calculate(r.first, r.last, r.recompute));
+      ASSERT_TRUE(off.calc.Calculate(r.first, r.last, r.recompute));
+      EXPECT_EQ(on.Published(all), off.Published(all)) << r.first << ".." << r.last;
+    }
+  }
+}
+
 }  // namespace
