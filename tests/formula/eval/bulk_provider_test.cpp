@@ -17,50 +17,13 @@
 #include <vector>
 
 #include "abacor/abacor.h"
+#include "support/array_bars.h"
 #include "support/owned_objects.h"
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-// Bars held in arrays and read one datum at a time; a NaN cell is a failed read.
-class ArrayBars : public IIndexDataProvider {
- public:
-  std::map<int32_t, std::vector<double>> fields;
-  int32_t bars = 0;
-
-  bool GetBarCount(int32_t* count) override { return *count = bars, true; }
-  bool GetTotalBarCount(int32_t* count) override { return *count = bars, true; }
-  bool GetFieldValue(int32_t fieldId, int32_t bar, double* value) override {
-    auto it = fields.find(fieldId);
-    if (it == fields.end() || bar < 0 || bar >= bars) return false;
-    *value = it->second[static_cast<size_t>(bar)];
-    return !std::isnan(*value);
-  }
-  bool GetScalarValue(int32_t, double*) override { return false; }
-  bool GetAnchorBar(int32_t bar, int32_t, int32_t* anchor) override { return *anchor = bar, true; }
-  bool GetPeriod(int32_t*, int32_t*) override { return true; }
-  bool GetBarTime(int32_t bar, int64_t* time) override { return *time = 86400 * int64_t{bar}, true; }
-  bool GetBarIndexByTime(int64_t time, int32_t* bar) override {
-    return *bar = static_cast<int32_t>(time / 86400), true;
-  }
-  bool GetTimeOfDate(int64_t, int64_t*) override { return false; }
-};
-
-// The same bars, also handed out as columns; volume (6) is left to the
-// per-bar reads, so both ways meet in one calculation.
-class ColumnBars final : public ArrayBars, public IIndexBulkDataProvider {
- public:
-  int32_t columnsAsked = 0;
-
-  const double* GetFieldColumn(int32_t fieldId, int32_t count) override {
-    ++columnsAsked;
-    auto it = fields.find(fieldId);
-    if (fieldId == 6 || it == fields.end() || count > bars) return nullptr;
-    return it->second.data();
-  }
-};
 
 // Rough bars: a 0.01 price grid (many ties), runs of failed reads, an
 // infinity and a NaN among the highs.
@@ -141,6 +104,7 @@ TEST(BulkProviderTest, ColumnsGiveTheSameBitsAsPerBarReads) {
   const int32_t n = 600;
   ArrayBars plain;
   ColumnBars columns;
+  columns.perBarOnly = 6;  // volume comes bar by bar
   FillRough(&plain, n, 7);
   FillRough(&columns, n, 7);
   for (const std::string& formula : Formulas()) {

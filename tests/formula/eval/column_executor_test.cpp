@@ -19,6 +19,7 @@
 #include "formula/eval/calculate_info.h"
 #include "formula/eval/column_plan.h"
 #include "formula/eval/index_calculator.h"
+#include "support/array_bars.h"
 #include "support/owned_objects.h"
 
 namespace {
@@ -87,40 +88,6 @@ TEST(ColumnPlanTest, OrdersDependenciesFirst) {
 }
 
 // ---- bit identity with the per-bar path -----------------------------------------
-
-// Bars held in arrays and read one datum at a time; a NaN cell is a failed read.
-class ArrayBars : public IIndexDataProvider {
- public:
-  std::map<int32_t, std::vector<double>> fields;
-  int32_t bars = 0;
-
-  bool GetBarCount(int32_t* count) override { return *count = bars, true; }
-  bool GetTotalBarCount(int32_t* count) override { return *count = bars, true; }
-  bool GetFieldValue(int32_t fieldId, int32_t bar, double* value) override {
-    auto it = fields.find(fieldId);
-    if (it == fields.end() || bar < 0 || bar >= bars) return false;
-    *value = it->second[static_cast<size_t>(bar)];
-    return !std::isnan(*value);
-  }
-  bool GetScalarValue(int32_t, double*) override { return false; }
-  bool GetAnchorBar(int32_t bar, int32_t, int32_t* anchor) override { return *anchor = bar, true; }
-  bool GetPeriod(int32_t*, int32_t*) override { return true; }
-  bool GetBarTime(int32_t bar, int64_t* time) override { return *time = 86400 * int64_t{bar}, true; }
-  bool GetBarIndexByTime(int64_t time, int32_t* bar) override {
-    return *bar = static_cast<int32_t>(time / 86400), true;
-  }
-  bool GetTimeOfDate(int64_t, int64_t*) override { return false; }
-};
-
-// The same bars also handed out as columns.
-class ColumnBars final : public ArrayBars, public IIndexBulkDataProvider {
- public:
-  const double* GetFieldColumn(int32_t fieldId, int32_t count) override {
-    auto it = fields.find(fieldId);
-    if (it == fields.end() || count > bars) return nullptr;
-    return it->second.data();
-  }
-};
 
 // Rough bars: a 0.01 price grid with runs of equal closes (exact ties),
 // highs nudged by less than the equality tolerance (near-ties), runs of

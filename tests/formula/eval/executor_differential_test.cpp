@@ -6,6 +6,7 @@
 // executor_differential_<source>.txt beside the test program.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -52,6 +53,13 @@ class BlockBarsScope {
  private:
   int32_t saved_;
 };
+
+// A file beside the test program, wherever it is run from.
+std::string BesideProgram(const std::string& name) {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? name : (program.parent_path() / name).string();
+}
 
 std::vector<CorpusFormula> Join(std::vector<CorpusFormula> a, const std::vector<CorpusFormula>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -109,7 +117,7 @@ TEST_P(ExecutorDifferential, SameBitsWithTheExecutorOnAndOff) {
   std::vector<RoughBars> data;
   for (const Dataset& d : kDatasets) data.push_back(MakeRoughBars(d.spec));
   const std::vector<CorpusFormula> formulas = WithoutRepeats(source.gather());
-  std::ofstream report(std::string("executor_differential_") + source.name + ".txt");
+  std::ofstream report(BesideProgram(std::string("executor_differential_") + source.name + ".txt"));
   std::vector<std::string> skipped;
   bool knownRan = std::string(source.known).empty();
   int32_t ran = 0;
