@@ -152,8 +152,9 @@ bool ColumnExecutor::ColumnOf(const ColumnPlan& plan, int32_t node, bool whole, 
       double* cells = whole ? WholeOf(node) : TakeBlock();
       if (cells == nullptr) return false;
       if (!whole) taken->Add(cells);
-      column->cells = whole ? cells + first : cells;
-      return Evaluate(plan, node, whole ? cells + first : cells, first, last);
+      double* dest = whole ? cells + first : cells;  // a whole column holds bar 0 first
+      column->cells = dest;
+      return Evaluate(plan, node, dest, first, last);
     }
   }
   if (base == nullptr) return false;

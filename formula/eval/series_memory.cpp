@@ -305,20 +305,19 @@ void ReleaseSide(SeriesMemory* m) {
   if (f->sides.fetch_sub(1) != 1) return;
   SeriesMemory parked{nullptr, f->mappedBytes, f->mappedBytes, f->file, true, nullptr};
   delete f;
+#if defined(__linux__)
   g_keptFiles.fetch_sub(1);
   g_openFiles.fetch_add(1);
+#endif
   if (!ThePool().Put(parked)) Free(&parked);
 }
 
+#if defined(__linux__)
 // The file of a writer being shared, kept open for recycling while few
 // are; null (the file closed) otherwise.
 SharedFile* KeepFile(SeriesMemory* writer) {
-  if (g_keptFiles.fetch_add(1) >= kMaxKeptFiles) {
-    g_keptFiles.fetch_sub(1);
-    CloseFile(writer);
-    return nullptr;
-  }
-  SharedFile* f = new (std::nothrow) SharedFile;
+  SharedFile* f = nullptr;
+  if (g_keptFiles.fetch_add(1) < kMaxKeptFiles) f = new (std::nothrow) SharedFile;
   if (f == nullptr) {
     g_keptFiles.fetch_sub(1);
     CloseFile(writer);
@@ -330,6 +329,7 @@ SharedFile* KeepFile(SeriesMemory* writer) {
   g_openFiles.fetch_sub(1);
   return f;
 }
+#endif
 
 }  // namespace
 
